@@ -1,0 +1,66 @@
+#pragma once
+
+// The virtual printer's print engine: reads everything that arrives on the data channel
+// (print stream, remote-mode packets, factory packets), lays pages out and reports on each
+// job. It tells the firmware about packets and finished pages through FirmwareHooks.
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QImage>
+
+namespace sim {
+
+// Implemented by the firmware (printer core).
+class FirmwareHooks
+{
+public:
+    virtual ~FirmwareHooks() = default;
+    // A factory packet (ESC "|" 00 count ...) exactly as it stood in the stream. Returns an
+    // empty text when the firmware accepted and applied it, else why it was rejected.
+    virtual std::string FactoryPacket(const std::vector<uint8_t> &packet) = 0;
+    // One two-letter remote-mode command with its parameter bytes, met between enter and
+    // exit remote mode. Returns an empty text when accepted, else why it was rejected.
+    virtual std::string RemoteCommand(const std::string &name,
+                                      const std::vector<uint8_t> &parameters) = 0;
+    // A page left the printer; printing it took this long on paper (seconds, unscaled).
+    virtual void PagePrinted(double seconds) = 0;
+};
+
+struct PrintOptions {
+    std::string pagesFolder;     // --pages DIR: page-NNNN.png and a JSON report per job
+    bool fullResolution = false; // PNG at 360 dpi instead of a size for the screen
+};
+
+// One finished page, for the output tray.
+struct PrintedPage {
+    int number = 0;           // 1, 2, ... over the printer's run
+    QImage image;             // as saved (screen size unless full resolution)
+    std::string reportJson;   // the report of the job the page belongs to, so far
+};
+
+class PrintEngine
+{
+public:
+    PrintEngine(FirmwareHooks &hooks, PrintOptions options);
+    ~PrintEngine();
+    PrintEngine(const PrintEngine &) = delete;
+    PrintEngine &operator=(const PrintEngine &) = delete;
+
+    // Bytes of the data channel, in order, as they arrive (any split).
+    void Feed(const uint8_t *bytes, size_t count);
+    // The job ends: channel closed, printer reset or restarted. Writes the job's report.
+    void EndJob();
+    // Called for every page that comes out.
+    void SetPageListener(std::function<void(const PrintedPage &)> listener);
+
+private:
+    class Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+} // namespace sim

@@ -1,0 +1,63 @@
+#include "messagebox.h"
+
+#include <QQueue>
+
+namespace {
+struct Answers {
+    QQueue<QMessageBox::StandardButton> next;
+    QMessageBox::StandardButton standing = QMessageBox::NoButton;
+    QList<MessageBox::Shown> history;
+};
+
+Answers &answers()
+{
+    static Answers instance;
+    return instance;
+}
+
+QMessageBox::Icon qtIcon(MessageBox::Icon icon)
+{
+    switch (icon) {
+    case MessageBox::Information:
+        return QMessageBox::Information;
+    case MessageBox::Warning:
+        return QMessageBox::Warning;
+    case MessageBox::Error:
+        return QMessageBox::Critical;
+    case MessageBox::Question:
+        return QMessageBox::Question;
+    case MessageBox::NoIcon:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+} // namespace
+
+QMessageBox::StandardButton MessageBox::Show(QWidget *owner, Icon icon, const QString &caption,
+                                             const QString &text,
+                                             QMessageBox::StandardButtons buttons,
+                                             QMessageBox::StandardButton defaultButton)
+{
+    Answers &state = answers();
+    state.history.append({caption, text, icon});
+    if (!state.next.isEmpty())
+        return state.next.dequeue();
+    if (state.standing != QMessageBox::NoButton)
+        return state.standing;
+
+    QMessageBox box(qtIcon(icon), caption, text, buttons, owner);
+    if (defaultButton != QMessageBox::NoButton)
+        box.setDefaultButton(defaultButton);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+void MessageBox::SetNextAnswer(QMessageBox::StandardButton answer) { answers().next.enqueue(answer); }
+
+void MessageBox::SetStandingAnswer(QMessageBox::StandardButton answer)
+{
+    answers().standing = answer;
+}
+
+const QList<MessageBox::Shown> &MessageBox::History() { return answers().history; }
+
+void MessageBox::ClearHistory() { answers().history.clear(); }

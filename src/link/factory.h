@@ -1,0 +1,39 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+class TPDLLFunction;
+
+// Factory packets (ESC "|" 00 count 5E A7 code ~code rotated-code parameters), each sent by
+// itself with one channel call, outside the print stream.
+class TPFactory
+{
+public:
+    explicit TPFactory(TPDLLFunction &dll);
+
+    uint16_t FactoryCommand00(uint8_t dotSize, bool flag, uint8_t kind, int value);
+    uint16_t FactoryCommand05(uint8_t value);
+    uint16_t FactoryCommand06(uint8_t value);
+    uint16_t FactoryCommand4C(uint8_t first, uint8_t second);
+    uint16_t FactoryCommand50();
+    uint16_t FactoryCommand81();
+    uint16_t FactoryCommand84(uint8_t mode);
+    uint16_t FactoryCommandC4(uint8_t a, uint8_t b, uint16_t value);
+    uint16_t FactoryCommandC5(uint8_t a, uint8_t b, uint16_t value);
+    uint16_t FactoryCommandCD(uint8_t a, int16_t value);
+    uint16_t FactoryCommandD5(uint8_t position);
+    uint16_t FactoryCommandF1(uint8_t a, uint16_t first, uint16_t second, uint8_t b);
+    uint16_t FactoryCommandF2(int first, int second);
+
+    // The packet most recently built (for tests and diagnostics).
+    const uint8_t *Packet() const { return packet_.data(); }
+    int PacketLength() const { return length_; }
+
+private:
+    uint16_t Send(uint8_t code, const uint8_t *parameters, int count);
+
+    TPDLLFunction &dll_;
+    std::array<uint8_t, 32> packet_{};
+    int length_ = 0;
+};

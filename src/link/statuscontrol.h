@@ -1,0 +1,47 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+class TPDLLFunction;
+class TPRaster;
+class TPWindowLink;
+
+// Asks the printer for its status, keeps the last answer, and waits until it is ready.
+class TPStatusControl
+{
+public:
+    static constexpr uint16_t MalformedReply = 0xA0;
+    enum Ink { Black, Cyan, Magenta, Yellow, LightCyan, LightMagenta, InkCount };
+    enum State : uint8_t {
+        StateError = 0,
+        StateBusy = 2,
+        StatePrinting = 3,
+        StateReady = 4,
+        StateCleaning = 7,
+        StateBeforeInkCharge = 8
+    };
+
+    struct StatusRecord {
+        uint8_t state = 0;
+        uint8_t error = 0;
+        std::array<uint16_t, InkCount> inkLevel{};
+    };
+
+    explicit TPStatusControl(TPDLLFunction &dll);
+    void SetRaster(TPRaster *raster);         // the stream that carries the Reset between polls
+    void SetWindowLink(TPWindowLink *window); // status lines, repaint, paper prompt
+
+    uint16_t ReadStatus();
+    uint16_t WaitUntilReady(bool showMessages, bool paperPrompt);
+    const StatusRecord &Record() const { return record_; }
+
+    // The parse on its own, for a reply already in hand (256 bytes).
+    uint16_t ParseReply(const uint8_t *reply256);
+
+private:
+    TPDLLFunction &dll_;
+    TPRaster *raster_ = nullptr;
+    TPWindowLink *window_ = nullptr;
+    StatusRecord record_;
+};
