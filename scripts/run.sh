@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Builds the program and runs it against a virtual printer (started here unless one runs).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${NOVARI_BUILD_DIR:-$root/build}
+
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  echo "novari-adjust needs a graphical display (DISPLAY or WAYLAND_DISPLAY is not set)." >&2
+  exit 1
+fi
+
+"$root/scripts/setup-debian.sh"
+"$root/scripts/build.sh"
+bin="$build/bin"
+
+started=""
+if ! pgrep -u "$(id -u)" -x novari-printer-sim >/dev/null; then
+  pages="${XDG_STATE_HOME:-$HOME/.local/state}/novari-printer-sim/pages"
+  mkdir -p "$pages"
+  "$bin/novari-printer-sim" --tray --pages "$pages" &
+  started=$!
+  trap '[ -n "$started" ] && kill "$started" 2>/dev/null; wait 2>/dev/null || true' EXIT
+  portdir="${XDG_RUNTIME_DIR:+$XDG_RUNTIME_DIR/novari-ports}"
+  portdir="${portdir:-/tmp/novari-ports-$(id -u)}"
+  for _ in $(seq 50); do
+    compgen -G "$portdir/USB*" >/dev/null && break
+    kill -0 "$started" 2>/dev/null || { echo "The virtual printer did not start." >&2; exit 1; }
+    sleep 0.1
+  done
+  echo "Virtual printer running (pages are saved in $pages)."
+fi
+
+"$bin/novari-adjust"

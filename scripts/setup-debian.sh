@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the project needs, if any is missing.
+# Used by scripts/run.sh and scripts/test.sh; safe to run again.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev qt6-base-dev-tools libqt6test6 libgl-dev
+  libpng-dev nlohmann-json3-dev
+  libgtest-dev libgmock-dev googletest
+  fonts-noto-cjk fonts-dejavu-core
+)
+if [ "${NOVARI_WITH_DISPLAY_TOOLS:-0}" = 1 ]; then
+  packages+=(xvfb xauth x11-utils)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing missing Debian packages: ${missing[*]}"
+sudo_cmd=()
+if [ "$(id -u)" != 0 ]; then
+  command -v sudo >/dev/null || { echo "Need root (or sudo) to install: ${missing[*]}" >&2; exit 1; }
+  sudo_cmd=(sudo)
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update -qq
+"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
