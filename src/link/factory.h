@@ -10,6 +10,14 @@ class TPDLLFunction;
 class TPFactory
 {
 public:
+    // The pair every packet carries (and that is given to ChanSetCommandCode).
+    static constexpr uint8_t KeyFirst = 0x5E;
+    static constexpr uint8_t KeySecond = 0xA7;
+    // Dot sizes FactoryCommand00 knows (VSD1, VSD2, VSD3, ECO); others are refused with
+    // TPRaster::RequestRefused and nothing is sent.
+    static constexpr uint8_t FirstDotSize = 16;
+    static constexpr uint8_t LastDotSize = 19;
+
     explicit TPFactory(TPDLLFunction &dll);
 
     uint16_t FactoryCommand00(uint8_t dotSize, bool flag, uint8_t kind, int value);

@@ -36,10 +36,15 @@ public:
     uint16_t WaitUntilReady(bool showMessages, bool paperPrompt);
     const StatusRecord &Record() const { return record_; }
 
-    // The parse on its own, for a reply already in hand (256 bytes).
+    // The parse on its own, for a reply already in hand (256 bytes). Reads nothing outside
+    // the 256 bytes: a declared end above 256 counts as 256, and a field that would run
+    // past the buffer ends the parse with MalformedReply like any other malformed field.
     uint16_t ParseReply(const uint8_t *reply256);
 
 private:
+    // Between two polls: repaint the window and send a printer Reset through the stream.
+    uint16_t KeepStreamAlive();
+
     TPDLLFunction &dll_;
     TPRaster *raster_ = nullptr;
     TPWindowLink *window_ = nullptr;

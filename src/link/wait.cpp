@@ -3,7 +3,8 @@
 #include <chrono>
 #include <thread>
 
-namespace {
+namespace
+{
 Wait::Handler &handler()
 {
     static Wait::Handler current;
@@ -20,4 +21,7 @@ void Wait::For(int milliseconds)
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
-void Wait::SetHandler(Handler newHandler) { handler() = std::move(newHandler); }
+void Wait::SetHandler(Handler newHandler)
+{
+    handler() = std::move(newHandler);
+}

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <initializer_list>
 
 class TPDLLFunction;
 class TPStatusControl;
@@ -15,15 +16,23 @@ class TPRaster
 public:
     static constexpr int BufferSize = 1024;
     static constexpr int SendSize = 1000;
+    // Result of a call that asks for something the stream cannot do without corrupting it:
+    // Append of more than SendSize bytes, a RepeatSend count outside 1..129. The call is
+    // refused before anything is appended or sent; the buffer stays as it was.
+    static constexpr uint16_t RequestRefused = 0x9000;
+    static constexpr int MaxRepeatCount = 129;
 
     TPRaster(TPDLLFunction &dll, TPStatusControl &status);
     // The window that owns the paper prompt; none means the prompt is skipped (tests).
     void SetWindowLink(TPWindowLink *window);
 
-    // Buffer operations.
+    // Buffer operations. Append sends whenever the fill reaches SendSize, also in the middle
+    // of a call; a failed send leaves the unsent bytes in the buffer for the next send.
     uint16_t Append(const uint8_t *bytes, int count);
-    uint16_t Flush();
+    uint16_t Flush(); // sends also an empty buffer (a send of length 0)
+    // One run-length record: header (0 for one byte, else 257 - count) and value.
     uint16_t RepeatSend(int count, uint8_t value);
+    // Records of at most 120 copies each.
     uint16_t RepeatSendSplit(int count, uint8_t value);
     int Fill() const { return fill_; }
     const uint8_t *Buffer() const { return buffer_.data(); }
@@ -57,7 +66,10 @@ public:
     uint16_t FeedPaper(uint16_t n);
 
 private:
+    // Sends the buffer until the printer takes it: waits 500 ms while it cannot take data,
+    // asks for paper on a paper-out error, gives up on any other error.
     uint16_t SendLoop();
+    uint16_t AppendBytes(std::initializer_list<uint8_t> bytes);
 
     TPDLLFunction &dll_;
     TPStatusControl &status_;

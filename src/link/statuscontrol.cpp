@@ -1,0 +1,174 @@
+#include "statuscontrol.h"
+
+#include "dllfunction.h"
+#include "print/raster.h"
+#include "wait.h"
+#include "windowlink.h"
+
+#include <QString>
+
+namespace
+{
+constexpr uint16_t Ok = 1;
+constexpr uint16_t PrinterErrorState = 0x4000;
+constexpr uint8_t PaperOut = 6;
+constexpr int PollWaitMs = 1000;
+constexpr int ReplySize = 256;
+constexpr int FieldsStart = 12;
+constexpr const char *StatusInquiry = "@BDC ST2\r\n";
+
+// ShowStatus modes of the main window used here.
+constexpr int ModeWorkingNoWait = 19;
+constexpr int ModeAddedLine = 6;
+
+enum FieldType : uint8_t {
+    FieldState = 0x01,
+    FieldError = 0x02,
+    FieldWarnings = 0x04,
+    FieldCounter = 0x0C,
+    FieldInk = 0x0F
+};
+constexpr int InkFieldLength = 19;
+constexpr int InkEntrySize = 3;
+
+bool IsWarningCode(uint8_t code)
+{
+    return (code >= 0x10 && code <= 0x15) || code == 0x20;
+}
+
+QString BusyMessage(uint8_t state)
+{
+    switch (state) {
+    case TPStatusControl::StateBusy:
+        return QStringLiteral("Printer is busy.");
+    case TPStatusControl::StatePrinting:
+        return QStringLiteral("Printer is printing.");
+    case TPStatusControl::StateCleaning:
+        return QStringLiteral("Printer is cleaning.");
+    default:
+        return QString();
+    }
+}
+} // namespace
+
+TPStatusControl::TPStatusControl(TPDLLFunction &dll) : dll_(dll) {}
+
+void TPStatusControl::SetRaster(TPRaster *raster)
+{
+    raster_ = raster;
+}
+
+void TPStatusControl::SetWindowLink(TPWindowLink *window)
+{
+    window_ = window;
+}
+
+uint16_t TPStatusControl::ReadStatus()
+{
+    uint8_t reply[ReplySize] = {};
+    const uint16_t fetched = dll_.ChanFetchStatus(StatusInquiry, reply);
+    if (fetched != Ok)
+        return fetched;
+    return ParseReply(reply);
+}
+
+uint16_t TPStatusControl::ParseReply(const uint8_t *reply256)
+{
+    // The declared end may claim more than the buffer holds; nothing past it is read.
+    int end = reply256[10] | reply256[11] << 8;
+    if (end > ReplySize)
+        end = ReplySize;
+    int offset = FieldsStart;
+    while (offset < end) {
+        if (offset + 2 > ReplySize)
+            return MalformedReply;
+        const uint8_t type = reply256[offset];
+        const int length = reply256[offset + 1];
+        const uint8_t *data = reply256 + offset + 2;
+        if (offset + 2 + length > ReplySize)
+            return MalformedReply;
+        switch (type) {
+        case FieldState:
+        case FieldError:
+            if (length != 1)
+                return MalformedReply;
+            (type == FieldState ? record_.state : record_.error) = data[0];
+            break;
+        case FieldWarnings:
+            for (int i = 0; i < length; ++i) {
+                if (!IsWarningCode(data[i]))
+                    return MalformedReply;
+            }
+            break;
+        case FieldCounter:
+            if (length != 2)
+                return MalformedReply;
+            break;
+        case FieldInk:
+            if (length != InkFieldLength)
+                return MalformedReply;
+            for (int entry = 0; entry < InkCount; ++entry) {
+                const uint8_t *bytes = data + 1 + entry * InkEntrySize;
+                const uint8_t colour = bytes[1];
+                if (colour >= InkCount)
+                    return MalformedReply;
+                record_.inkLevel[colour] = bytes[2];
+            }
+            break;
+        default:
+            break;
+        }
+        offset += 2 + length;
+    }
+    return Ok;
+}
+
+uint16_t TPStatusControl::WaitUntilReady(bool showMessages, bool paperPrompt)
+{
+    for (;;) {
+        const uint16_t read = ReadStatus();
+        if (read != Ok)
+            return read;
+        switch (record_.state) {
+        case StateReady:
+            return Ok;
+        case StateError:
+            if (!paperPrompt || record_.error != PaperOut)
+                return PrinterErrorState;
+            if (window_)
+                window_->PaperPrompt();
+            break;
+        case StateBeforeInkCharge:
+            return PrinterErrorState;
+        case StateBusy:
+        case StatePrinting:
+        case StateCleaning:
+            if (showMessages && window_) {
+                const uint16_t shown =
+                    window_->ShowStatus(ModeWorkingNoWait, BusyMessage(record_.state));
+                if (shown != Ok)
+                    return shown;
+                window_->ShowStatus(ModeAddedLine, QStringLiteral("Please wait.."));
+            }
+            break;
+        default:
+            break;
+        }
+        const uint16_t kept = KeepStreamAlive();
+        if (kept != Ok)
+            return kept;
+        Wait::For(PollWaitMs);
+    }
+}
+
+uint16_t TPStatusControl::KeepStreamAlive()
+{
+    if (window_)
+        window_->Repaint();
+    if (!raster_)
+        return Ok;
+    const uint16_t reset = raster_->Reset();
+    if (reset != Ok)
+        return reset;
+    return raster_->Flush();
+}
