@@ -1,4 +1,6 @@
+#pragma GCC visibility push(default)
 #include "novari_link.h"
+#pragma GCC visibility pop
 
 static int nibble_of(char c)
 {

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "gatelink.h"
+#include "linkframe.h"
+#include "portresolver.h"
+#include "uniquefd.h"
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace novari
+{
+
+// One open link to a printer: a connected socket or an open device node, carrying frames.
+// Every wait is bounded: writes and replies each get GATE_REPLY_TIMEOUT_MS.
+class Connection
+{
+public:
+    // Opens the target. On failure gives nothing and stores the port I/O error in *ioError.
+    static std::unique_ptr<Connection> Open(const PortTarget &target, int16_t *ioError);
+
+    // Sends one request and waits for its reply (see novari_gate_transact).
+    gate_exchange Transact(uint8_t op, const uint8_t *payload, size_t length,
+                           std::vector<uint8_t> &reply);
+
+private:
+    using Clock = std::chrono::steady_clock;
+    static constexpr int kMore = -1;
+
+    Connection(UniqueFd fd, bool socket);
+    static int RemainingMs(Clock::time_point deadline);
+
+    uint8_t NextSeq();
+    void Resynchronise();
+    gate_exchange Send(const uint8_t *bytes, size_t count, uint8_t kind, uint8_t seq,
+                       std::vector<uint8_t> &reply);
+    gate_exchange Await(uint8_t kind, uint8_t seq, std::vector<uint8_t> &reply,
+                        Clock::time_point deadline);
+    int Scan(const uint8_t *bytes, size_t count, uint8_t kind, uint8_t seq,
+             std::vector<uint8_t> &reply, size_t *used);
+
+    UniqueFd fd_;
+    bool socket_;
+    link_decoder decoder_;
+    std::vector<uint8_t> pending_; // bytes read past the last reply
+    uint8_t seq_ = 0;
+    bool resync_ = false; // a garbled frame was seen: drop what is buffered before the next request
+};
+
+// Port I/O error (GateGetIoError) that an exchange outcome stands for; 0 for success.
+int16_t IoErrorOf(gate_exchange outcome);
+
+} // namespace novari
