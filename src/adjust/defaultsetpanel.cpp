@@ -1,0 +1,124 @@
+#include "defaultsetpanel.h"
+
+#include "adjustservices.h"
+#include "app/messagebox.h"
+#include "app/program.h"
+#include "app/selection.h"
+#include "eepromsession.h"
+#include "link/dllfunction.h"
+#include "market.h"
+
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <array>
+
+namespace
+{
+constexpr int ModeNewLine = 6;
+constexpr int ModeAppend = 5;
+constexpr int ModeError = 4;
+constexpr int ModeDone = 18;
+constexpr int ModelNameBufferSize = 52;
+} // namespace
+
+TDefaultSetPanel::TDefaultSetPanel(TAdjustServices &window, QWidget *parent)
+    : TItemPanel(window, QStringLiteral("DefaultSetPnl"), parent),
+      defaultSetOKBtn_(new QPushButton(QStringLiteral("OK"), this)),
+      destCheckBtn_(new QPushButton(QStringLiteral("Check"), this))
+{
+    auto *layout = new QVBoxLayout(this);
+    AddTitle(layout, QStringLiteral("Market setting "));
+    layout->addSpacing(8);
+    AddText(layout, QStringLiteral("Click the [OK] button to write the specific data in EEPROM."));
+    AddText(layout, QStringLiteral("Click the [Check] button to check market and model name."));
+    layout->addSpacing(8);
+    AddText(layout, QStringLiteral("Make sure to perform this function when replacing the "
+                                   "defective main board with new one."));
+    layout->addSpacing(16);
+
+    defaultSetOKBtn_->setObjectName(QStringLiteral("DefaultSetOKBtn"));
+    destCheckBtn_->setObjectName(QStringLiteral("DestCheckBtn"));
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(defaultSetOKBtn_);
+    buttons->addWidget(destCheckBtn_);
+    buttons->addStretch(1);
+    layout->addLayout(buttons);
+    layout->addStretch(1);
+
+    connect(defaultSetOKBtn_, &QPushButton::clicked, this, &TDefaultSetPanel::DefaultSetOKBtnClick);
+    connect(destCheckBtn_, &QPushButton::clicked, this, &TDefaultSetPanel::DestCheckBtnClick);
+}
+
+QWidget *TDefaultSetPanel::OkButton()
+{
+    return defaultSetOKBtn_;
+}
+
+void TDefaultSetPanel::DefaultSetOKBtnClick()
+{
+    TPDLLFunction &dll = *Window().Program().dll;
+    TPEepromSession session(Window(), dll);
+    if (!session.Begin(QStringLiteral("Writing now..."), TPEepromSession::OnPrinterError::GoOn))
+        return;
+    if (!session.WriteAll(TPMarket::SettingWrites(Window().Selection().DestinationCode())))
+        return;
+    if (!session.Finish(ModeDone,
+                        QStringLiteral("The specific EEPROM data has been written properly.")))
+        return;
+    MessageBox::Show(Window().OwnerWidget(), MessageBox::Information, QStringLiteral("Information"),
+                     QStringLiteral("Click the [OK] button to restart the printer."));
+    if (!session.Check(dll.ChanResetPrinter()))
+        return;
+    Window().ShowStatus(ModeNewLine,
+                        QStringLiteral("Click the [Check] button after printer initialization."));
+}
+
+void TDefaultSetPanel::DestCheckBtnClick()
+{
+    TPDLLFunction &dll = *Window().Program().dll;
+    const TPSelection &selection = Window().Selection();
+    TPEepromSession session(Window(), dll);
+    if (!session.Begin(QStringLiteral("Reading now..."), TPEepromSession::OnPrinterError::GoOn))
+        return;
+    std::array<uint8_t, 3> stored{};
+    if (selection.ModelCode == TPMarket::Q510 || selection.ModelCode == TPMarket::Q530) {
+        const auto addresses = TPMarket::CheckedAddresses();
+        for (size_t i = 0; i < addresses.size(); ++i) {
+            if (!session.Read(addresses[i], &stored[i]))
+                return;
+        }
+    }
+    std::array<char, ModelNameBufferSize> name{};
+    if (!session.Check(dll.GateGetModelName(name.data())))
+        return;
+    name.back() = '\0';
+    ShowVerdict(QString::fromLatin1(name.data()), stored);
+}
+
+void TDefaultSetPanel::ShowVerdict(const QString &modelName, const std::array<uint8_t, 3> &stored)
+{
+    const TPSelection &selection = Window().Selection();
+    const TPMarket::Result result =
+        TPMarket::Check(selection.ModelCode, selection.DestinationCode(), stored);
+    switch (result.verdict) {
+    case TPMarket::Verdict::Right:
+        Window().ShowStatus(ModeDone, QStringLiteral("The market is "));
+        Window().ShowStatus(ModeAppend, result.marketText);
+        break;
+    case TPMarket::Verdict::Wrong:
+        Window().ShowStatus(ModeError,
+                            QStringLiteral("The present market setting value is wrong."));
+        Window().ShowStatus(ModeNewLine, QStringLiteral("Click the [OK] button to write the "
+                                                        "market setting value in EEPROM."));
+        break;
+    case TPMarket::Verdict::Unchecked:
+        // No market line; the done message (empty) still releases the window.
+        Window().ShowStatus(ModeDone, QString());
+        break;
+    }
+    Window().ShowStatus(ModeNewLine, QStringLiteral("The present model name is "));
+    Window().ShowStatus(ModeAppend, modelName);
+    Window().ShowStatus(ModeAppend, QStringLiteral("."));
+}

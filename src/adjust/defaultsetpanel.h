@@ -1,0 +1,29 @@
+#pragma once
+
+#include "itempanel.h"
+
+#include <array>
+#include <cstdint>
+
+class QPushButton;
+
+// "Market setting": writes the market bytes and the three fixed bytes, restarts the printer,
+// and checks the stored market against the chosen destination.
+class TDefaultSetPanel : public TItemPanel
+{
+    Q_OBJECT
+
+public:
+    explicit TDefaultSetPanel(TAdjustServices &window, QWidget *parent = nullptr);
+
+    QWidget *OkButton() override;
+
+    void DefaultSetOKBtnClick();
+    void DestCheckBtnClick();
+
+private:
+    void ShowVerdict(const QString &modelName, const std::array<uint8_t, 3> &stored);
+
+    QPushButton *defaultSetOKBtn_;
+    QPushButton *destCheckBtn_;
+};

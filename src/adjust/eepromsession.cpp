@@ -1,0 +1,76 @@
+#include "eepromsession.h"
+
+#include "adjustservices.h"
+#include "link/dllfunction.h"
+
+namespace
+{
+constexpr uint16_t Success = 1;
+constexpr uint16_t PrinterErrorState = 0x4000;
+constexpr int ModeWorking = 3;
+constexpr int ModeBusy = 19;
+} // namespace
+
+TPEepromSession::TPEepromSession(TAdjustServices &window, TPDLLFunction &dll)
+    : window_(window), dll_(dll)
+{
+}
+
+bool TPEepromSession::Begin(const QString &workingText, OnPrinterError reaction)
+{
+    const uint16_t code = window_.ShowStatus(ModeWorking, workingText);
+    if (code == PrinterErrorState && reaction == OnPrinterError::GoOn)
+        return Check(window_.ShowStatus(ModeBusy, workingText));
+    return Check(code);
+}
+
+bool TPEepromSession::Read(uint8_t address, uint8_t *value)
+{
+    return Check(dll_.ChanReadEeprom(address, value));
+}
+
+bool TPEepromSession::Write(uint8_t address, uint8_t value)
+{
+    return Check(dll_.ChanWriteEeprom(address, value));
+}
+
+bool TPEepromSession::WriteAll(const std::vector<std::pair<uint8_t, uint8_t>> &writes)
+{
+    for (const auto &[address, value] : writes) {
+        if (!Write(address, value))
+            return false;
+    }
+    return true;
+}
+
+bool TPEepromSession::ReadAll(const std::vector<uint8_t> &addresses, std::vector<uint8_t> *values)
+{
+    values->assign(addresses.size(), 0);
+    for (size_t i = 0; i < addresses.size(); ++i) {
+        if (!Read(addresses[i], &(*values)[i]))
+            return false;
+    }
+    return true;
+}
+
+bool TPEepromSession::Check(uint16_t code)
+{
+    if (failed_)
+        return false;
+    if (code == Success)
+        return true;
+    failed_ = true;
+    window_.ReportError(code);
+    return false;
+}
+
+bool TPEepromSession::Finish(int mode, const QString &doneText)
+{
+    if (failed_)
+        return false;
+    const uint16_t code = window_.ShowStatus(mode, doneText);
+    // Mode 2 reports its own failed wait; nothing more to say here.
+    if (code != Success)
+        failed_ = true;
+    return !failed_;
+}

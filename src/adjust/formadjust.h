@@ -1,0 +1,122 @@
+#pragma once
+
+#include "adjustservices.h"
+#include "itemregistry.h"
+#include "link/windowlink.h"
+
+#include <QColor>
+#include <QWidget>
+#include <array>
+#include <cstdint>
+#include <map>
+
+class QLabel;
+class QPushButton;
+class QTabWidget;
+class QTimer;
+class TAdjustedItemsPanel;
+class TClickText;
+class TItemPanel;
+class TRadioList;
+class TStatusMemo;
+struct TPProgram;
+struct TPSelection;
+
+// The main adjustment window: the item lists on three tab pages, one panel per item, the
+// "Adjusted items" summary, the status memo, "Get Status" and "Quit". It owns the open port
+// and channel while shown and closes both when it closes.
+class TFormAdjust : public QWidget, public TPWindowLink, public TAdjustServices
+{
+    Q_OBJECT
+
+public:
+    // Mode numbers of ShowStatus.
+    enum Mode {
+        ModeResult = 1,        // black, replaces
+        ModeDoneAfterWait = 2, // waits for a ready printer, black, re-enabled by DisableTimer
+        ModeWorking = 3,       // waits with messages, blue, hourglass, window disabled
+        ModeError = 4,         // red, window enabled
+        ModeAppend = 5,        // appended to the text
+        ModeNewLine = 6,       // added as a new line
+        ModeDone = 18,         // black, re-enabled by DisableTimer
+        ModeBusy = 19          // blue, hourglass, window disabled, no wait
+    };
+
+    static constexpr uint16_t PrinterErrorState = 0x4000;
+
+    TFormAdjust(TPProgram &program, const TPSelection &selection, QWidget *parent = nullptr);
+    ~TFormAdjust() override;
+
+    // TPWindowLink and TAdjustServices.
+    uint16_t ShowStatus(int mode, const QString &text) override;
+    void Repaint() override;
+    void PaperPrompt() override;
+    void ReportError(uint16_t code) override;
+    void ShowAdjustedItems() override;
+    void SetSummaryValue(const QString &cellName, const QString &text) override;
+    TPProgram &Program() override { return program_; }
+    const TPSelection &Selection() const override { return selection_; }
+    QWidget *OwnerWidget() override { return this; }
+
+    // Item locks: 1 every entry, 2 only the entries usable in a printer error state,
+    // 3 none (and the advice to restart the printer).
+    void SetItemAvailability(int level);
+    // Shows the printer error table's lines for the error code of the last status.
+    void ShowPrinterError(uint8_t errorCode);
+
+    // Handlers, public so the shell and tests can run them as a click would.
+    void GetStatusBtnClick();
+    void FormShow();
+    void FormClose();
+    void AdjustRdoGrpClick();
+    void MainteRdoGrpClick();
+    void AppendixRdoGrpClick();
+    void Memo1Click();
+    void AdjustmentTabChange();
+    void AdjustQuitBtnClick();
+    void DisableTimerTimer();
+
+    // The panel of an item (built or empty placeholder).
+    QWidget *ItemPanel(TItemRegistry::List list, int index) const;
+
+signals:
+    // Emitted at the end of the close sequence; the shell then shows the quit window.
+    void Closed();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void BuildWindow();
+    QWidget *BuildListPage(TItemRegistry::List list);
+    QWidget *BuildItemArea();
+    QWidget *BuildBottomRow();
+    void BuildItemPanels(QWidget *canvas);
+    void ListClick(TItemRegistry::List list);
+    void ClearSelections(bool adjustment, bool maintenance, bool appendix);
+    void SetBusy(bool busy);
+    void StartDisableTimer();
+    void ReportPortIoError();
+    bool ReportItemError(uint16_t code);
+    void ShowInkReport();
+    void ShowConnectionAdvice();
+
+    TPProgram &program_;
+    const TPSelection &selection_;
+
+    QTabWidget *adjustmentTab_ = nullptr;
+    std::array<TRadioList *, TItemRegistry::ListCount> lists_{};
+    TClickText *memo1_ = nullptr;
+    QWidget *canvasPnl_ = nullptr;
+    TAdjustedItemsPanel *adjustedItemsPnl_ = nullptr;
+    TStatusMemo *statusMemo_ = nullptr;
+    QLabel *modelNameLbl_ = nullptr;
+    QPushButton *getStatusBtn_ = nullptr;
+    QPushButton *adjustQuitBtn_ = nullptr;
+    QTimer *disableTimer_ = nullptr;
+
+    // Every item panel by list and index; built items are also kept as TItemPanel.
+    std::map<std::pair<int, int>, QWidget *> panels_;
+    std::map<std::pair<int, int>, TItemPanel *> items_;
+};

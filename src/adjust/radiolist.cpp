@@ -1,0 +1,61 @@
+#include "radiolist.h"
+
+#include <QButtonGroup>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+TRadioList::TRadioList(const QString &caption, const QStringList &items, QWidget *parent)
+    : QGroupBox(caption, parent), group_(new QButtonGroup(this))
+{
+    auto *layout = new QVBoxLayout(this);
+    for (int i = 0; i < items.size(); ++i) {
+        auto *button = new QRadioButton(items[i], this);
+        button->setObjectName(QStringLiteral("%1Item%2").arg(objectName()).arg(i));
+        group_->addButton(button, i);
+        layout->addWidget(button);
+    }
+    layout->addStretch(1);
+    connect(group_, &QButtonGroup::idClicked, this, &TRadioList::Clicked);
+}
+
+int TRadioList::ItemIndex() const
+{
+    return group_->checkedId();
+}
+
+void TRadioList::SetItemIndex(int index)
+{
+    if (index >= 0 && index < Count()) {
+        group_->button(index)->setChecked(true);
+        return;
+    }
+    // An exclusive group keeps one entry checked; let go of it for a moment to clear it.
+    QAbstractButton *checked = group_->checkedButton();
+    if (!checked)
+        return;
+    group_->setExclusive(false);
+    checked->setChecked(false);
+    group_->setExclusive(true);
+}
+
+int TRadioList::Count() const
+{
+    return static_cast<int>(group_->buttons().size());
+}
+
+QRadioButton *TRadioList::Button(int index) const
+{
+    return qobject_cast<QRadioButton *>(group_->button(index));
+}
+
+void TRadioList::SetItemEnabled(int index, bool enabled)
+{
+    if (QAbstractButton *button = group_->button(index))
+        button->setEnabled(enabled);
+}
+
+bool TRadioList::IsItemEnabled(int index) const
+{
+    QAbstractButton *button = group_->button(index);
+    return button && button->isEnabled();
+}
