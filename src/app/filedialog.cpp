@@ -3,7 +3,8 @@
 #include <QFileDialog>
 #include <QQueue>
 
-namespace {
+namespace
+{
 QQueue<QString> &nextNames()
 {
     static QQueue<QString> names;
@@ -19,4 +20,7 @@ QString FileDialog::GetSaveFileName(QWidget *owner, const QString &caption, cons
     return QFileDialog::getSaveFileName(owner, caption, folder, filter);
 }
 
-void FileDialog::SetNextFileName(const QString &name) { nextNames().enqueue(name); }
+void FileDialog::SetNextFileName(const QString &name)
+{
+    nextNames().enqueue(name);
+}

@@ -2,7 +2,8 @@
 
 #include <QQueue>
 
-namespace {
+namespace
+{
 struct Answers {
     QQueue<QMessageBox::StandardButton> next;
     QMessageBox::StandardButton standing = QMessageBox::NoButton;
@@ -51,13 +52,22 @@ QMessageBox::StandardButton MessageBox::Show(QWidget *owner, Icon icon, const QS
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
-void MessageBox::SetNextAnswer(QMessageBox::StandardButton answer) { answers().next.enqueue(answer); }
+void MessageBox::SetNextAnswer(QMessageBox::StandardButton answer)
+{
+    answers().next.enqueue(answer);
+}
 
 void MessageBox::SetStandingAnswer(QMessageBox::StandardButton answer)
 {
     answers().standing = answer;
 }
 
-const QList<MessageBox::Shown> &MessageBox::History() { return answers().history; }
+const QList<MessageBox::Shown> &MessageBox::History()
+{
+    return answers().history;
+}
 
-void MessageBox::ClearHistory() { answers().history.clear(); }
+void MessageBox::ClearHistory()
+{
+    answers().history.clear();
+}

@@ -13,11 +13,12 @@ class TAboutBox;
 class TFormQuit;
 
 // The program-wide printer objects, one each, created before the first window in this order
-// and destroyed after the message loop in reverse order (members go in reverse).
+// and destroyed after the message loop in reverse order (members go in reverse). The status
+// object comes before the print stream, which keeps a reference to it.
 struct TPProgram {
     std::unique_ptr<TPDLLFunction> dll;
-    std::unique_ptr<TPRaster> raster;
     std::unique_ptr<TPStatusControl> status;
+    std::unique_ptr<TPRaster> raster;
     std::unique_ptr<TPRemoteComm> remote;
     std::unique_ptr<TPFactory> factory;
 };

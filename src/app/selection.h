@@ -11,7 +11,7 @@ struct TPSelection {
 
     uint8_t ModelCode = NoModel; // 1 Halden Photo Q510, 2 Halden Photo Q530
     uint16_t PortCode = NoPort;
-    QString Destination;         // text of the chosen destination item
+    QString Destination; // text of the chosen destination item
 
     // "US/Euro" 0, "Asia" 1, "EAL" 3, "Latin" 4, anything else 255.
     int DestinationCode() const
