@@ -217,7 +217,17 @@ int Connection::Scan(const uint8_t *bytes, size_t count, uint8_t kind, uint8_t s
 {
     for (size_t i = 0; i < count; ++i) {
         const link_decode_status status = link_decoder_feed(&decoder_, bytes[i]);
-        if (status == LINK_DECODE_BAD_CRC || status == LINK_DECODE_TOO_LONG) {
+        if (status == LINK_DECODE_BAD_CRC) {
+            // A frame cut short (say, the rest of a reply lost when the printer restarted)
+            // swallows the start of the next one; look for that start in what was dropped.
+            const int replayed = Replay(kind, seq, reply);
+            if (replayed != kMore) {
+                *used = i + 1;
+                return replayed;
+            }
+            continue;
+        }
+        if (status == LINK_DECODE_TOO_LONG) {
             *used = i + 1;
             resync_ = true;
             return GATE_EXCHANGE_BAD_REPLY;
@@ -241,6 +251,24 @@ int Connection::Scan(const uint8_t *bytes, size_t count, uint8_t kind, uint8_t s
     }
     *used = count;
     return kMore;
+}
+
+int Connection::Replay(uint8_t kind, uint8_t seq, std::vector<uint8_t> &reply)
+{
+    // The decoder has been reset, but the dropped frame is still in its buffer.
+    const size_t length = decoder_.frame[4] | (static_cast<size_t>(decoder_.frame[5]) << 8);
+    const uint8_t *dropped = decoder_.frame;
+    const size_t size = LINK_HEADER_SIZE + length + LINK_TRAILER_SIZE;
+    size_t start = 1;
+    while (start + 1 < size && !(dropped[start] == LINK_SYNC0 && dropped[start + 1] == LINK_SYNC1))
+        ++start;
+    if (start + 1 >= size) {
+        resync_ = true;
+        return GATE_EXCHANGE_BAD_REPLY;
+    }
+    const std::vector<uint8_t> again(dropped + start, dropped + size);
+    size_t used = 0;
+    return Scan(again.data(), again.size(), kind, seq, reply, &used);
 }
 
 } // namespace novari

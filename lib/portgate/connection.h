@@ -40,6 +40,7 @@ private:
                         Clock::time_point deadline);
     int Scan(const uint8_t *bytes, size_t count, uint8_t kind, uint8_t seq,
              std::vector<uint8_t> &reply, size_t *used);
+    int Replay(uint8_t kind, uint8_t seq, std::vector<uint8_t> &reply);
 
     UniqueFd fd_;
     bool socket_;
