@@ -13,7 +13,8 @@
 
 #include <QImage>
 
-namespace sim {
+namespace sim
+{
 
 // Implemented by the firmware (printer core).
 class FirmwareHooks
@@ -38,9 +39,9 @@ struct PrintOptions {
 
 // One finished page, for the output tray.
 struct PrintedPage {
-    int number = 0;           // 1, 2, ... over the printer's run
-    QImage image;             // as saved (screen size unless full resolution)
-    std::string reportJson;   // the report of the job the page belongs to, so far
+    int number = 0;         // 1, 2, ... over the printer's run
+    QImage image;           // as saved (screen size unless full resolution)
+    std::string reportJson; // the report of the job the page belongs to, so far
 };
 
 class PrintEngine
@@ -57,6 +58,13 @@ public:
     void EndJob();
     // Called for every page that comes out.
     void SetPageListener(std::function<void(const PrintedPage &)> listener);
+
+    // The report of the job under way, so far (JSON text).
+    std::string CurrentReportJson() const;
+    // The report of the last job that ended (JSON text; empty before the first).
+    std::string LastReportJson() const;
+    // Bytes taken since the printer started.
+    uint64_t BytesTaken() const;
 
 private:
     class Impl;

@@ -1,0 +1,133 @@
+#pragma once
+
+// The printer's command interpreter: keeps units, position and modes, lays raster dots and
+// draft text onto the sheet, checks every command strictly and puts every fault, with its
+// byte offset, into the job report. A form feed sends the sheet out through the page callback.
+//
+// Positions are kept in ticks of 1/28800 inch, which every unit the printer is given
+// (u/3600 inch, or 1/b inch for b = 360, 1440, 2880, 5760) divides exactly. Horizontal
+// positions count from the left edge of the printable area, 48 dots (1/7.5 inch) in from the
+// sheet's left edge, which centres the 8-inch print width on an A4 sheet; vertical positions
+// count from the top margin (42/360 inch unless a page format says otherwise).
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "jobreport.h"
+#include "printclock.h"
+#include "sheet.h"
+#include "streamevents.h"
+
+namespace sim
+{
+
+struct PageOut {
+    const Sheet *sheet = nullptr;
+    uint64_t offset = 0;
+    double seconds = 0.0;
+    int passes = 0;
+    double feedInches = 0.0;
+};
+
+class PageInterpreter
+{
+public:
+    static constexpr double kTicksPerInch = 28800.0;
+    static constexpr double kTicksPerDot = kTicksPerInch / Sheet::kDpi;
+    static constexpr int kLeftMarginDots = 48;
+    static constexpr int kDefaultTopMarginDots = 42;
+    static constexpr int kA4WidthDots = 2976;
+    static constexpr int kA4LengthDots = 4209;
+
+    PageInterpreter(JobReport &report, std::function<void(const PageOut &)> pageOut);
+
+    // The state after power-on: defaults, a blank A4 sheet, position at the top left.
+    void PowerOn();
+
+    void Command(const ParsedCommand &command);
+    void Byte(uint8_t byte, uint64_t offset);
+    void RasterBegin(const RasterHeaderInfo &header);
+    void RasterLine(const uint8_t *bytes, size_t count, int lineIndex);
+    void RasterEnd(bool complete);
+    // The firmware took a nozzle check command: print the nozzle check pattern here.
+    void PrintNozzleCheck(uint64_t offset);
+    // The job ends: a sheet with printing on it and no form feed is reported and sent out;
+    // then the printer returns to its power-on state.
+    void EndJob(uint64_t offset);
+
+    bool SheetBlank() const { return sheet_.Blank(); }
+    const Sheet &CurrentSheet() const { return sheet_; }
+    bool GraphicsMode() const { return state_.graphics; }
+    // Position in inches (horizontal from the printable area's left edge, vertical from the
+    // top margin).
+    double XInches() const { return x_ / kTicksPerInch; }
+    double YInches() const { return y_ / kTicksPerInch; }
+
+private:
+    struct State {
+        bool graphics = false;
+        double pageUnit = 80.0; // ticks; 1/360 inch
+        double verticalUnit = 80.0;
+        double horizontalUnit = 80.0;
+        int direction = 0;
+        int dotSize = 16;
+        int colorMode = 0;
+        int resolution = 360;
+        int lineDivisor = 3;
+        int dotDivisor = 1;
+        bool draft = false;
+        double topMargin = kDefaultTopMarginDots * kTicksPerDot; // ticks below the sheet top
+        double bottomMargin = 0.0;
+        double pageLength = 0.0;
+    };
+
+    void Extended(const ParsedCommand &command);
+    void Reset(const ParsedCommand &command);
+    bool ExpectCount(const ParsedCommand &command, const char *name, uint32_t count);
+    void SetUnits(const ParsedCommand &command);
+    void SetDotSize(const ParsedCommand &command);
+    void SetColorMode(const ParsedCommand &command);
+    void SetRasterResolution(const ParsedCommand &command);
+    void SetPaperSize(const ParsedCommand &command);
+    void SetPageFormat(const ParsedCommand &command);
+    void SetPageLength(const ParsedCommand &command);
+    void Feed(const ParsedCommand &command);
+    void MoveDown(double ticks);
+    void SetX(double ticks, uint64_t offset);
+    void Text(uint8_t byte, uint64_t offset);
+    void StrayByte(uint8_t byte, uint64_t offset);
+    void EjectPage(uint64_t offset);
+    bool SetDot(int64_t x, int64_t y, int ink, int level);
+    void Report(uint64_t offset, ErrorKind kind, std::string message);
+    void Count(const char *kind) { report_.CountCommand(kind); }
+    int64_t SheetX(double ticks) const;
+    int64_t SheetY(double ticks) const;
+
+    JobReport &report_;
+    std::function<void(const PageOut &)> pageOut_;
+    State state_;
+    Sheet sheet_;
+    PrintClock clock_;
+    double x_ = 0.0;
+    double y_ = 0.0;
+    int nextWidth_ = kA4WidthDots;
+    int nextLength_ = kA4LengthDots;
+    uint64_t lastStray_ = UINT64_MAX;
+    bool textOutsideReported_ = false;
+
+    // The raster block being printed.
+    bool drawing_ = false;
+    int ink_ = 0;
+    RasterHeaderInfo block_;
+    std::vector<int> dotColumns_; // sheet column of every dot of a line, -1 off the sheet
+    double blockTop_ = 0.0;       // ticks below the sheet top
+    double linePitch_ = 0.0;      // ticks
+    double dotPitch_ = 0.0;       // ticks
+    bool blockOutside_ = false;
+    uint64_t blockDots_[3] = {0, 0, 0};
+    int blockFrom_ = 0;
+    int blockTo_ = -1;
+};
+
+} // namespace sim

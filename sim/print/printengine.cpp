@@ -1,0 +1,263 @@
+#include "printengine.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "jobreport.h"
+#include "pageinterpreter.h"
+#include "pngwriter.h"
+#include "streamparser.h"
+
+namespace sim
+{
+
+namespace
+{
+
+std::string Hex(uint64_t value)
+{
+    char text[24];
+    std::snprintf(text, sizeof text, "0x%llX", static_cast<unsigned long long>(value));
+    return text;
+}
+
+std::string Numbered(const char *prefix, int number, const char *suffix)
+{
+    char name[64];
+    std::snprintf(name, sizeof name, "%s%04d%s", prefix, number, suffix);
+    return name;
+}
+
+} // namespace
+
+// Job boundaries: a job is everything the printer takes between two EndJob() calls (channel
+// closed, printer reset or restarted). Because the program keeps the channel open for a whole
+// visit, the printer also starts a new job when, after at least one page came out, the next
+// print begins on a blank sheet: a Reset (ESC @), an enter remote mode or a factory packet
+// that follows the last form feed with nothing printed in between. Jobs that took no bytes
+// write no report.
+class PrintEngine::Impl : public StreamSink
+{
+public:
+    Impl(FirmwareHooks &hooks, PrintOptions options)
+        : hooks_(hooks), options_(std::move(options)),
+          interpreter_(report_, [this](const PageOut &page) { OnPage(page); })
+    {
+        report_.Begin(1, 0);
+    }
+
+    void Feed(const uint8_t *bytes, size_t count)
+    {
+        parser_.Feed(bytes, count);
+        report_.SetEnd(parser_.Offset());
+    }
+
+    void EndJob()
+    {
+        parser_.Finish();
+        interpreter_.EndJob(parser_.Offset());
+        report_.SetEnd(parser_.Offset());
+        CloseJob(parser_.Offset());
+    }
+
+    std::function<void(const PrintedPage &)> listener_;
+    JobReport report_;
+    std::string lastReport_;
+    StreamParser parser_{*this};
+
+private:
+    void Command(const ParsedCommand &command) override
+    {
+        if (!command.extended && command.letter == '@') {
+            NewJobAfterPage(command.offset);
+        }
+        interpreter_.Command(command);
+    }
+
+    void Byte(uint8_t byte, uint64_t offset) override { interpreter_.Byte(byte, offset); }
+    void RasterBegin(const RasterHeaderInfo &header) override { interpreter_.RasterBegin(header); }
+    void RasterLine(const uint8_t *bytes, size_t count, int lineIndex) override
+    {
+        interpreter_.RasterLine(bytes, count, lineIndex);
+    }
+    void RasterEnd(bool complete) override { interpreter_.RasterEnd(complete); }
+
+    void FactoryPacket(const std::vector<uint8_t> &packet, uint64_t offset) override
+    {
+        NewJobAfterPage(offset);
+        report_.CountCommand("FactoryPacket");
+        report_.CountFactoryPacket(packet.size() > 7 ? packet[7] : -1);
+        const std::string why = hooks_.FactoryPacket(packet);
+        if (!why.empty()) {
+            report_.AddError(StreamError{offset, ErrorKind::RejectedPacket,
+                                         "factory packet at " + Hex(offset) + " (" +
+                                             std::to_string(packet.size()) +
+                                             " bytes) rejected: " + why});
+        }
+    }
+
+    void EnterRemoteMode(uint64_t offset) override
+    {
+        NewJobAfterPage(offset);
+        report_.CountCommand("EnterRemoteMode");
+    }
+
+    void RemoteCommand(const std::string &name, const std::vector<uint8_t> &parameters,
+                       uint64_t offset) override
+    {
+        report_.CountCommand("RemoteCommand");
+        report_.CountRemoteCommand(name);
+        const std::string why = hooks_.RemoteCommand(name, parameters);
+        if (!why.empty()) {
+            report_.AddError(StreamError{offset, ErrorKind::RejectedPacket,
+                                         "remote command \"" + name + "\" at " + Hex(offset) +
+                                             " rejected: " + why});
+            return;
+        }
+        if (name == "NC") {
+            interpreter_.PrintNozzleCheck(offset);
+        }
+    }
+
+    void ExitRemoteMode(uint64_t offset) override
+    {
+        (void)offset;
+        report_.CountCommand("ExitRemoteMode");
+    }
+
+    void Error(const StreamError &error) override { report_.AddError(error); }
+
+    void NewJobAfterPage(uint64_t offset)
+    {
+        if (report_.PageCount() == 0 || !interpreter_.SheetBlank()) {
+            return;
+        }
+        report_.SetEnd(offset);
+        CloseJob(offset);
+    }
+
+    // The job under way ends; the next one starts at nextStart.
+    void CloseJob(uint64_t nextStart)
+    {
+        if (!report_.Empty()) {
+            lastReport_ = report_.ToJson().dump(2);
+            SaveReport();
+            report_.Begin(report_.Number() + 1, nextStart);
+        } else {
+            report_.Begin(report_.Number(), nextStart);
+        }
+    }
+
+    bool PrepareFolder()
+    {
+        if (options_.pagesFolder.empty()) {
+            return false;
+        }
+        std::error_code error;
+        std::filesystem::create_directories(options_.pagesFolder, error);
+        if (error && !folderWarned_) {
+            folderWarned_ = true;
+            std::fprintf(stderr, "printer: cannot create %s: %s\n", options_.pagesFolder.c_str(),
+                         error.message().c_str());
+        }
+        return !error;
+    }
+
+    void SaveReport()
+    {
+        if (!PrepareFolder()) {
+            return;
+        }
+        const std::filesystem::path path = std::filesystem::path(options_.pagesFolder) /
+                                           Numbered("job-", report_.Number(), ".json");
+        std::ofstream file(path);
+        file << report_.ToJson().dump(2) << '\n';
+        if (!file) {
+            std::fprintf(stderr, "printer: cannot write %s\n", path.c_str());
+        }
+    }
+
+    void OnPage(const PageOut &page)
+    {
+        ++pageNumber_;
+        PageRecord record;
+        record.number = pageNumber_;
+        record.offset = page.offset;
+        record.seconds = page.seconds;
+        record.passes = page.passes;
+        record.feedInches = page.feedInches;
+        record.widthDots = page.sheet->Width();
+        record.lengthDots = page.sheet->Length();
+        const bool save = PrepareFolder();
+        QImage image;
+        if (save || listener_) {
+            const int divisor = options_.fullResolution ? 1 : 4;
+            image = page.sheet->Render(divisor);
+        }
+        if (save) {
+            record.file = Numbered("page-", pageNumber_, ".png");
+            const std::string why = PngWriter::Write(
+                image, (std::filesystem::path(options_.pagesFolder) / record.file).string(),
+                Sheet::kDpi / (options_.fullResolution ? 1 : 4));
+            if (!why.empty()) {
+                std::fprintf(stderr, "printer: %s\n", why.c_str());
+                record.file.clear();
+            }
+        }
+        report_.AddPage(record);
+        report_.SetEnd(parser_.Offset() + 1);
+        SaveReport();
+        hooks_.PagePrinted(page.seconds);
+        if (listener_) {
+            listener_(PrintedPage{pageNumber_, image, report_.ToJson().dump(2)});
+        }
+    }
+
+    FirmwareHooks &hooks_;
+    PrintOptions options_;
+    PageInterpreter interpreter_;
+    int pageNumber_ = 0;
+    bool folderWarned_ = false;
+};
+
+PrintEngine::PrintEngine(FirmwareHooks &hooks, PrintOptions options)
+    : impl_(std::make_unique<Impl>(hooks, std::move(options)))
+{
+}
+
+PrintEngine::~PrintEngine() = default;
+
+void PrintEngine::Feed(const uint8_t *bytes, size_t count)
+{
+    if (bytes != nullptr && count > 0) {
+        impl_->Feed(bytes, count);
+    }
+}
+
+void PrintEngine::EndJob()
+{
+    impl_->EndJob();
+}
+
+void PrintEngine::SetPageListener(std::function<void(const PrintedPage &)> listener)
+{
+    impl_->listener_ = std::move(listener);
+}
+
+std::string PrintEngine::CurrentReportJson() const
+{
+    return impl_->report_.ToJson().dump(2);
+}
+
+std::string PrintEngine::LastReportJson() const
+{
+    return impl_->lastReport_;
+}
+
+uint64_t PrintEngine::BytesTaken() const
+{
+    return impl_->parser_.Offset();
+}
+
+} // namespace sim

@@ -1,0 +1,37 @@
+#pragma once
+
+// Firmware hooks that record what the print engine passes on and answer as told.
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "printengine.h"
+
+namespace simtest
+{
+
+class RecordingHooks : public sim::FirmwareHooks
+{
+public:
+    std::string FactoryPacket(const std::vector<uint8_t> &packet) override
+    {
+        factoryPackets.push_back(packet);
+        return factoryAnswer;
+    }
+    std::string RemoteCommand(const std::string &name,
+                              const std::vector<uint8_t> &parameters) override
+    {
+        remoteCommands.emplace_back(name, parameters);
+        return remoteAnswer;
+    }
+    void PagePrinted(double seconds) override { pageSeconds.push_back(seconds); }
+
+    std::vector<std::vector<uint8_t>> factoryPackets;
+    std::vector<std::pair<std::string, std::vector<uint8_t>>> remoteCommands;
+    std::vector<double> pageSeconds;
+    std::string factoryAnswer;
+    std::string remoteAnswer;
+};
+
+} // namespace simtest
