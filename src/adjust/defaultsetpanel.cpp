@@ -71,6 +71,7 @@ void TDefaultSetPanel::DefaultSetOKBtnClick()
                      QStringLiteral("Click the [OK] button to restart the printer."));
     if (!session.Check(dll.ChanResetPrinter()))
         return;
+    linkDropped_ = true;
     Window().ShowStatus(ModeNewLine,
                         QStringLiteral("Click the [Check] button after printer initialization."));
 }
@@ -80,6 +81,8 @@ void TDefaultSetPanel::DestCheckBtnClick()
     TPDLLFunction &dll = *Window().Program().dll;
     const TPSelection &selection = Window().Selection();
     TPEepromSession session(Window(), dll);
+    if (linkDropped_ && !ReopenAfterRestart(session))
+        return;
     if (!session.Begin(QStringLiteral("Reading now..."), TPEepromSession::OnPrinterError::GoOn))
         return;
     std::array<uint8_t, 3> stored{};
@@ -95,6 +98,17 @@ void TDefaultSetPanel::DestCheckBtnClick()
         return;
     name.back() = '\0';
     ShowVerdict(QString::fromLatin1(name.data()), stored);
+}
+
+bool TDefaultSetPanel::ReopenAfterRestart(TPEepromSession &session)
+{
+    TPDLLFunction &dll = *Window().Program().dll;
+    dll.GateClosePort();
+    if (!session.Check(dll.GateOpenPort(Window().Selection().PortCode)) ||
+        !session.Check(dll.ChanOpen()))
+        return false;
+    linkDropped_ = false;
+    return true;
 }
 
 void TDefaultSetPanel::ShowVerdict(const QString &modelName, const std::array<uint8_t, 3> &stored)

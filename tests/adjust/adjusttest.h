@@ -1,0 +1,126 @@
+#pragma once
+
+// Shared pieces of the main window tests: the program-wide printer objects on the real link
+// libraries, a window over them, waits that return at once, and readers for the status memo.
+#include "adjust/formadjust.h"
+#include "adjust/radiolist.h"
+#include "app/messagebox.h"
+#include "app/program.h"
+#include "app/selection.h"
+#include "link/dllfunction.h"
+#include "link/factory.h"
+#include "link/remotecomm.h"
+#include "link/statuscontrol.h"
+#include "link/wait.h"
+#include "print/raster.h"
+
+#include <QApplication>
+#include <QColor>
+#include <QElapsedTimer>
+#include <QRadioButton>
+#include <QStringList>
+#include <QTextBlock>
+#include <QTextEdit>
+#include <QTimer>
+#include <memory>
+#include <ostream>
+#include <vector>
+
+// Readable QString output in failure messages.
+inline void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+inline void PrintTo(const QStringList &list, std::ostream *out)
+{
+    *out << "{\"" << list.join(QStringLiteral("\", \"")).toStdString() << "\"}";
+}
+
+namespace adjusttest
+{
+
+// The program-wide objects as the program creates them, bound to the libraries in the folder
+// of the test executable.
+inline std::unique_ptr<TPProgram> MakeProgram()
+{
+    auto program = std::make_unique<TPProgram>();
+    program->dll = std::make_unique<TPDLLFunction>(TPDLLFunction::ExecutableFolder());
+    program->status = std::make_unique<TPStatusControl>(*program->dll);
+    program->raster = std::make_unique<TPRaster>(*program->dll, *program->status);
+    program->status->SetRaster(program->raster.get());
+    program->remote = std::make_unique<TPRemoteComm>(*program->raster);
+    program->factory = std::make_unique<TPFactory>(*program->dll);
+    return program;
+}
+
+// Every timed wait returns at once; the milliseconds asked for are kept.
+class InstantWaits
+{
+public:
+    InstantWaits()
+    {
+        Wait::SetHandler([this](int ms) {
+            asked.push_back(ms);
+            QCoreApplication::processEvents();
+        });
+    }
+    ~InstantWaits() { Wait::SetHandler(nullptr); }
+    InstantWaits(const InstantWaits &) = delete;
+    InstantWaits &operator=(const InstantWaits &) = delete;
+    std::vector<int> asked;
+};
+
+inline QTextEdit *Memo(const TFormAdjust &window)
+{
+    return window.findChild<QTextEdit *>(QStringLiteral("StatusMemo"));
+}
+
+inline QStringList MemoLines(const TFormAdjust &window)
+{
+    const QString text = Memo(window)->toPlainText();
+    return text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
+}
+
+// Colour of the text of one memo line (of its first character).
+inline QColor LineColour(const TFormAdjust &window, int line)
+{
+    const QTextBlock block = Memo(window)->document()->findBlockByNumber(line);
+    for (auto it = block.begin(); !it.atEnd(); ++it)
+        return it.fragment().charFormat().foreground().color();
+    return QColor();
+}
+
+inline TRadioList *List(const TFormAdjust &window, const char *name)
+{
+    return window.findChild<TRadioList *>(QString::fromLatin1(name));
+}
+
+// Enabled state of every list entry, as "1"/"0" per entry, lists separated by '|'.
+inline QString Locks(const TFormAdjust &window)
+{
+    QString locks;
+    for (const char *name : {"AdjustRdoGrp", "MainteRdoGrp", "AppendixRdoGrp"}) {
+        if (!locks.isEmpty())
+            locks += QLatin1Char('|');
+        const TRadioList *list = List(window, name);
+        for (int i = 0; i < list->Count(); ++i)
+            locks += list->IsItemEnabled(i) ? QLatin1Char('1') : QLatin1Char('0');
+    }
+    return locks;
+}
+
+constexpr const char *AllEnabled = "111111111|1111|111";
+constexpr const char *ErrorStateLocks = "100000000|0011|100";
+constexpr const char *AllLocked = "000000000|0000|000";
+
+// Lets the window's 100 ms DisableTimer tick (the only real-time wait these tests need).
+inline bool WaitForEnabled(const QWidget &window, int timeoutMs = 2000)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!window.isEnabled() && clock.elapsed() < timeoutMs)
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    return window.isEnabled();
+}
+
+} // namespace adjusttest
