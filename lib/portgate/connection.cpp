@@ -100,6 +100,26 @@ Connection::Connection(UniqueFd fd, bool socket) : fd_(std::move(fd)), socket_(s
     link_decoder_reset(&decoder_);
 }
 
+Connection::~Connection()
+{
+    if (!socket_ || shutdown(fd_.Get(), SHUT_WR) != 0)
+        return;
+    // The printer answers our end of stream by closing its side; wait for that.
+    const auto deadline = Clock::now() + std::chrono::milliseconds(kCloseWaitMs);
+    uint8_t scratch[4096];
+    for (;;) {
+        pollfd waiting{fd_.Get(), POLLIN, 0};
+        const int ready = poll(&waiting, 1, RemainingMs(deadline));
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready <= 0)
+            return;
+        const ssize_t got = read(fd_.Get(), scratch, sizeof scratch);
+        if (got == 0 || (got < 0 && errno != EINTR && errno != EAGAIN))
+            return;
+    }
+}
+
 int Connection::RemainingMs(Clock::time_point deadline)
 {
     const auto left =

@@ -21,6 +21,12 @@ public:
     // Opens the target. On failure gives nothing and stores the port I/O error in *ioError.
     static std::unique_ptr<Connection> Open(const PortTarget &target, int16_t *ioError);
 
+    // Closes gracefully: a printer serves one client at a time, so the next open must find
+    // this connection gone on its side too. Waits a short, bounded time for that.
+    ~Connection();
+    Connection(const Connection &) = delete;
+    Connection &operator=(const Connection &) = delete;
+
     // Sends one request and waits for its reply (see novari_gate_transact).
     gate_exchange Transact(uint8_t op, const uint8_t *payload, size_t length,
                            std::vector<uint8_t> &reply);
@@ -28,6 +34,7 @@ public:
 private:
     using Clock = std::chrono::steady_clock;
     static constexpr int kMore = -1;
+    static constexpr int kCloseWaitMs = 250;
 
     Connection(UniqueFd fd, bool socket);
     static int RemainingMs(Clock::time_point deadline);

@@ -202,11 +202,27 @@ TEST_F(SimTest, StoppedProcessGivesUpOnOpenAndHangUpIsSeen)
     EXPECT_EQ(GateOpenPort(0x0401), NOVARI_PORT_IO_ERROR);
     EXPECT_EQ(IoError(), NOVARI_IO_TIMEOUT);
     sim->Signal(SIGCONT);
-    GateClosePort();
+    // Give the resumed printer a moment to notice the abandoned connection.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
     ASSERT_EQ(GateOpenPort(0x0401), NOVARI_OK);
     sim->Stop();
     EXPECT_EQ(GateCheckDeviceId(), NOVARI_PORT_IO_ERROR);
     EXPECT_EQ(IoError(), NOVARI_IO_DISCONNECTED);
+}
+
+// The program closes and reopens the port for every status refresh; the printer must have
+// let go of the old connection by the time the new one arrives.
+TEST_F(SimTest, PortReopenedAtOnceIsNotInUse)
+{
+    auto sim = StartAndOpen();
+    int failures = 0;
+    for (int i = 0; i < 50; ++i) {
+        GateClosePort();
+        if (GateOpenPort(0x0401) != NOVARI_OK)
+            ++failures;
+    }
+    EXPECT_EQ(failures, 0);
+    EXPECT_EQ(ChanOpen(nullptr), NOVARI_OK);
 }
 
 } // namespace
