@@ -43,6 +43,31 @@ int Sheet::Level(int x, int y, int ink) const
     return (rows_[static_cast<size_t>(y)][x] >> (2 * ink)) & 3;
 }
 
+void Sheet::RenderFull(QImage &image) const
+{
+    const uint32_t white = InkModel::PixelColor(0);
+    std::vector<uchar> blank(static_cast<size_t>(width_) * 3);
+    for (int x = 0; x < width_; ++x) {
+        blank[3 * x] = static_cast<uchar>(white >> 16);
+        blank[3 * x + 1] = static_cast<uchar>(white >> 8);
+        blank[3 * x + 2] = static_cast<uchar>(white);
+    }
+    for (int y = 0; y < length_; ++y) {
+        uchar *line = image.scanLine(y);
+        const uint16_t *row = rows_[static_cast<size_t>(y)].get();
+        if (!row) {
+            std::memcpy(line, blank.data(), blank.size());
+            continue;
+        }
+        for (int x = 0; x < width_; ++x) {
+            const uint32_t rgb = InkModel::PixelColor(row[x]);
+            line[3 * x] = static_cast<uchar>(rgb >> 16);
+            line[3 * x + 1] = static_cast<uchar>(rgb >> 8);
+            line[3 * x + 2] = static_cast<uchar>(rgb);
+        }
+    }
+}
+
 QImage Sheet::Render(int divisor) const
 {
     divisor = std::max(1, divisor);
@@ -50,28 +75,42 @@ QImage Sheet::Render(int divisor) const
     const int outLength = (length_ + divisor - 1) / divisor;
     QImage image(outWidth, outLength, QImage::Format_RGB888);
     const uint32_t white = InkModel::PixelColor(0);
+    if (divisor == 1) {
+        RenderFull(image);
+        return image;
+    }
+    const uint32_t whiteSum[3] = {(white >> 16) & 0xFF, (white >> 8) & 0xFF, white & 0xFF};
     std::vector<uint32_t> sums(static_cast<size_t>(outWidth) * 3);
-    std::vector<uint32_t> counts(static_cast<size_t>(outWidth));
     for (int outY = 0; outY < outLength; ++outY) {
         std::fill(sums.begin(), sums.end(), 0);
-        std::fill(counts.begin(), counts.end(), 0);
-        const int yEnd = std::min(length_, (outY + 1) * divisor);
-        for (int y = outY * divisor; y < yEnd; ++y) {
+        const int yBegin = outY * divisor;
+        const int yEnd = std::min(length_, yBegin + divisor);
+        int blankRows = 0;
+        for (int y = yBegin; y < yEnd; ++y) {
             const uint16_t *row = rows_[static_cast<size_t>(y)].get();
-            for (int x = 0; x < width_; ++x) {
-                const uint32_t rgb = row ? InkModel::PixelColor(row[x]) : white;
-                uint32_t *sum = &sums[static_cast<size_t>(x / divisor) * 3];
-                sum[0] += rgb >> 16;
-                sum[1] += (rgb >> 8) & 0xFF;
-                sum[2] += rgb & 0xFF;
-                ++counts[static_cast<size_t>(x / divisor)];
+            if (!row) {
+                ++blankRows;
+                continue;
+            }
+            for (int outX = 0; outX < outWidth; ++outX) {
+                const int xEnd = std::min(width_, (outX + 1) * divisor);
+                uint32_t *sum = &sums[static_cast<size_t>(outX) * 3];
+                for (int x = outX * divisor; x < xEnd; ++x) {
+                    const uint32_t rgb = InkModel::PixelColor(row[x]);
+                    sum[0] += rgb >> 16;
+                    sum[1] += (rgb >> 8) & 0xFF;
+                    sum[2] += rgb & 0xFF;
+                }
             }
         }
         uchar *line = image.scanLine(outY);
-        for (int x = 0; x < outWidth; ++x) {
-            const uint32_t n = std::max<uint32_t>(1, counts[static_cast<size_t>(x)]);
+        for (int outX = 0; outX < outWidth; ++outX) {
+            const int columns = std::min(width_, (outX + 1) * divisor) - outX * divisor;
+            const uint32_t count = static_cast<uint32_t>(columns * (yEnd - yBegin));
             for (int c = 0; c < 3; ++c) {
-                line[3 * x + c] = static_cast<uchar>(sums[static_cast<size_t>(x) * 3 + c] / n);
+                const uint32_t total = sums[static_cast<size_t>(outX) * 3 + c] +
+                                       whiteSum[c] * static_cast<uint32_t>(columns * blankRows);
+                line[3 * outX + c] = static_cast<uchar>(total / count);
             }
         }
     }

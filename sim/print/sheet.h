@@ -39,6 +39,7 @@ public:
 
 private:
     uint16_t *Row(int y);
+    void RenderFull(QImage &image) const;
 
     int width_ = 0;
     int length_ = 0;
