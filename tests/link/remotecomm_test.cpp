@@ -148,10 +148,3 @@ TEST_F(RemoteComm, NozzleCheckPrintsItsTitleAndIsSentAtOnce)
     EXPECT_EQ(link.Taken(), expected);
     EXPECT_EQ(raster.Fill(), 0);
 }
-
-TEST_F(RemoteComm, EnterAndExitAreAppendedAlone)
-{
-    ASSERT_EQ(remote.EnterRemoteMode(), 1);
-    ASSERT_EQ(remote.ExitRemoteMode(), 1);
-    EXPECT_EQ(Buffered(), Cat({EnterRemote, ExitRemote}));
-}
