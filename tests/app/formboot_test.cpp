@@ -1,0 +1,357 @@
+// The printer selection window against per-port scripted link libraries.
+#include "app/formboot.h"
+#include "app/messagebox.h"
+#include "appfake.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QMenu>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+
+namespace
+{
+const QString NoAnswer = QStringLiteral("Communication error occurred.\nPlease confirm the power "
+                                        "for printer and I/F cable connection.");
+
+QStringList Items(const QComboBox *combo)
+{
+    QStringList items;
+    for (int i = 0; i < combo->count(); ++i)
+        items << combo->itemText(i);
+    return items;
+}
+
+// As the technician picks an item: the list changes and its handler runs.
+void Choose(QComboBox *combo, const QString &text)
+{
+    const int index = combo->findText(text);
+    QVERIFY2(index >= 0, qPrintable(text));
+    combo->setCurrentIndex(index);
+    emit combo->activated(index);
+}
+} // namespace
+
+class FormBootTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    QComboBox *Combo(const char *name) const { return boot_->findChild<QComboBox *>(name); }
+    QPushButton *Button(const char *name) const { return boot_->findChild<QPushButton *>(name); }
+    void Socket(const QString &name)
+    {
+        QVERIFY(appfake::MakeSocketFile(root_->filePath("ports/" + name)));
+    }
+    // Model, port item and destination chosen, then "OK".
+    void ChooseAndOk(const QString &model, const QString &port, const QString &destination)
+    {
+        Choose(Combo("ModelNameCombo"), model);
+        Choose(Combo("InterfaceCombo"), port);
+        Choose(Combo("DestinationCombo"), destination);
+        Button("PortSelectOKBtn")->click();
+    }
+
+    std::unique_ptr<QTemporaryDir> root_;
+    std::unique_ptr<appfake::Link> link_;
+    std::unique_ptr<TPDLLFunction> dll_;
+    std::unique_ptr<TFormBoot> boot_;
+
+private slots:
+    void initTestCase() { MessageBox::SetStandingAnswer(QMessageBox::Ok); }
+
+    void init()
+    {
+        root_ = std::make_unique<QTemporaryDir>();
+        QVERIFY(QDir().mkpath(root_->filePath("ports")));
+        QVERIFY(QDir().mkpath(root_->filePath("dev")));
+        link_ = std::make_unique<appfake::Link>();
+        dll_ = std::make_unique<TPDLLFunction>(appfake::Folder());
+        QVERIFY(dll_->IsLoaded());
+        boot_ = std::make_unique<TFormBoot>(*dll_);
+        boot_->SetPortEnumeration(
+            TPPortEnumeration(root_->filePath("ports"), root_->filePath("dev")));
+        MessageBox::ClearHistory();
+    }
+
+    void cleanup()
+    {
+        boot_.reset();
+        dll_.reset();
+        link_.reset();
+        root_.reset();
+    }
+
+    void portCodes_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("code");
+        QTest::newRow("USB001") << "USB001" << 0x0401;
+        QTest::newRow("NVUSB001") << "NVUSB001" << 0x0401;
+        QTest::newRow("NVUSB002") << "NVUSB002" << 0x0402;
+        QTest::newRow("with model name") << "USB001 (Halden Photo Q510)" << 0x0401;
+        QTest::newRow("LPT1:") << "LPT1:" << 0x0480;
+        QTest::newRow("LPT12:") << "LPT12:" << 0x048B;
+        QTest::newRow("three digits only") << "USB0123" << 0x040C;
+        QTest::newRow("no digits") << "USBX" << 0x0400;
+        QTest::newRow("sign is no digit") << "USB-1" << 0x0400;
+        QTest::newRow("other") << "COM1" << 0x0503;
+        QTest::newRow("auto") << "Auto Selection" << 0x0503;
+    }
+    void portCodes()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, code);
+        QCOMPARE(int(TFormBoot::PortCodeOf(text)), code);
+    }
+
+    void showListsPortsWithModelNamesAndClosesEveryPort()
+    {
+        for (const char *name : {"USB001", "USB002", "NVUSB003", "LPT1:", "COM1", "usb004"})
+            Socket(name);
+        link_->AddPort(0x0401, 1, 1, "Halden Photo Q510");
+        link_->AddPort(0x0402, 1, 1, nullptr); // answers, but not with its name
+        link_->AddPort(0x0403, 0x1000, 1, "Halden Photo Q510");
+        link_->AddPort(0x0480, 1, 1, "Halden Photo Q530");
+        boot_->show();
+
+        QComboBox *ports = Combo("InterfaceCombo");
+        QCOMPARE(Items(ports), QStringList({"Auto Selection", "LPT1: (Halden Photo Q530)",
+                                            "NVUSB003", "USB001 (Halden Photo Q510)", "USB002"}));
+        QCOMPARE(ports->currentIndex(), 0);
+        QCOMPARE(Combo("ModelNameCombo")->currentIndex(), -1);
+        QCOMPARE(Combo("DestinationCombo")->currentIndex(), -1);
+        QVERIFY(!link_->PortIsOpen());
+        // Only the printer ports were asked, each once.
+        const QStringList calls = link_->GateCalls();
+        QCOMPARE(calls.filter("open:").size(), 4);
+        QVERIFY(!calls.contains("open:0503"));
+        QVERIFY(!calls.contains("open:0404"));
+    }
+
+    void showWithoutPrinterPortsListsOnlyAutoSelection()
+    {
+        Socket("COM1");
+        Socket("usb001");
+        boot_->show();
+        QCOMPARE(Items(Combo("InterfaceCombo")), QStringList({"Auto Selection"}));
+        QVERIFY(link_->GateCalls().filter("open:").isEmpty());
+    }
+
+    void failedEnumerationLeavesTheList()
+    {
+        Socket("USB001");
+        link_->AddPort(0x0401, 1, 1, "Halden Photo Q510");
+        boot_->show();
+        Choose(Combo("ModelNameCombo"), "Halden Photo Q530");
+        Choose(Combo("InterfaceCombo"), "USB001 (Halden Photo Q510)");
+        boot_->hide();
+
+        const QString loop = root_->filePath("loop");
+        QVERIFY(QFile::link(loop, loop));
+        boot_->SetPortEnumeration(TPPortEnumeration(loop, root_->filePath("dev")));
+        boot_->show();
+        QCOMPARE(Items(Combo("InterfaceCombo")),
+                 QStringList({"Auto Selection", "USB001 (Halden Photo Q510)"}));
+        QCOMPARE(Combo("InterfaceCombo")->currentIndex(), 0);
+        QCOMPARE(Combo("ModelNameCombo")->currentIndex(), -1);
+    }
+
+    void destinationsFollowTheModel()
+    {
+        boot_->show();
+        QComboBox *destinations = Combo("DestinationCombo");
+        QCOMPARE(Items(destinations), QStringList({"North America / West Euro", "Asia"}));
+        Choose(Combo("ModelNameCombo"), "Halden Photo Q510");
+        QCOMPARE(Items(destinations), QStringList({"US/Euro", "Latin"}));
+        Choose(destinations, "Latin");
+        Choose(Combo("ModelNameCombo"), "Halden Photo Q530");
+        QCOMPARE(Items(destinations), QStringList({"Asia", "EAL"}));
+        QCOMPARE(destinations->currentIndex(), -1);
+    }
+
+    void okWithAListUnchosenDoesNothing()
+    {
+        Socket("USB001");
+        link_->AddPort(0x0401, 1, 1, "Halden Photo Q510");
+        boot_->show();
+        QSignalSpy opened(boot_.get(), &TFormBoot::PrinterOpened);
+        const QStringList before = link_->GateCalls();
+
+        Choose(Combo("ModelNameCombo"), "Halden Photo Q510"); // no destination yet
+        Button("PortSelectOKBtn")->click();
+        Combo("ModelNameCombo")->setCurrentIndex(-1);
+        Choose(Combo("DestinationCombo"), "US/Euro"); // destination, but no model now
+        Button("PortSelectOKBtn")->click();
+
+        QCOMPARE(link_->GateCalls(), before);
+        QVERIFY(link_->ChanCalls().isEmpty());
+        QVERIFY(MessageBox::History().isEmpty());
+        QCOMPARE(opened.count(), 0);
+        QVERIFY(boot_->isVisible());
+        QCOMPARE(int(boot_->Selection().ModelCode), int(TPSelection::NoModel));
+    }
+
+    void okOpensThePortChecksTheIdAndOpensTheChannel()
+    {
+        Socket("USB001");
+        Socket("NVUSB002");
+        link_->AddPort(0x0401, 1, 1, "Halden Photo Q510");
+        link_->AddPort(0x0402, 1, 1, "Halden Photo Q530");
+        boot_->show();
+        QSignalSpy opened(boot_.get(), &TFormBoot::PrinterOpened);
+        const int before = link_->GateCalls().size();
+
+        ChooseAndOk("Halden Photo Q530", "NVUSB002 (Halden Photo Q530)", "EAL");
+
+        QCOMPARE(link_->GateCalls().mid(before), QStringList({"close", "open:0402", "check"}));
+        QCOMPARE(link_->ChanCalls(), QStringList({"code:5EA7", "open"}));
+        QCOMPARE(opened.count(), 1);
+        QVERIFY(!boot_->isVisible());
+        QVERIFY(MessageBox::History().isEmpty());
+        const TPSelection &selection = boot_->Selection();
+        QCOMPARE(int(selection.ModelCode), 2);
+        QCOMPARE(int(selection.PortCode), 0x0402);
+        QCOMPARE(selection.Destination, QString("EAL"));
+        QCOMPARE(selection.DestinationCode(), 3);
+    }
+
+    void okAcceptsAPrinterOfAnotherModel()
+    {
+        Socket("USB001");
+        link_->AddPort(0x0401, 1, 0x1001, "Other Printer 9");
+        boot_->show();
+        QSignalSpy opened(boot_.get(), &TFormBoot::PrinterOpened);
+        ChooseAndOk("Halden Photo Q510", "USB001 (Other Printer 9)", "US/Euro");
+        QCOMPARE(opened.count(), 1);
+        QCOMPARE(int(boot_->Selection().ModelCode), 1);
+        QCOMPARE(boot_->Selection().DestinationCode(), 0);
+    }
+
+    void autoSelectionSkipsAPrinterOfAnotherModel()
+    {
+        Socket("NVUSB001");
+        Socket("USB002");
+        Socket("USB003");
+        link_->AddPort(0x0401, 1, 0x1001, "Other Printer 9");
+        link_->AddPort(0x0402, 1, 0x1100, nullptr); // answers nonsense
+        link_->AddPort(0x0403, 1, 1, "Halden Photo Q510");
+        boot_->show();
+        QSignalSpy opened(boot_.get(), &TFormBoot::PrinterOpened);
+        const int before = link_->GateCalls().size();
+
+        ChooseAndOk("Halden Photo Q510", "Auto Selection", "Latin");
+
+        QCOMPARE(int(boot_->Selection().PortCode), 0x0403);
+        QCOMPARE(link_->GateCalls().mid(before),
+                 QStringList({"open:0401", "check", "close", "open:0402", "check", "close",
+                              "open:0403", "check", "close", "close", "open:0403", "check"}));
+        QCOMPARE(opened.count(), 1);
+    }
+
+    void autoSelectionWithoutASupportedPrinterGivesNoPort()
+    {
+        Socket("USB001");
+        link_->AddPort(0x0401, 1, 0x1001, "Other Printer 9");
+        boot_->show();
+        QCOMPARE(int(boot_->AutoSelection()), 0x0503);
+        QVERIFY(!link_->PortIsOpen());
+
+        ChooseAndOk("Halden Photo Q510", "Auto Selection", "US/Euro");
+        QCOMPARE(int(boot_->Selection().PortCode), 0x0503);
+        QCOMPARE(MessageBox::History().size(), 1);
+        QCOMPARE(MessageBox::History().first().text, NoAnswer);
+        QVERIFY(boot_->isVisible());
+    }
+
+    void okErrors_data()
+    {
+        QTest::addColumn<int>("openResult");
+        QTest::addColumn<int>("checkResult");
+        QTest::addColumn<int>("channelResult");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("channelCalls");
+        QTest::newRow("port does not open")
+            << 0x1000 << 1 << 1 << NoAnswer << QStringList({"code:5EA7"});
+        QTest::newRow("device ID not well formed")
+            << 1 << 0x1100 << 1 << NoAnswer << QStringList({"code:5EA7"});
+        QTest::newRow("device ID not read")
+            << 1 << 0x1000 << 1 << NoAnswer << QStringList({"code:5EA7"});
+        QTest::newRow("channel does not open")
+            << 1 << 1 << 0x2000 << QString("Communication error occurred.")
+            << QStringList({"code:5EA7", "open"});
+    }
+    void okErrors()
+    {
+        QFETCH(int, openResult);
+        QFETCH(int, checkResult);
+        QFETCH(int, channelResult);
+        QFETCH(QString, text);
+        QFETCH(QStringList, channelCalls);
+        Socket("USB001");
+        link_->AddPort(0x0401, uint16_t(openResult), uint16_t(checkResult), "Halden Photo Q510");
+        link_->SetChanOpenResult(uint16_t(channelResult));
+        boot_->show();
+        QSignalSpy opened(boot_.get(), &TFormBoot::PrinterOpened);
+
+        // A port that does not open is listed without a model name.
+        ChooseAndOk("Halden Photo Q510", openResult == 1 ? "USB001 (Halden Photo Q510)" : "USB001",
+                    "US/Euro");
+
+        QCOMPARE(MessageBox::History().size(), 1);
+        const MessageBox::Shown &box = MessageBox::History().first();
+        QCOMPARE(box.caption, QString("Error!"));
+        QCOMPARE(box.text, text);
+        QCOMPARE(box.icon, MessageBox::Error);
+        QCOMPARE(link_->ChanCalls(), channelCalls);
+        QCOMPARE(opened.count(), 0);
+        QVERIFY(boot_->isVisible());
+        QVERIFY(Button("PortSelectOKBtn")->isEnabled());
+        QCOMPARE(int(boot_->Selection().PortCode), 0x0401);
+    }
+
+    void rightClickOnTheSurfacePopsUpVersion()
+    {
+        boot_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(boot_.get()));
+        QMenu *menu = boot_->PopupMenu1();
+        const QPoint surface(6, 6);
+        QVERIFY(boot_->childAt(surface) == nullptr);
+        QTest::mouseRelease(boot_.get(), Qt::RightButton, {}, surface);
+        QTRY_VERIFY(menu->isVisible());
+        const QRect frame = boot_->frameGeometry();
+        QCOMPARE(menu->pos(), QPoint(frame.left() + 6 + 3, frame.top() + 6 + 20));
+        menu->hide();
+
+        // Over a control, or with the left button, nothing pops up.
+        QComboBox *ports = Combo("InterfaceCombo");
+        QTest::mouseRelease(boot_.get(), Qt::RightButton, {},
+                            ports->mapTo(boot_.get(), ports->rect().center()));
+        QTest::mouseRelease(boot_.get(), Qt::LeftButton, {}, surface);
+        QVERIFY(!menu->isVisible());
+
+        QSignalSpy version(boot_.get(), &TFormBoot::VersionRequested);
+        QAction *item = menu->findChild<QAction *>("MenuVersion");
+        QVERIFY(item);
+        QCOMPARE(item->text(), QString("Version"));
+        item->trigger();
+        QCOMPARE(version.count(), 1);
+    }
+
+    void quitClosesThePortAndEnds()
+    {
+        boot_->show();
+        QSignalSpy closed(boot_.get(), &TFormBoot::Closed);
+        QTest::keyClick(boot_.get(), Qt::Key_Escape);
+        QCOMPARE(closed.count(), 1);
+        QVERIFY(!boot_->isVisible());
+        QCOMPARE(link_->GateCalls().last(), QString("close"));
+    }
+};
+
+QTEST_MAIN(FormBootTest)
+#include "formboot_test.moc"
