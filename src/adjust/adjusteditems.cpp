@@ -16,11 +16,16 @@ TAdjustedItemsPanel::TAdjustedItemsPanel(QWidget *parent)
     auto *grid = new QGridLayout(this);
     grid->setHorizontalSpacing(6);
     grid->setVerticalSpacing(3);
+    // A little air between the blocks of the grid.
+    auto gap = [grid](int row) {
+        grid->setRowMinimumHeight(row, 6);
+        return row + 1;
+    };
     int row = 0;
-    row = AddIdentityRows(grid, row);
-    row = AddBidBlock(grid, row);
-    row = AddSingleValueRows(grid, row);
-    row = AddPwSensorRows(grid, row);
+    row = gap(AddIdentityRows(grid, row));
+    row = gap(AddBidBlock(grid, row));
+    row = gap(AddSingleValueRows(grid, row));
+    row = gap(AddPwSensorRows(grid, row));
     row = AddUnusedRows(grid, row);
     grid->setRowStretch(row, 1);
     grid->setColumnStretch(0, 0);

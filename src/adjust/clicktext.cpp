@@ -6,7 +6,6 @@
 TClickText::TClickText(QWidget *parent) : QLabel(parent)
 {
     setFrameShape(QFrame::NoFrame);
-    setAutoFillBackground(true);
     setCursor(Qt::ArrowCursor);
 }
 

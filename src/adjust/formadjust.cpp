@@ -167,7 +167,21 @@ QWidget *TFormAdjust::BuildListPage(TItemRegistry::List list)
 
     if (list == TItemRegistry::Adjustment) {
         QRadioButton *crItem = radios->Button(CrOffsetItem);
+        // The entry keeps its short caption (for assistive tools) but paints it invisibly;
+        // the full caption lies over it, in the entry's own text colours.
+        const QPalette shown = crItem->palette();
+        QPalette hidden = shown;
+        QPalette memoPalette;
+        for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+            hidden.setColor(group, QPalette::WindowText, Qt::transparent);
+            hidden.setColor(group, QPalette::ButtonText, Qt::transparent);
+            memoPalette.setColor(group, QPalette::WindowText,
+                                 shown.color(group, QPalette::WindowText));
+        }
+        crItem->setPalette(hidden);
         memo1_ = new TClickText(crItem);
+        memo1_->setPalette(memoPalette);
+        memo1_->setForegroundRole(QPalette::WindowText);
         memo1_->setObjectName(QStringLiteral("Memo1"));
         memo1_->setAccessibleName(QStringLiteral("Memo1"));
         memo1_->setWordWrap(true);
@@ -648,6 +662,11 @@ void TFormAdjust::showEvent(QShowEvent *event)
 
 void TFormAdjust::closeEvent(QCloseEvent *event)
 {
+    // While an operation runs the window is disabled and does not close under it.
+    if (!isEnabled()) {
+        event->ignore();
+        return;
+    }
     // Gone from the screen before the quit window comes up.
     hide();
     event->accept();

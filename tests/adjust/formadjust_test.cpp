@@ -430,3 +430,21 @@ TEST_F(FormAdjustTest, GetStatusWithoutAPrinterLeavesTheLocksAsTheyWere)
     EXPECT_EQ(Locks(*window), QString(ErrorStateLocks));
 }
 } // namespace
+
+namespace
+{
+TEST_F(FormAdjustTest, WindowDoesNotCloseUnderARunningOperation)
+{
+    QSignalSpy closed(window.get(), &TFormAdjust::Closed);
+    window->show();
+    window->ShowStatus(19, "Writing now...");
+    window->close();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(closed.count(), 0);
+
+    window->ShowStatus(4, "Paper out error.");
+    window->close();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(closed.count(), 1);
+}
+} // namespace
