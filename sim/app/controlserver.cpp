@@ -1,0 +1,70 @@
+#include "controlserver.h"
+
+#include <QLocalSocket>
+#include <QStringList>
+
+namespace sim
+{
+
+QString ParseControlLine(const QString &line, QString &word, double &seconds)
+{
+    const QStringList parts = line.simplified().split(' ', Qt::SkipEmptyParts);
+    if (parts.isEmpty() || parts.size() > 2)
+        return "expected WORD [SECONDS]";
+    word = parts[0];
+    seconds = 0;
+    if (parts.size() == 2) {
+        bool ok = false;
+        seconds = parts[1].toDouble(&ok);
+        if (!ok || !(seconds > 0) || seconds > 1e6)
+            return "SECONDS must be a positive number, not \"" + parts[1] + "\"";
+    }
+    return QString();
+}
+
+ControlServer::ControlServer(QString path, Handler handler, QObject *parent)
+    : QObject(parent), path_(std::move(path)), handler_(std::move(handler))
+{
+    server_.setSocketOptions(QLocalServer::UserAccessOption);
+    connect(&server_, &QLocalServer::newConnection, this, &ControlServer::OnNewConnection);
+}
+
+ControlServer::~ControlServer()
+{
+    server_.close();
+}
+
+QString ControlServer::Listen()
+{
+    if (!server_.listen(path_))
+        return "cannot listen on " + path_ + ": " + server_.errorString();
+    return QString();
+}
+
+void ControlServer::OnNewConnection()
+{
+    while (QLocalSocket *socket = server_.nextPendingConnection()) {
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        auto answer = [socket](const QString &text) {
+            socket->write((text + "\n").toUtf8());
+            socket->disconnectFromServer();
+        };
+        connect(socket, &QLocalSocket::readyRead, socket, [this, socket, answer]() {
+            if (!socket->canReadLine()) {
+                if (socket->bytesAvailable() > kMaxLine)
+                    answer("error: line too long");
+                return;
+            }
+            const QString line = QString::fromUtf8(socket->readLine(kMaxLine + 1));
+            socket->disconnect(socket, &QLocalSocket::readyRead, nullptr, nullptr);
+            QString word;
+            double seconds = 0;
+            QString why = ParseControlLine(line, word, seconds);
+            if (why.isEmpty())
+                why = handler_(word, seconds);
+            answer(why.isEmpty() ? QString("ok") : "error: " + why);
+        });
+    }
+}
+
+} // namespace sim

@@ -1,0 +1,89 @@
+#include "portdirectory.h"
+
+#include <cerrno>
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <QFileInfo>
+
+#include "linkframe.h"
+
+namespace sim
+{
+
+QString MakePortDirectory()
+{
+    char buffer[512];
+    if (!link_make_port_directory(buffer, sizeof buffer))
+        return QString();
+    return QString::fromLocal8Bit(buffer);
+}
+
+QString PortSocketPath(const QString &directory, const QString &port)
+{
+    return directory + "/" + port;
+}
+
+QString ControlSocketPath(const QString &directory, const QString &port)
+{
+    return directory + "/." + port + ".control";
+}
+
+SocketUse ProbeSocket(const QString &path)
+{
+    const QByteArray local = path.toLocal8Bit();
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (static_cast<size_t>(local.size()) >= sizeof address.sun_path)
+        return SocketUse::Live;
+    std::memcpy(address.sun_path, local.constData(), static_cast<size_t>(local.size()));
+    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return SocketUse::Live;
+    const int result = connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address);
+    const int error = errno;
+    close(fd);
+    if (result == 0)
+        return SocketUse::Live;
+    if (error == ENOENT)
+        return SocketUse::Free;
+    if (error == ECONNREFUSED)
+        return SocketUse::Stale;
+    return SocketUse::Live;
+}
+
+bool PortInUse(const QString &directory, const QString &port)
+{
+    return ProbeSocket(PortSocketPath(directory, port)) == SocketUse::Live ||
+           ProbeSocket(ControlSocketPath(directory, port)) == SocketUse::Live;
+}
+
+QString FirstFreeUsbPort(const QString &directory, int first)
+{
+    for (int n = std::max(1, first); n <= 999; ++n) {
+        const QString name = QString("USB%1").arg(n, 3, 10, QChar('0'));
+        if (QFileInfo::exists(QString("/dev/usb/lp%1").arg(n - 1)))
+            continue;
+        if (!PortInUse(directory, name))
+            return name;
+    }
+    return QString();
+}
+
+QString CheckPortName(const QString &directory, const QString &port)
+{
+    if (port.isEmpty())
+        return "the port name is empty";
+    if (port.startsWith('.'))
+        return "a port name cannot start with '.'";
+    if (port.contains('/'))
+        return "a port name cannot contain '/'";
+    if (ControlSocketPath(directory, port).toLocal8Bit().size() >=
+        static_cast<int>(sizeof(sockaddr_un{}.sun_path)))
+        return "the port name is too long for a socket in " + directory;
+    return QString();
+}
+
+} // namespace sim

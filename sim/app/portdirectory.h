@@ -1,0 +1,35 @@
+#pragma once
+
+// Names and sockets of virtual printers in the port directory.
+
+#include <QString>
+
+namespace sim
+{
+
+// The port directory, created (mode 0700) if needed; empty when it cannot be had.
+QString MakePortDirectory();
+
+QString PortSocketPath(const QString &directory, const QString &port);
+QString ControlSocketPath(const QString &directory, const QString &port);
+
+// What sits at a socket path.
+enum class SocketUse {
+    Free,  // nothing there
+    Stale, // a socket that nobody listens on (left by a killed printer)
+    Live,  // someone answers (or the path is there and cannot be probed)
+};
+SocketUse ProbeSocket(const QString &path);
+
+// True when another running virtual printer uses the port name (its port or its control
+// socket answers).
+bool PortInUse(const QString &directory, const QString &port);
+
+// "USB001", "USB002", ...: the first name that no device node /dev/usb/lp(n-1) and no live
+// virtual printer uses, starting at number first.
+QString FirstFreeUsbPort(const QString &directory, int first = 1);
+
+// Empty when the name can be a port name, else why not.
+QString CheckPortName(const QString &directory, const QString &port);
+
+} // namespace sim

@@ -1,0 +1,205 @@
+#include "virtualprinter.h"
+
+#include <QFile>
+
+#include "controlclient.h"
+#include "controlserver.h"
+#include "eepromstore.h"
+#include "factoryimage.h"
+#include "firmware.h"
+#include "portdirectory.h"
+#include "portserver.h"
+#include "printengine.h"
+
+namespace sim
+{
+
+namespace
+{
+
+// Removes a socket that nobody listens on any more; true when the path is free afterwards.
+bool ClearStale(const QString &path)
+{
+    switch (ProbeSocket(path)) {
+    case SocketUse::Free:
+        return true;
+    case SocketUse::Stale:
+        return QFile::remove(path);
+    case SocketUse::Live:
+        return false;
+    }
+    return false;
+}
+
+} // namespace
+
+VirtualPrinter::VirtualPrinter(SimOptions options, QObject *parent)
+    : QObject(parent), options_(std::move(options))
+{
+    clock_.start();
+    silentTimer_.setSingleShot(true);
+    unplugTimer_.setSingleShot(true);
+    connect(&silentTimer_, &QTimer::timeout, this, [this]() {
+        if (portServer_)
+            portServer_->SetSilent(false);
+    });
+    connect(&unplugTimer_, &QTimer::timeout, this, [this]() {
+        if (portServer_)
+            portServer_->Plug();
+    });
+}
+
+VirtualPrinter::~VirtualPrinter()
+{
+    Teardown();
+}
+
+void VirtualPrinter::Teardown()
+{
+    controlServer_.reset();
+    portServer_.reset();
+#ifdef NOVARI_SIM_HAVE_PRINTENGINE
+    engine_.reset();
+#endif
+    if (eeprom_)
+        eeprom_->Save();
+    firmware_.reset();
+    eeprom_.reset();
+}
+
+QString VirtualPrinter::SocketPath() const
+{
+    return PortSocketPath(directory_, port_);
+}
+
+QString VirtualPrinter::EepromPath() const
+{
+    return eeprom_ ? QString::fromStdString(eeprom_->Path()) : QString();
+}
+
+QString VirtualPrinter::Start()
+{
+    directory_ = MakePortDirectory();
+    if (directory_.isEmpty())
+        return "cannot create the port directory";
+    if (!options_.captureFolder.isEmpty()) {
+        const std::string why = capture_.Open(options_.captureFolder.toStdString());
+        if (!why.empty())
+            return QString::fromStdString(why);
+    }
+    if (!options_.port.isEmpty()) {
+        const QString bad = CheckPortName(directory_, options_.port);
+        if (!bad.isEmpty())
+            return bad;
+        if (PortInUse(directory_, options_.port))
+            return "a virtual printer already runs on port " + options_.port;
+        return TryPort(options_.port);
+    }
+    // Without a name, take the first free one; two printers starting at once may pick the
+    // same name, and the one that loses the race moves on to the next.
+    int next = 1;
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        const QString port = FirstFreeUsbPort(directory_, next);
+        if (port.isEmpty())
+            break;
+        const QString why = TryPort(port);
+        if (why.isEmpty())
+            return QString();
+        next = port.mid(3).toInt() + 1;
+    }
+    return "no free USB port name";
+}
+
+QString VirtualPrinter::TryPort(const QString &port)
+{
+    Teardown();
+    port_ = port;
+    const QString portPath = PortSocketPath(directory_, port);
+    const QString controlPath = ControlSocketPath(directory_, port);
+    if (!ClearStale(portPath) || !ClearStale(controlPath))
+        return "a virtual printer already runs on port " + port;
+
+    const QString eepromPath =
+        options_.eepromPath.isEmpty() ? DefaultEepromPath(port) : options_.eepromPath;
+    eeprom_ = std::make_unique<EepromStore>(eepromPath.toStdString());
+    const std::string bad = eeprom_->Open(FactoryImage(options_.model, options_.destination));
+    if (!bad.empty()) {
+        eeprom_.reset();
+        return QString::fromStdString(bad);
+    }
+    Capture *capture = capture_.IsOpen() ? &capture_ : nullptr;
+    firmware_ = std::make_unique<Firmware>(
+        options_.model, *eeprom_, options_.timeScale,
+        [this]() { return static_cast<double>(clock_.nsecsElapsed()) / 1e9; }, capture);
+#ifdef NOVARI_SIM_HAVE_PRINTENGINE
+    PrintOptions printOptions;
+    printOptions.pagesFolder = options_.pagesFolder.toStdString();
+    printOptions.fullResolution = options_.fullResolution;
+    engine_ = std::make_unique<PrintEngine>(*firmware_, printOptions);
+#endif
+    LinkSession::DataSink sink;
+#ifdef NOVARI_SIM_HAVE_PRINTENGINE
+    sink.feed = [this](const uint8_t *bytes, size_t count) { engine_->Feed(bytes, count); };
+    sink.endJob = [this]() { engine_->EndJob(); };
+#endif
+    portServer_ = std::make_unique<PortServer>(portPath, *firmware_, capture, sink);
+    controlServer_ =
+        std::make_unique<ControlServer>(controlPath, [this](const QString &word, double seconds) {
+            return Control(word, seconds);
+        });
+    QString why = controlServer_->Listen();
+    if (why.isEmpty())
+        why = portServer_->Listen();
+    if (!why.isEmpty()) {
+        Teardown();
+        return why;
+    }
+    return QString();
+}
+
+QString VirtualPrinter::Control(const QString &word, double seconds)
+{
+    if (!firmware_ || !portServer_)
+        return "the printer is not running";
+    static const std::pair<const char *, Fault> kFaults[] = {
+        {"paper-out", Fault::PaperOut}, {"jam", Fault::Jam},
+        {"ink-out", Fault::InkOut},     {"busy", Fault::Busy},
+        {"cleaning", Fault::Cleaning},  {"no-ink-charge", Fault::NoInkCharge},
+    };
+    for (const auto &[name, fault] : kFaults)
+        if (word == name) {
+            firmware_->SetFault(fault, seconds);
+            return QString();
+        }
+    const int milliseconds = static_cast<int>(seconds * 1000);
+    if (word == "silent") {
+        portServer_->SetSilent(true);
+        if (seconds > 0)
+            silentTimer_.start(milliseconds);
+        else
+            silentTimer_.stop();
+        return QString();
+    }
+    if (word == "unplug") {
+        portServer_->Unplug();
+        if (seconds > 0)
+            unplugTimer_.start(milliseconds);
+        else
+            unplugTimer_.stop();
+        return QString();
+    }
+    if (word == "reload-paper") {
+        firmware_->ReloadPaper();
+        return QString();
+    }
+    if (word == "clear") {
+        firmware_->Clear();
+        silentTimer_.stop();
+        unplugTimer_.stop();
+        portServer_->SetSilent(false);
+        return portServer_->Plug();
+    }
+    return "unknown word \"" + word + "\"";
+}
+
+} // namespace sim

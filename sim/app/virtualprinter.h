@@ -1,0 +1,62 @@
+#pragma once
+
+// One running virtual printer: EEPROM file, firmware, print engine, port socket and control
+// socket, wired together on the Qt event loop.
+
+#include <memory>
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include "capture.h"
+#include "simoptions.h"
+
+namespace sim
+{
+
+class ControlServer;
+class EepromStore;
+class Firmware;
+class PortServer;
+class PrintEngine;
+
+class VirtualPrinter : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit VirtualPrinter(SimOptions options, QObject *parent = nullptr);
+    ~VirtualPrinter() override;
+
+    // Takes the port and starts answering. Returns an empty text or why it cannot run.
+    QString Start();
+    QString Port() const { return port_; }
+    QString SocketPath() const;
+    QString EepromPath() const;
+    // Carries out a control word (see controlclient.h); returns an empty text or why not.
+    QString Control(const QString &word, double seconds);
+    Firmware *GetFirmware() const { return firmware_.get(); }
+
+private:
+    QString TryPort(const QString &port);
+    void Teardown();
+
+    SimOptions options_;
+    QString directory_;
+    QString port_;
+    QElapsedTimer clock_;
+    Capture capture_;
+    std::unique_ptr<EepromStore> eeprom_;
+    std::unique_ptr<Firmware> firmware_;
+#ifdef NOVARI_SIM_HAVE_PRINTENGINE
+    std::unique_ptr<PrintEngine> engine_;
+#endif
+    std::unique_ptr<PortServer> portServer_;
+    std::unique_ptr<ControlServer> controlServer_;
+    QTimer silentTimer_;
+    QTimer unplugTimer_;
+};
+
+} // namespace sim

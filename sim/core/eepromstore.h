@@ -1,0 +1,42 @@
+#pragma once
+
+// The printer's 256-byte EEPROM, kept in a file so that it survives restarts. Every change
+// is written through at once (temporary file, then rename), so a killed printer never leaves
+// a half-written image behind.
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace sim
+{
+
+using EepromImage = std::array<uint8_t, 256>;
+
+class EepromStore
+{
+public:
+    // Kept in memory only (tests).
+    explicit EepromStore(const EepromImage &image);
+    // Kept in a file. Call Open before use.
+    explicit EepromStore(std::string path);
+
+    // Loads the file, or creates it from the factory image when there is none. Returns an
+    // empty text on success, else why the file cannot be used (it is left untouched).
+    std::string Open(const EepromImage &factoryImage);
+
+    uint8_t Read(uint8_t address) const { return bytes_[address]; }
+    // Stores the byte; returns false when the file could not be written (the byte is
+    // kept in memory all the same).
+    bool Write(uint8_t address, uint8_t value);
+    const EepromImage &Bytes() const { return bytes_; }
+    // Writes the whole image to the file (no-op in memory mode).
+    bool Save() const;
+    const std::string &Path() const { return path_; }
+
+private:
+    std::string path_;
+    EepromImage bytes_{};
+};
+
+} // namespace sim

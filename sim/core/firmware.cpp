@@ -1,0 +1,448 @@
+#include "firmware.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "capture.h"
+#include "eepromstore.h"
+#include "factorypacket.h"
+
+namespace sim
+{
+
+namespace
+{
+
+// EEPROM addresses the firmware itself looks after.
+constexpr uint8_t kWasteCounterHigh = 0x0C;
+constexpr uint8_t kPageCounterHigh = 0x0E;
+constexpr uint8_t kCleaningCounterHigh = 0x10;
+constexpr uint8_t kLimitInputB = 0x2B;
+constexpr uint8_t kLimitInputC = 0x3E;
+constexpr uint8_t kLimitInputA = 0x3F;
+constexpr uint8_t kDriveTimeHigh = 0x52;
+constexpr uint8_t kFirstDot = 0x59;
+constexpr uint8_t kHeadAngular = 0x75;
+
+// Ink used and waste ink collected by the maintenance runs and by a page.
+constexpr double kCleaningInk = 7.0;
+constexpr double kInkChargeInk = 15.0;
+constexpr double kPageInk = 0.2;
+constexpr int kCleaningWaste = 350;
+constexpr int kInkChargeWaste = 900;
+constexpr int kPageWaste = 2;
+constexpr double kLowInk = 15.0;
+
+// Cartridge levels of a printer just switched on.
+constexpr std::array<double, 6> kStartInk = {82, 74, 69, 91, 57, 63};
+
+std::string HexByte(unsigned value)
+{
+    char text[8];
+    std::snprintf(text, sizeof text, "%02X", value & 0xFFu);
+    return text;
+}
+
+// Every printable name as it is; anything else as hexadecimal, so the log stays readable.
+std::string Printable(const std::string &name)
+{
+    for (char c : name)
+        if (c < 0x20 || c > 0x7E) {
+            std::string hex;
+            for (char b : name)
+                hex += (hex.empty() ? "" : " ") + HexByte(static_cast<uint8_t>(b));
+            return hex;
+        }
+    return name;
+}
+
+} // namespace
+
+Firmware::Firmware(Model model, EepromStore &eeprom, double timeScale, Clock clock,
+                   Capture *capture)
+    : model_(model), eeprom_(eeprom), timeScale_(timeScale), clock_(std::move(clock)),
+      capture_(capture), ink_(kStartInk)
+{
+}
+
+void Firmware::StartTimed(Timed &timed, double seconds)
+{
+    timed.on = true;
+    timed.until = seconds > 0 ? Now() + seconds : 0;
+}
+
+void Firmware::Update()
+{
+    const double now = Now();
+    for (Timed *timed : {&paperOut_, &jam_, &busy_, &cleaningFault_, &noInkCharge_})
+        if (timed->on && timed->until > 0 && now >= timed->until)
+            *timed = Timed{};
+    if (inkOut_.on && inkOut_.until > 0 && now >= inkOut_.until) {
+        inkOut_ = Timed{};
+        RefillEmptyCartridges();
+    }
+}
+
+std::optional<uint8_t> Firmware::Error()
+{
+    Update();
+    if (jam_.on)
+        return kErrorPaperJam;
+    if (std::any_of(ink_.begin(), ink_.end(), [](double level) { return level <= 0; }))
+        return kErrorInkOut;
+    if (paperOut_.on)
+        return kErrorPaperOut;
+    if (WasteInkCounter() >= WasteInkLimit())
+        return kErrorMaintenance;
+    return std::nullopt;
+}
+
+uint8_t Firmware::State()
+{
+    if (Error())
+        return kStateError;
+    const double now = Now();
+    if (noInkCharge_.on)
+        return kStateBeforeInkCharge;
+    if (cleaningFault_.on || now < cleaningUntil_)
+        return kStateCleaning;
+    if (now < printingUntil_)
+        return kStatePrinting;
+    if (busy_.on || now < bootingUntil_)
+        return kStateBusy;
+    return kStateReady;
+}
+
+bool Firmware::CanTakeData()
+{
+    const uint8_t state = State();
+    return state == kStateReady || state == kStateBeforeInkCharge;
+}
+
+std::vector<uint8_t> Firmware::Warnings()
+{
+    Update();
+    std::vector<uint8_t> warnings;
+    for (size_t color = 0; color < ink_.size(); ++color)
+        if (ink_[color] > 0 && ink_[color] <= kLowInk)
+            warnings.push_back(static_cast<uint8_t>(0x10 + color));
+    const int limit = WasteInkLimit();
+    const int counter = WasteInkCounter();
+    if (counter < limit && counter * 10 >= limit * 9)
+        warnings.push_back(0x20);
+    return warnings;
+}
+
+std::array<uint8_t, 6> Firmware::InkLevels()
+{
+    Update();
+    std::array<uint8_t, 6> levels{};
+    for (size_t color = 0; color < ink_.size(); ++color)
+        levels[color] = static_cast<uint8_t>(std::clamp(std::ceil(ink_[color]), 0.0, 100.0));
+    return levels;
+}
+
+std::vector<uint8_t> Firmware::StatusReply()
+{
+    const std::string header = "@BDC ST2\r\n";
+    std::vector<uint8_t> reply(header.begin(), header.end());
+    reply.push_back(0); // L, filled in below
+    reply.push_back(0);
+    const uint8_t state = State();
+    reply.insert(reply.end(), {0x01, 0x01, state});
+    reply.insert(reply.end(), {0x02, 0x01, Error().value_or(0)});
+    const std::vector<uint8_t> warnings = Warnings();
+    if (!warnings.empty()) {
+        reply.push_back(0x04);
+        reply.push_back(static_cast<uint8_t>(warnings.size()));
+        reply.insert(reply.end(), warnings.begin(), warnings.end());
+    }
+    const std::array<uint8_t, 6> levels = InkLevels();
+    reply.insert(reply.end(), {0x0F, 0x13, 0x00});
+    for (uint8_t color = 0; color < levels.size(); ++color)
+        reply.insert(reply.end(), {0x00, color, levels[color]});
+    reply[10] = static_cast<uint8_t>(reply.size() & 0xFF);
+    reply[11] = static_cast<uint8_t>(reply.size() >> 8);
+    return reply;
+}
+
+uint8_t Firmware::ReadEeprom(uint8_t address) const
+{
+    return eeprom_.Read(address);
+}
+
+void Firmware::WriteEeprom(uint8_t address, uint8_t value)
+{
+    eeprom_.Write(address, value);
+}
+
+void Firmware::SetFault(Fault fault, double seconds)
+{
+    Update();
+    switch (fault) {
+    case Fault::PaperOut:
+        StartTimed(paperOut_, seconds);
+        break;
+    case Fault::Jam:
+        StartTimed(jam_, seconds);
+        break;
+    case Fault::InkOut:
+        ink_[static_cast<size_t>(InkColor::Black)] = 0;
+        StartTimed(inkOut_, seconds);
+        break;
+    case Fault::Busy:
+        StartTimed(busy_, seconds);
+        break;
+    case Fault::Cleaning:
+        StartTimed(cleaningFault_, seconds);
+        break;
+    case Fault::NoInkCharge:
+        StartTimed(noInkCharge_, seconds);
+        break;
+    }
+}
+
+void Firmware::Clear()
+{
+    paperOut_ = jam_ = busy_ = cleaningFault_ = noInkCharge_ = inkOut_ = Timed{};
+    cleaningUntil_ = printingUntil_ = bootingUntil_ = 0;
+    RefillEmptyCartridges();
+}
+
+void Firmware::ReloadPaper()
+{
+    paperOut_ = Timed{};
+}
+
+void Firmware::Restart()
+{
+    Update();
+    stagedHeadAngular_.reset();
+    stagedFirstDot_.reset();
+    cleaningUntil_ = printingUntil_ = 0;
+    bootingUntil_ = Now() + Scaled(kBootSeconds);
+}
+
+void Firmware::RefillEmptyCartridges()
+{
+    for (double &level : ink_)
+        if (level <= 0)
+            level = 100;
+}
+
+int Firmware::WasteInkCounter() const
+{
+    return eeprom_.Read(kWasteCounterHigh) * 256 + eeprom_.Read(kWasteCounterHigh + 1);
+}
+
+int Firmware::WasteInkLimit() const
+{
+    const int a = eeprom_.Read(kLimitInputA);
+    const int b = eeprom_.Read(kLimitInputB);
+    const int c = eeprom_.Read(kLimitInputC);
+    const int raw = (b <= 50 ? 20000 + 500 * b : 36750 + 200 * b) - 350 * a - 200 * c;
+    return std::clamp(raw, 20000, 46750);
+}
+
+void Firmware::UseInk(double percent)
+{
+    for (double &level : ink_)
+        level = std::max(0.0, level - percent);
+}
+
+void Firmware::AddWasteInk(int points)
+{
+    const int counter = std::min(65535, WasteInkCounter() + points);
+    eeprom_.Write(kWasteCounterHigh, static_cast<uint8_t>(counter >> 8));
+    eeprom_.Write(kWasteCounterHigh + 1, static_cast<uint8_t>(counter & 0xFF));
+}
+
+void Firmware::Count(uint8_t highAddress)
+{
+    const int count =
+        std::min(65535, eeprom_.Read(highAddress) * 256 + eeprom_.Read(highAddress + 1) + 1);
+    eeprom_.Write(highAddress, static_cast<uint8_t>(count >> 8));
+    eeprom_.Write(highAddress + 1, static_cast<uint8_t>(count & 0xFF));
+}
+
+void Firmware::Log(const std::string &op, const std::string &why, int code,
+                   const std::string &command)
+{
+    if (capture_ == nullptr)
+        return;
+    nlohmann::json event = {{"op", op}};
+    if (code >= 0)
+        event["code"] = code;
+    if (!command.empty())
+        event["command"] = command;
+    event["result"] = why.empty() ? "ok" : "rejected";
+    if (!why.empty())
+        event["why"] = why;
+    capture_->Event(event);
+}
+
+std::string Firmware::FactoryPacket(const std::vector<uint8_t> &bytes)
+{
+    Update();
+    sim::FactoryPacket packet;
+    std::string why = ParseFactoryPacket(bytes, packet);
+    if (why.empty())
+        why = ApplyFactory(packet.code, packet.parameters);
+    Log("factory", why, bytes.size() > 7 ? bytes[7] : -1);
+    return why;
+}
+
+std::string Firmware::ApplyFactory(uint8_t code, const std::vector<uint8_t> &p)
+{
+    switch (code) {
+    case 0x00:
+        return ApplyBiD(p);
+    case 0x05:
+        stagedHeadAngular_ = p[0];
+        return "";
+    case 0x06:
+        stagedFirstDot_ = p[0];
+        return "";
+    case 0x4C:
+        eeprom_.Write(p[0], p[1]);
+        return "";
+    case 0x50:
+        if (stagedHeadAngular_)
+            eeprom_.Write(kHeadAngular, *stagedHeadAngular_);
+        if (stagedFirstDot_)
+            eeprom_.Write(kFirstDot, *stagedFirstDot_);
+        stagedHeadAngular_.reset();
+        stagedFirstDot_.reset();
+        return "";
+    case 0x81:
+        // Takes the heat protection offset at 0x56 into the carriage motor control.
+        return "";
+    case 0x84:
+        return ApplyCleaning(p[0]);
+    case 0xC4:
+        RecordDriveTime(p[0]);
+        return "";
+    case 0xC5:
+        return "";
+    case 0xCD:
+        if (p[1] != 0x00)
+            return "command CD byte 11 is " + HexByte(p[1]) + ", not 00";
+        return "";
+    case 0xD5:
+        if (p[0] < 1 || p[0] > 4)
+            return "platen gap position " + std::to_string(p[0]) + " is not 1 to 4";
+        platenGap_ = p[0];
+        return "";
+    case 0xF1:
+        return "";
+    case 0xF2:
+        if (p[0] > 1 || p[1] > 1)
+            return "command F2 flags " + HexByte(p[0]) + " " + HexByte(p[1]) + " are not 0 or 1";
+        return "";
+    default:
+        return "unknown command code " + HexByte(code);
+    }
+}
+
+// Bi-D write: mode byte (low nibble 0 ECO, 1..3 VSD1..VSD3; high nibble 0 typical gap,
+// 1 narrow gap), kind (1 Black, 2 Color), the value as a signed 16-bit number that must fit a
+// signed byte. Typical gap: ECO at 32/33, VSDn at 34 + 2(n-1); narrow gap: ECO at D2/D3,
+// VSDn at D4 + 2(n-1); Color one above Black.
+std::string Firmware::ApplyBiD(const std::vector<uint8_t> &p)
+{
+    const uint8_t mode = p[0];
+    const uint8_t kind = p[1];
+    const uint8_t dotMode = mode & 0x0F;
+    const uint8_t gap = mode >> 4;
+    if (dotMode > 3 || gap > 1)
+        return "Bi-D mode byte " + HexByte(mode) + " is not 00-03 or 10-13";
+    if (kind != 1 && kind != 2)
+        return "Bi-D kind " + HexByte(kind) + " is not 1 (Black) or 2 (Color)";
+    const uint8_t sign = (p[2] & 0x80) ? 0xFF : 0x00;
+    if (p[3] != sign)
+        return "Bi-D value " + HexByte(p[3]) + HexByte(p[2]) + " does not fit a signed byte";
+    const uint8_t base = gap == 0 ? 0x32 : 0xD2;
+    eeprom_.Write(static_cast<uint8_t>(base + 2 * dotMode + (kind - 1)), p[2]);
+    return "";
+}
+
+std::string Firmware::ApplyCleaning(uint8_t mode)
+{
+    if (mode != 2 && mode != 7)
+        return "command 84 mode " + HexByte(mode) + " is not 2 (cleaning) or 7 (ink charge)";
+    const bool charge = mode == 7;
+    const double until = Now() + Scaled(charge ? kInkChargeSeconds : kCleaningSeconds);
+    cleaningUntil_ = std::max(cleaningUntil_, until);
+    UseInk(charge ? kInkChargeInk : kCleaningInk);
+    AddWasteInk(charge ? kInkChargeWaste : kCleaningWaste);
+    Count(kCleaningCounterHigh);
+    if (charge)
+        noInkCharge_ = Timed{};
+    return "";
+}
+
+// A carriage run at speed setting `speed` leaves its drive time at 52 (high) and 53. The
+// slow timing run (3) takes about 380, the fast one (1) about 700; each run differs from the
+// last by a count or two, as a real motor does.
+void Firmware::RecordDriveTime(uint8_t speed)
+{
+    static constexpr int kJitter[] = {0, 2, -1, 1, -2};
+    int base = 150 + 10 * speed;
+    if (speed == 3)
+        base = 380;
+    else if (speed == 1)
+        base = 700;
+    const int ti = base + kJitter[driveRuns_++ % 5];
+    eeprom_.Write(kDriveTimeHigh, static_cast<uint8_t>(ti >> 8));
+    eeprom_.Write(kDriveTimeHigh + 1, static_cast<uint8_t>(ti & 0xFF));
+}
+
+std::string Firmware::RemoteCommand(const std::string &name, const std::vector<uint8_t> &parameters)
+{
+    Update();
+    std::string why;
+    const size_t count = parameters.size();
+    auto expect = [&](size_t wanted) {
+        if (count != wanted)
+            why = "remote command " + name + " takes " + std::to_string(wanted) +
+                  " parameter bytes, got " + std::to_string(count);
+    };
+    if (name == "SN") {
+        expect(82);
+        if (why.empty() && (parameters[0] != 0x00 || parameters[1] != 0x15))
+            why = "SN block does not start with 00 15";
+        if (why.empty()) {
+            unsigned sum = 0;
+            for (size_t i = 2; i < 80; ++i)
+                sum += parameters[i];
+            sum &= 0xFFFF;
+            const unsigned sent = parameters[80] | (parameters[81] << 8);
+            if (sum != sent)
+                why = "SN sum " + HexByte(sent >> 8) + HexByte(sent) + " should be " +
+                      HexByte(sum >> 8) + HexByte(sum);
+        }
+    } else if (name == "NC") {
+        expect(2);
+    } else if (name == "LD") {
+        expect(0);
+    } else if (name == "JE") {
+        expect(1);
+    } else {
+        why = "unknown remote command " + Printable(name);
+    }
+    Log("remote", why, -1, Printable(name));
+    return why;
+}
+
+void Firmware::PagePrinted(double seconds)
+{
+    Update();
+    const double start = std::max(Now(), printingUntil_);
+    printingUntil_ = start + Scaled(std::max(0.0, seconds));
+    UseInk(kPageInk);
+    AddWasteInk(kPageWaste);
+    Count(kPageCounterHigh);
+}
+
+} // namespace sim

@@ -1,0 +1,141 @@
+#pragma once
+
+// The printer's firmware: printer state, faults, ink, the EEPROM, and what factory and
+// remote-mode packets do. Plain C++ without sockets or an event loop; time comes from a
+// clock given to it, and every timed state (cleaning, printing, a fault that lasts a while,
+// the boot after a reset) ends when the clock passes its end, checked at each call.
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "printengine.h"
+#include "printermodel.h"
+
+namespace sim
+{
+
+class Capture;
+class EepromStore;
+
+// Printer states of the status reply.
+enum PrinterState : uint8_t {
+    kStateError = 0,
+    kStateBusy = 2,
+    kStatePrinting = 3,
+    kStateReady = 4,
+    kStateCleaning = 7,
+    kStateBeforeInkCharge = 8,
+};
+
+// Error codes of the status reply (meaningful in the error state).
+enum PrinterError : uint8_t {
+    kErrorPaperJam = 4,
+    kErrorInkOut = 5,
+    kErrorPaperOut = 6,
+    kErrorMaintenance = 16,
+};
+
+// Faults a tester can put the printer in.
+enum class Fault { PaperOut, Jam, InkOut, Busy, Cleaning, NoInkCharge };
+
+enum class InkColor { Black, Cyan, Magenta, Yellow, LightCyan, LightMagenta };
+
+class Firmware : public FirmwareHooks
+{
+public:
+    // Seconds on a monotonic clock.
+    using Clock = std::function<double()>;
+
+    // Unscaled durations, in seconds.
+    static constexpr double kCleaningSeconds = 41.0;
+    static constexpr double kInkChargeSeconds = 70.0;
+    static constexpr double kBootSeconds = 3.0;
+
+    // capture may be null. Every duration is multiplied by timeScale.
+    Firmware(Model model, EepromStore &eeprom, double timeScale, Clock clock,
+             Capture *capture = nullptr);
+
+    Model GetModel() const { return model_; }
+    std::string DeviceId() const { return DeviceIdText(model_); }
+
+    uint8_t State();
+    // The error code, or nothing when the printer is not in an error state.
+    std::optional<uint8_t> Error();
+    std::vector<uint8_t> Warnings();
+    // Percent, Black, Cyan, Magenta, Yellow, Light Cyan, Light Magenta.
+    std::array<uint8_t, 6> InkLevels();
+    // The reply to "@BDC ST2\r\n".
+    std::vector<uint8_t> StatusReply();
+    // False while busy, printing, cleaning or in an error state: data is refused then.
+    bool CanTakeData();
+
+    uint8_t ReadEeprom(uint8_t address) const;
+    void WriteEeprom(uint8_t address, uint8_t value);
+
+    // Puts the printer in a fault; seconds > 0 ends it by itself after that long (real
+    // seconds, not scaled: the tester chose them).
+    void SetFault(Fault fault, double seconds = 0);
+    // Back to ready: every fault and every running job ends, empty cartridges are replaced.
+    void Clear();
+    // The paper was reloaded: ends a paper-out error.
+    void ReloadPaper();
+    // The printer restarts (reset request): settings not yet committed are lost, cleaning
+    // and printing stop, and it is busy booting for a moment. Faults stay.
+    void Restart();
+
+    // Where the platen gap mechanism stands (position code 1..4, 2 = typical).
+    int PlatenGap() const { return platenGap_; }
+    // The waste ink counter's upper limit from the limit inputs in the EEPROM.
+    int WasteInkLimit() const;
+
+    // FirmwareHooks
+    std::string FactoryPacket(const std::vector<uint8_t> &packet) override;
+    std::string RemoteCommand(const std::string &name,
+                              const std::vector<uint8_t> &parameters) override;
+    void PagePrinted(double seconds) override;
+
+private:
+    struct Timed {
+        bool on = false;
+        double until = 0; // 0: no end
+    };
+
+    void Update();
+    double Now() const { return clock_(); }
+    double Scaled(double seconds) const { return seconds * timeScale_; }
+    void StartTimed(Timed &timed, double seconds);
+    std::string ApplyFactory(uint8_t code, const std::vector<uint8_t> &parameters);
+    std::string ApplyBiD(const std::vector<uint8_t> &parameters);
+    std::string ApplyCleaning(uint8_t mode);
+    void RecordDriveTime(uint8_t speed);
+    void UseInk(double percent);
+    void AddWasteInk(int points);
+    void Count(uint8_t highAddress);
+    void RefillEmptyCartridges();
+    int WasteInkCounter() const;
+    void Log(const std::string &op, const std::string &why, int code = -1,
+             const std::string &command = "");
+
+    Model model_;
+    EepromStore &eeprom_;
+    double timeScale_;
+    Clock clock_;
+    Capture *capture_;
+
+    Timed paperOut_, jam_, busy_, cleaningFault_, noInkCharge_;
+    Timed inkOut_;             // the cartridge emptied by a fault is replaced when this ends
+    double cleaningUntil_ = 0; // head cleaning or ink charge running
+    double printingUntil_ = 0;
+    double bootingUntil_ = 0;
+    std::array<double, 6> ink_{};
+    std::optional<uint8_t> stagedHeadAngular_;
+    std::optional<uint8_t> stagedFirstDot_;
+    int platenGap_ = 2;
+    unsigned driveRuns_ = 0;
+};
+
+} // namespace sim

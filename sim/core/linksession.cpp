@@ -1,0 +1,221 @@
+#include "linksession.h"
+
+#include <string>
+
+#include "capture.h"
+#include "firmware.h"
+
+namespace sim
+{
+
+namespace
+{
+
+constexpr uint8_t kKey1 = 0x5E;
+constexpr uint8_t kKey2 = 0xA7;
+constexpr uint8_t kInUse = 0x14;
+const std::string kStatusInquiry = "@BDC ST2\r\n";
+
+const char *OpName(uint8_t op)
+{
+    switch (op) {
+    case LINK_OP_DEVICE_ID:
+        return "device_id";
+    case LINK_OP_CHANNEL_OPEN:
+        return "channel_open";
+    case LINK_OP_CHANNEL_CLOSE:
+        return "channel_close";
+    case LINK_OP_DATA:
+        return "data";
+    case LINK_OP_EEPROM_READ:
+        return "eeprom_read";
+    case LINK_OP_EEPROM_WRITE:
+        return "eeprom_write";
+    case LINK_OP_STATUS:
+        return "status";
+    case LINK_OP_RESET:
+        return "reset";
+    default:
+        return "unknown";
+    }
+}
+
+const char *ResultName(uint8_t result)
+{
+    switch (result) {
+    case LINK_RESULT_OK:
+        return "ok";
+    case LINK_RESULT_CHANNEL_CLOSED:
+        return "channel_closed";
+    case LINK_RESULT_KEY_REFUSED:
+        return "key_refused";
+    case LINK_RESULT_BAD_REQUEST:
+        return "bad_request";
+    case LINK_RESULT_UNKNOWN_OP:
+        return "unknown_op";
+    case LINK_RESULT_NOT_READY:
+        return "not_ready";
+    default:
+        return "error";
+    }
+}
+
+} // namespace
+
+LinkSession::LinkSession(Firmware &firmware, Capture *capture, DataSink sink)
+    : firmware_(firmware), capture_(capture), sink_(std::move(sink))
+{
+    link_decoder_reset(&decoder_);
+}
+
+LinkSession::~LinkSession() = default;
+
+std::vector<uint8_t> LinkSession::InUseFrame()
+{
+    std::vector<uint8_t> out;
+    AppendFrame(LINK_OP_ERROR | LINK_REPLY_BIT, 0, {kInUse}, out);
+    return out;
+}
+
+void LinkSession::AppendFrame(uint8_t kind, uint8_t seq, const std::vector<uint8_t> &payload,
+                              std::vector<uint8_t> &out)
+{
+    uint8_t frame[LINK_MAX_FRAME];
+    const size_t size = link_frame_build(kind, seq, payload.data(), payload.size(), frame);
+    out.insert(out.end(), frame, frame + size);
+}
+
+std::vector<uint8_t> LinkSession::Receive(const uint8_t *bytes, size_t count)
+{
+    std::vector<uint8_t> out;
+    for (size_t i = 0; i < count && !wantsClose_; ++i) {
+        switch (link_decoder_feed(&decoder_, bytes[i])) {
+        case LINK_DECODE_FRAME:
+            garbage_ = 0;
+            Handle(link_decoder_kind(&decoder_), link_decoder_seq(&decoder_),
+                   link_decoder_payload(&decoder_), link_decoder_length(&decoder_), out);
+            break;
+        case LINK_DECODE_BAD_CRC:
+        case LINK_DECODE_TOO_LONG:
+            if (capture_ != nullptr)
+                capture_->Event(
+                    {{"op", "frame"}, {"result", "rejected"}, {"why", "bad check sum or length"}});
+            if (!silent_)
+                AppendFrame(LINK_OP_ERROR | LINK_REPLY_BIT, 0, {LINK_RESULT_BAD_REQUEST}, out);
+            if (++garbage_ >= kGarbageLimit)
+                wantsClose_ = true;
+            break;
+        case LINK_DECODE_MORE:
+        case LINK_DECODE_NOISE:
+            break;
+        }
+    }
+    return out;
+}
+
+void LinkSession::Handle(uint8_t kind, uint8_t seq, const uint8_t *payload, size_t length,
+                         std::vector<uint8_t> &out)
+{
+    nlohmann::json event = {{"op", OpName(kind)}};
+    std::vector<uint8_t> reply;
+    uint8_t result = LINK_RESULT_OK;
+    const bool needsChannel = kind == LINK_OP_DATA || kind == LINK_OP_EEPROM_READ ||
+                              kind == LINK_OP_EEPROM_WRITE || kind == LINK_OP_STATUS;
+    if (silent_) {
+        event["result"] = "unanswered";
+        if (capture_ != nullptr)
+            capture_->Event(event);
+        return;
+    }
+    if (needsChannel && !channelOpen_) {
+        result = LINK_RESULT_CHANNEL_CLOSED;
+    } else {
+        switch (kind) {
+        case LINK_OP_DEVICE_ID: {
+            const std::string id = firmware_.DeviceId();
+            reply.assign(id.begin(), id.end());
+            break;
+        }
+        case LINK_OP_CHANNEL_OPEN:
+            channelOpen_ = true;
+            break;
+        case LINK_OP_CHANNEL_CLOSE:
+            CloseChannel();
+            break;
+        case LINK_OP_DATA:
+            event["count"] = length;
+            result = HandleData(payload, length);
+            break;
+        case LINK_OP_EEPROM_READ:
+        case LINK_OP_EEPROM_WRITE: {
+            const size_t wanted = kind == LINK_OP_EEPROM_READ ? 3 : 4;
+            if (length != wanted) {
+                result = LINK_RESULT_BAD_REQUEST;
+                break;
+            }
+            event["address"] = payload[2];
+            if (payload[0] != kKey1 || payload[1] != kKey2) {
+                result = LINK_RESULT_KEY_REFUSED;
+            } else if (kind == LINK_OP_EEPROM_READ) {
+                const uint8_t value = firmware_.ReadEeprom(payload[2]);
+                event["value"] = value;
+                reply.push_back(value);
+            } else {
+                event["value"] = payload[3];
+                firmware_.WriteEeprom(payload[2], payload[3]);
+            }
+            break;
+        }
+        case LINK_OP_STATUS:
+            if (std::string(reinterpret_cast<const char *>(payload), length) != kStatusInquiry) {
+                result = LINK_RESULT_BAD_REQUEST;
+                break;
+            }
+            reply = firmware_.StatusReply();
+            event["state"] = reply[14];
+            break;
+        case LINK_OP_RESET:
+            CloseChannel();
+            firmware_.Restart();
+            wantsClose_ = true;
+            break;
+        default:
+            event["kind"] = kind;
+            result = LINK_RESULT_UNKNOWN_OP;
+            break;
+        }
+    }
+    event["result"] = ResultName(result);
+    if (capture_ != nullptr)
+        capture_->Event(event);
+    reply.insert(reply.begin(), result);
+    AppendFrame(static_cast<uint8_t>(kind | LINK_REPLY_BIT), seq, reply, out);
+}
+
+uint8_t LinkSession::HandleData(const uint8_t *payload, size_t length)
+{
+    if (length == 0)
+        return LINK_RESULT_BAD_REQUEST;
+    if (!firmware_.CanTakeData())
+        return LINK_RESULT_NOT_READY;
+    if (capture_ != nullptr)
+        capture_->Data(payload, length);
+    if (sink_.feed)
+        sink_.feed(payload, length);
+    return LINK_RESULT_OK;
+}
+
+void LinkSession::CloseChannel()
+{
+    if (channelOpen_ && sink_.endJob)
+        sink_.endJob();
+    channelOpen_ = false;
+}
+
+void LinkSession::Disconnected()
+{
+    CloseChannel();
+    link_decoder_reset(&decoder_);
+}
+
+} // namespace sim

@@ -1,0 +1,68 @@
+#pragma once
+
+// The printer's end of the link protocol for one connected client: splits the byte stream
+// into frames, answers each request and says when the connection is to be closed. No
+// sockets here; the server feeds bytes in and writes the answers out.
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "linkframe.h"
+
+namespace sim
+{
+
+class Capture;
+class Firmware;
+
+class LinkSession
+{
+public:
+    // Where accepted data-channel bytes go (the print engine), and how a job is ended.
+    struct DataSink {
+        std::function<void(const uint8_t *bytes, size_t count)> feed;
+        std::function<void()> endJob;
+    };
+
+    // After this many malformed frames in a row the printer hangs up.
+    static constexpr int kGarbageLimit = 64;
+
+    LinkSession(Firmware &firmware, Capture *capture, DataSink sink);
+    ~LinkSession();
+    LinkSession(const LinkSession &) = delete;
+    LinkSession &operator=(const LinkSession &) = delete;
+
+    // Bytes from the client; returns the bytes to send back.
+    std::vector<uint8_t> Receive(const uint8_t *bytes, size_t count);
+    // True once the connection should be closed (after a reset, or too much garbage).
+    bool WantsClose() const { return wantsClose_; }
+    // A silent printer takes requests and never answers.
+    void SetSilent(bool silent) { silent_ = silent; }
+    // The client went away: the channel closes and the job ends.
+    void Disconnected();
+    bool ChannelOpen() const { return channelOpen_; }
+
+    // The answer to a connection while another client holds the printer.
+    static std::vector<uint8_t> InUseFrame();
+
+private:
+    void Handle(uint8_t kind, uint8_t seq, const uint8_t *payload, size_t length,
+                std::vector<uint8_t> &out);
+    uint8_t HandleData(const uint8_t *payload, size_t length);
+    void CloseChannel();
+    static void AppendFrame(uint8_t kind, uint8_t seq, const std::vector<uint8_t> &payload,
+                            std::vector<uint8_t> &out);
+
+    Firmware &firmware_;
+    Capture *capture_;
+    DataSink sink_;
+    link_decoder decoder_{};
+    bool channelOpen_ = false;
+    bool silent_ = false;
+    bool wantsClose_ = false;
+    int garbage_ = 0;
+};
+
+} // namespace sim
