@@ -534,6 +534,8 @@ void PageInterpreter::RasterLine(const uint8_t *bytes, size_t count, int lineInd
     }
     const int64_t y = ToDot(blockTop_ + lineIndex * linePitch_);
     const bool rowOnSheet = y >= 0 && y < sheet_.Length();
+    uint16_t *row = nullptr;
+    const int *columns = dotColumns_.data();
     for (size_t i = 0; i < count; ++i) {
         const uint8_t byte = bytes[i];
         if (byte == 0) {
@@ -544,12 +546,15 @@ void PageInterpreter::RasterLine(const uint8_t *bytes, size_t count, int lineInd
             if (level == 0) {
                 continue;
             }
-            const int column = dotColumns_[i * 4 + static_cast<size_t>(d)];
+            const int column = columns[i * 4 + static_cast<size_t>(d)];
             if (!rowOnSheet || column < 0) {
                 blockOutside_ = true;
                 continue;
             }
-            sheet_.LayDot(column, static_cast<int>(y), ink_, level);
+            if (row == nullptr) {
+                row = sheet_.MutableRow(static_cast<int>(y));
+            }
+            Sheet::AddLevel(row[column], ink_, level);
             ++blockDots_[level - 1];
             blockFrom_ = std::min(blockFrom_, column);
             blockTo_ = std::max(blockTo_, column);

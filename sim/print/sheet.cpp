@@ -28,10 +28,7 @@ uint16_t *Sheet::Row(int y)
 
 void Sheet::LayDot(int x, int y, int ink, int level)
 {
-    uint16_t &pixel = Row(y)[x];
-    const int shift = 2 * ink;
-    const int now = std::min(3, ((pixel >> shift) & 3) + level);
-    pixel = static_cast<uint16_t>((pixel & ~(3 << shift)) | (now << shift));
+    AddLevel(Row(y)[x], ink, level);
     blank_ = false;
 }
 

@@ -32,6 +32,19 @@ public:
     }
     // Adds a drop of the given level (1-3) of an ink; levels add up to 3. x, y must be inside.
     void LayDot(int x, int y, int ink, int level);
+    // The pixels of row y (0 <= y < Length()) for laying many dots at once; see LayDot.
+    uint16_t *MutableRow(int y)
+    {
+        blank_ = false;
+        return Row(y);
+    }
+    static void AddLevel(uint16_t &pixel, int ink, int level)
+    {
+        const int shift = 2 * ink;
+        int now = ((pixel >> shift) & 3) + level;
+        now = now > 3 ? 3 : now;
+        pixel = static_cast<uint16_t>((pixel & ~(3 << shift)) | (now << shift));
+    }
     // Drop level of an ink at a pixel (0 when outside or blank).
     int Level(int x, int y, int ink) const;
     // The picture, each output pixel the average of divisor x divisor sheet pixels.

@@ -1,5 +1,6 @@
 #include "streamparser.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
@@ -69,6 +70,13 @@ StreamParser::StreamParser(StreamSink &sink) : sink_(sink) {}
 void StreamParser::Feed(const uint8_t *bytes, size_t count)
 {
     for (size_t i = 0; i < count; ++i) {
+        if ((state_ == State::RasterLiteral || state_ == State::RasterRaw) && count - i > 1) {
+            // Raster data is copied a stretch at a time; the last byte of a stretch goes
+            // through the ordinary step, which ends the record or the block.
+            const size_t copied = CopyRaster(bytes + i, count - i - 1);
+            i += copied;
+            offset_ += copied;
+        }
         // A byte is looked at again only after a state change that consumes it, so this
         // loop runs at most a few times per byte.
         while (!Step(bytes[i])) {
@@ -359,6 +367,48 @@ void StreamParser::BeginRaster()
     state_ = raster_.compression == 0 ? State::RasterRaw : State::RasterRecord;
 }
 
+size_t StreamParser::CopyRaster(const uint8_t *bytes, size_t available)
+{
+    uint64_t want = state_ == State::RasterRaw ? RasterLeft() : literalLeft_;
+    // Keep one byte of the record or block for Step, which handles its end.
+    want = want > 0 ? want - 1 : 0;
+    size_t copied = 0;
+    while (copied < available && want > 0) {
+        const size_t space = line_.size() - linePosition_;
+        const size_t n = static_cast<size_t>(
+            std::min<uint64_t>({want, static_cast<uint64_t>(available - copied), space}));
+        std::memcpy(&line_[linePosition_], bytes + copied, n);
+        copied += n;
+        want -= n;
+        linePosition_ += n;
+        rasterDone_ += n;
+        if (state_ == State::RasterLiteral) {
+            literalLeft_ -= static_cast<uint32_t>(n);
+        }
+        if (linePosition_ == line_.size()) {
+            sink_.RasterLine(line_.data(), line_.size(), lineIndex_++);
+            linePosition_ = 0;
+        }
+    }
+    return copied;
+}
+
+void StreamParser::FillRaster(uint8_t value, uint64_t count)
+{
+    while (count > 0) {
+        const size_t space = line_.size() - linePosition_;
+        const size_t n = static_cast<size_t>(std::min<uint64_t>(count, space));
+        std::memset(&line_[linePosition_], value, n);
+        count -= n;
+        linePosition_ += n;
+        rasterDone_ += n;
+        if (linePosition_ == line_.size()) {
+            sink_.RasterLine(line_.data(), line_.size(), lineIndex_++);
+            linePosition_ = 0;
+        }
+    }
+}
+
 void StreamParser::PutRasterByte(uint8_t byte)
 {
     line_[linePosition_++] = byte;
@@ -392,10 +442,7 @@ bool StreamParser::StepRaster(uint8_t byte)
         return StepRasterEscapePending(byte);
     case State::RasterRunValue: {
         const uint64_t left = RasterLeft();
-        const uint64_t take = runCount_ < left ? runCount_ : left;
-        for (uint64_t i = 0; i < take; ++i) {
-            PutRasterByte(byte);
-        }
+        FillRaster(byte, runCount_ < left ? runCount_ : left);
         if (runCount_ > left) {
             ReportLong(recordOffset_, runCount_ - left);
             EndRaster(true);

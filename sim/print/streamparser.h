@@ -70,6 +70,10 @@ private:
     void FinishExtended();
     void BeginRaster();
     void PutRasterByte(uint8_t byte);
+    void FillRaster(uint8_t value, uint64_t count);
+    // Copies up to available raster bytes of a literal record or raw block at once, always
+    // leaving its last byte; returns how many were taken.
+    size_t CopyRaster(const uint8_t *bytes, size_t available);
     void EndRaster(bool complete);
     uint64_t RasterLeft() const { return rasterTotal_ - rasterDone_; }
     void ReportLong(uint64_t offset, uint64_t excess);

@@ -1,0 +1,258 @@
+#include "outputtray.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include <QHBoxLayout>
+#include <QKeySequence>
+#include <QLabel>
+#include <QListWidget>
+#include <QPixmap>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QSplitter>
+#include <QVBoxLayout>
+
+#include <nlohmann/json.hpp>
+
+namespace sim
+{
+
+namespace
+{
+
+constexpr double kMinZoom = 0.125;
+constexpr double kMaxZoom = 8.0;
+constexpr double kZoomStep = 1.25;
+// Pages are kept no larger than this (a 90 dpi A4 page is 744 x 1053), so that full-resolution
+// pages do not fill the memory.
+constexpr int kMaxKeptHeight = 1400;
+
+QPushButton *Button(const QString &text, const char *name, const QString &tip, QWidget *parent)
+{
+    auto *button = new QPushButton(text, parent);
+    button->setObjectName(name);
+    button->setToolTip(tip);
+    button->setAccessibleName(tip);
+    return button;
+}
+
+} // namespace
+
+OutputTray::OutputTray(QWidget *parent) : QWidget(parent)
+{
+    qRegisterMetaType<sim::PrintedPage>("sim::PrintedPage");
+    setObjectName("OutputTray");
+    setWindowTitle(tr("Virtual printer - output tray"));
+    resize(1200, 800);
+
+    pageList_ = new QListWidget(this);
+    pageList_->setObjectName("pageList");
+    pageList_->setAccessibleName(tr("Printed pages"));
+    pageList_->setIconSize(QSize(48, 68));
+    pageList_->setMinimumWidth(170);
+
+    pageView_ = new QLabel(this);
+    pageView_->setObjectName("pageView");
+    pageView_->setAccessibleName(tr("Page image"));
+    pageView_->setAlignment(Qt::AlignCenter);
+    pageView_->setText(tr("No page printed yet."));
+    pageScroll_ = new QScrollArea(this);
+    pageScroll_->setObjectName("pageScroll");
+    pageScroll_->setAccessibleName(tr("Page"));
+    pageScroll_->setWidget(pageView_);
+    pageScroll_->setWidgetResizable(false);
+    pageScroll_->setAlignment(Qt::AlignCenter);
+    pageScroll_->setFocusPolicy(Qt::StrongFocus);
+    pageScroll_->setBackgroundRole(QPalette::Dark);
+
+    reportView_ = new QPlainTextEdit(this);
+    reportView_->setObjectName("reportView");
+    reportView_->setAccessibleName(tr("Job report"));
+    reportView_->setReadOnly(true);
+    reportView_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    reportView_->setTabChangesFocus(true);
+    reportView_->setMinimumWidth(260);
+
+    pageInfoLbl_ = new QLabel(this);
+    pageInfoLbl_->setObjectName("pageInfoLbl");
+    pageInfoLbl_->setAccessibleName(tr("Page information"));
+    zoomLbl_ = new QLabel(this);
+    zoomLbl_->setObjectName("zoomLbl");
+    zoomLbl_->setAccessibleName(tr("Zoom"));
+    zoomOutBtn_ = Button(tr("Zoom &out"), "zoomOutBtn", tr("Zoom out (Ctrl+-)"), this);
+    zoomInBtn_ = Button(tr("Zoom &in"), "zoomInBtn", tr("Zoom in (Ctrl++)"), this);
+    zoomFitBtn_ = Button(tr("&Fit width"), "zoomFitBtn", tr("Fit the page's width (Ctrl+0)"), this);
+    clearBtn_ = Button(tr("&Clear tray"), "clearBtn", tr("Take all pages out of the tray"), this);
+
+    auto *tools = new QHBoxLayout;
+    tools->addWidget(zoomOutBtn_);
+    tools->addWidget(zoomInBtn_);
+    tools->addWidget(zoomFitBtn_);
+    tools->addWidget(zoomLbl_);
+    tools->addStretch(1);
+    tools->addWidget(pageInfoLbl_);
+    tools->addStretch(1);
+    tools->addWidget(clearBtn_);
+
+    auto *splitter = new QSplitter(this);
+    splitter->setObjectName("traySplitter");
+    splitter->addWidget(pageList_);
+    splitter->addWidget(pageScroll_);
+    splitter->addWidget(reportView_);
+    splitter->setStretchFactor(1, 3);
+    splitter->setStretchFactor(2, 1);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(tools);
+    layout->addWidget(splitter, 1);
+
+    setTabOrder(pageList_, pageScroll_);
+    setTabOrder(pageScroll_, reportView_);
+    setTabOrder(reportView_, zoomOutBtn_);
+    setTabOrder(zoomOutBtn_, zoomInBtn_);
+    setTabOrder(zoomInBtn_, zoomFitBtn_);
+    setTabOrder(zoomFitBtn_, clearBtn_);
+
+    connect(pageList_, &QListWidget::currentRowChanged, this, [this] { ShowSelected(); });
+    connect(zoomInBtn_, &QPushButton::clicked, this, &OutputTray::ZoomIn);
+    connect(zoomOutBtn_, &QPushButton::clicked, this, &OutputTray::ZoomOut);
+    connect(zoomFitBtn_, &QPushButton::clicked, this, &OutputTray::ZoomToFit);
+    connect(clearBtn_, &QPushButton::clicked, this, &OutputTray::Clear);
+    const auto shortcut = [this](const QKeySequence &keys, void (OutputTray::*slot)()) {
+        auto *s = new QShortcut(keys, this);
+        connect(s, &QShortcut::activated, this, slot);
+    };
+    shortcut(QKeySequence::ZoomIn, &OutputTray::ZoomIn);
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_Equal), &OutputTray::ZoomIn);
+    shortcut(QKeySequence::ZoomOut, &OutputTray::ZoomOut);
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_0), &OutputTray::ZoomToFit);
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_1), &OutputTray::ZoomToActualSize);
+    UpdateView();
+}
+
+void OutputTray::PostPage(const PrintedPage &page)
+{
+    QMetaObject::invokeMethod(
+        this, [this, page] { AddPage(page); }, Qt::QueuedConnection);
+}
+
+QString OutputTray::Summary(const PrintedPage &page)
+{
+    const nlohmann::json report = nlohmann::json::parse(page.reportJson, nullptr, false);
+    if (report.is_discarded() || !report.is_object()) {
+        return tr("Page %1").arg(page.number);
+    }
+    const int errors = report.value("errorCount", 0);
+    return tr("Page %1 - job %2 - %3 error(s)")
+        .arg(page.number)
+        .arg(report.value("job", 0))
+        .arg(errors);
+}
+
+void OutputTray::AddPage(const PrintedPage &page)
+{
+    TrayPage kept;
+    kept.number = page.number;
+    kept.image = page.image.height() > kMaxKeptHeight
+                     ? page.image.scaledToHeight(kMaxKeptHeight, Qt::SmoothTransformation)
+                     : page.image;
+    const nlohmann::json report = nlohmann::json::parse(page.reportJson, nullptr, false);
+    kept.report = report.is_discarded() ? QString::fromStdString(page.reportJson)
+                                        : QString::fromStdString(report.dump(2));
+    kept.summary = Summary(page);
+    pages_.insert(pages_.begin(), kept);
+
+    auto *item = new QListWidgetItem(kept.summary);
+    if (!kept.image.isNull()) {
+        item->setIcon(QPixmap::fromImage(kept.image.scaled(
+            pageList_->iconSize(), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+    }
+    pageList_->insertItem(0, item);
+    while (static_cast<int>(pages_.size()) > kMaxPages) {
+        pages_.pop_back();
+        delete pageList_->takeItem(pageList_->count() - 1);
+    }
+    pageList_->setCurrentRow(0);
+    ShowSelected();
+}
+
+void OutputTray::Clear()
+{
+    pages_.clear();
+    pageList_->clear();
+    ShowSelected();
+}
+
+void OutputTray::ZoomIn()
+{
+    SetZoom(zoom_ * kZoomStep);
+}
+
+void OutputTray::ZoomOut()
+{
+    SetZoom(zoom_ / kZoomStep);
+}
+
+void OutputTray::ZoomToActualSize()
+{
+    SetZoom(1.0);
+}
+
+void OutputTray::ZoomToFit()
+{
+    const int row = pageList_->currentRow();
+    if (row < 0 || row >= static_cast<int>(pages_.size()) ||
+        pages_[static_cast<size_t>(row)].image.isNull()) {
+        return;
+    }
+    const int room = pageScroll_->viewport()->width() - 4;
+    SetZoom(static_cast<double>(std::max(room, 16)) /
+            pages_[static_cast<size_t>(row)].image.width());
+}
+
+void OutputTray::SetZoom(double zoom)
+{
+    zoom_ = std::clamp(zoom, kMinZoom, kMaxZoom);
+    UpdateView();
+}
+
+void OutputTray::ShowSelected()
+{
+    const int row = pageList_->currentRow();
+    if (row < 0 || row >= static_cast<int>(pages_.size())) {
+        reportView_->clear();
+        pageInfoLbl_->setText(tr("Tray empty"));
+    } else {
+        const TrayPage &page = pages_[static_cast<size_t>(row)];
+        reportView_->setPlainText(page.report);
+        pageInfoLbl_->setText(page.summary);
+    }
+    UpdateView();
+}
+
+void OutputTray::UpdateView()
+{
+    zoomLbl_->setText(tr("%1 %").arg(std::lround(zoom_ * 100.0)));
+    const int row = pageList_->currentRow();
+    zoomInBtn_->setEnabled(zoom_ < kMaxZoom);
+    zoomOutBtn_->setEnabled(zoom_ > kMinZoom);
+    if (row < 0 || row >= static_cast<int>(pages_.size())) {
+        pageView_->setPixmap(QPixmap());
+        pageView_->setText(tr("No page printed yet."));
+        pageView_->adjustSize();
+        return;
+    }
+    const QImage &image = pages_[static_cast<size_t>(row)].image;
+    const QSize size(std::max(1, static_cast<int>(std::lround(image.width() * zoom_))),
+                     std::max(1, static_cast<int>(std::lround(image.height() * zoom_))));
+    pageView_->setPixmap(QPixmap::fromImage(
+        image.scaled(size, Qt::KeepAspectRatio,
+                     zoom_ < 1.0 ? Qt::SmoothTransformation : Qt::FastTransformation)));
+    pageView_->resize(size);
+}
+
+} // namespace sim
