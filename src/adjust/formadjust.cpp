@@ -15,10 +15,12 @@
 #include <QCloseEvent>
 #include <QEvent>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QShowEvent>
 #include <QSignalBlocker>
@@ -148,6 +150,8 @@ void TFormAdjust::BuildWindow()
             adjustQuitBtn_->click();
     });
     resize(1000, 720);
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
 }
 
 QWidget *TFormAdjust::BuildListPage(TItemRegistry::List list)

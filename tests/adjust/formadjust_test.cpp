@@ -448,3 +448,22 @@ TEST_F(FormAdjustTest, WindowDoesNotCloseUnderARunningOperation)
     EXPECT_EQ(closed.count(), 1);
 }
 } // namespace
+
+namespace
+{
+TEST_F(FormAdjustTest, ListsWorkFromTheKeyboard)
+{
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    TRadioList *list = List(*window, "MainteRdoGrp");
+    Child<QTabWidget>("AdjustmentTab")->setCurrentIndex(1);
+    list->Button(0)->setFocus();
+    QTest::keyClick(list->Button(0), Qt::Key_Space);
+    EXPECT_TRUE(Shown("CleaningPnl"));
+    QTest::keyClick(list->Button(0), Qt::Key_Down);
+    EXPECT_EQ(list->ItemIndex(), 1);
+    EXPECT_TRUE(Shown("InkChargePnl"));
+    EXPECT_FALSE(Shown("CleaningPnl"));
+}
+} // namespace
