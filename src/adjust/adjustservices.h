@@ -13,6 +13,18 @@ struct TPSelection;
 class TAdjustServices
 {
 public:
+    // Mode numbers of ShowStatus.
+    enum Mode {
+        ModeResult = 1,        // black, replaces
+        ModeDoneAfterWait = 2, // waits for a ready printer, black, re-enabled by DisableTimer
+        ModeWorking = 3,       // waits with messages, blue, hourglass, window disabled
+        ModeError = 4,         // red, window enabled
+        ModeAppend = 5,        // appended to the text
+        ModeNewLine = 6,       // added as a new line
+        ModeDone = 18,         // black, re-enabled by DisableTimer
+        ModeBusy = 19          // blue, hourglass, window disabled, no wait
+    };
+
     virtual ~TAdjustServices() = default;
 
     // Message modes 1-6, 18, 19; returns a result code (1 = shown).

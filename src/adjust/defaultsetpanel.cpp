@@ -15,10 +15,10 @@
 
 namespace
 {
-constexpr int ModeNewLine = 6;
-constexpr int ModeAppend = 5;
-constexpr int ModeError = 4;
-constexpr int ModeDone = 18;
+constexpr int ModeNewLine = TAdjustServices::ModeNewLine;
+constexpr int ModeAppend = TAdjustServices::ModeAppend;
+constexpr int ModeError = TAdjustServices::ModeError;
+constexpr int ModeDone = TAdjustServices::ModeDone;
 constexpr int ModelNameBufferSize = 52;
 } // namespace
 

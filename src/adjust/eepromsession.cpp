@@ -7,8 +7,8 @@ namespace
 {
 constexpr uint16_t Success = 1;
 constexpr uint16_t PrinterErrorState = 0x4000;
-constexpr int ModeWorking = 3;
-constexpr int ModeBusy = 19;
+constexpr int ModeWorking = TAdjustServices::ModeWorking;
+constexpr int ModeBusy = TAdjustServices::ModeBusy;
 } // namespace
 
 TPEepromSession::TPEepromSession(TAdjustServices &window, TPDLLFunction &dll)

@@ -30,18 +30,6 @@ class TFormAdjust : public QWidget, public TPWindowLink, public TAdjustServices
     Q_OBJECT
 
 public:
-    // Mode numbers of ShowStatus.
-    enum Mode {
-        ModeResult = 1,        // black, replaces
-        ModeDoneAfterWait = 2, // waits for a ready printer, black, re-enabled by DisableTimer
-        ModeWorking = 3,       // waits with messages, blue, hourglass, window disabled
-        ModeError = 4,         // red, window enabled
-        ModeAppend = 5,        // appended to the text
-        ModeNewLine = 6,       // added as a new line
-        ModeDone = 18,         // black, re-enabled by DisableTimer
-        ModeBusy = 19          // blue, hourglass, window disabled, no wait
-    };
-
     static constexpr uint16_t PrinterErrorState = 0x4000;
 
     TFormAdjust(TPProgram &program, const TPSelection &selection, QWidget *parent = nullptr);

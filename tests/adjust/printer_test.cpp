@@ -241,3 +241,24 @@ TEST_F(PrinterTest, AsiaCheckComparesTheThirdByte)
     EXPECT_EQ(MemoLines(*window).value(0), "The present market setting value is wrong.");
 }
 } // namespace
+
+namespace
+{
+TEST_F(PrinterTest, BusyAndUnchargedPrintersAreReportedWithEveryItemFree)
+{
+    Open(UsEuroQ510);
+    ASSERT_TRUE(printer->Control("busy", 30));
+    window->show();
+    EXPECT_EQ(MemoLines(*window), QStringList({"Printer is busy."}));
+    EXPECT_EQ(LineColour(*window, 0), Black);
+    EXPECT_EQ(Locks(*window), QString(AllEnabled));
+
+    ASSERT_TRUE(printer->Control("clear"));
+    ASSERT_TRUE(printer->Control("no-ink-charge"));
+    window->SetItemAvailability(2);
+    Click("GetStatusBtn");
+    EXPECT_EQ(MemoLines(*window), QStringList({"Printer is before initial ink charge."}));
+    EXPECT_EQ(LineColour(*window, 0), Red);
+    EXPECT_EQ(Locks(*window), QString(AllEnabled));
+}
+} // namespace
