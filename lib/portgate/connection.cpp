@@ -220,7 +220,11 @@ gate_exchange Connection::Await(uint8_t kind, uint8_t seq, std::vector<uint8_t> 
         if (got == 0)
             return GATE_EXCHANGE_DISCONNECTED;
         if (got < 0) {
-            if (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)
+            const int error = errno;
+            // Some parallel-port drivers report readable without data: do not spin.
+            if (error == EAGAIN || error == EWOULDBLOCK)
+                poll(nullptr, 0, 5);
+            if (error == EINTR || error == EAGAIN || error == EWOULDBLOCK)
                 continue;
             return GATE_EXCHANGE_DISCONNECTED;
         }
