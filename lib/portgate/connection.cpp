@@ -217,6 +217,12 @@ gate_exchange Connection::Await(uint8_t kind, uint8_t seq, std::vector<uint8_t> 
         if (waiting.revents & POLLNVAL)
             return GATE_EXCHANGE_DISCONNECTED;
         const ssize_t got = read(fd_.Get(), chunk, sizeof chunk);
+        if (got == 0 && !socket_) {
+            // A device node reads nothing while the printer has nothing to say; an unplugged
+            // device fails with an error instead.
+            poll(nullptr, 0, 5);
+            continue;
+        }
         if (got == 0)
             return GATE_EXCHANGE_DISCONNECTED;
         if (got < 0) {
