@@ -1,0 +1,296 @@
+// The virtual printer as a process, over its sockets.
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QThread>
+#include <csignal>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include "linkframe.h"
+#include "simprocess.h"
+
+namespace simtest
+{
+namespace
+{
+
+constexpr uint8_t kStateField = 1 + 14; // result byte, then the reply's state byte
+
+QString PortPath(const SimFolder &folder, const QString &port)
+{
+    return folder.PortDirectory() + "/" + port;
+}
+
+// Leaves a socket file that nobody listens on, as a killed printer does.
+void MakeStaleSocket(const QString &path)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray local = path.toLocal8Bit();
+    std::memcpy(address.sun_path, local.constData(), static_cast<size_t>(local.size()));
+    ASSERT_EQ(bind(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address), 0);
+    close(fd);
+}
+
+TEST(SimProcessTest, KeepsItsEepromAcrossARestartAndEndsCleanlyOnSigterm)
+{
+    SimFolder folder;
+    const QString eeprom = folder.Path() + "/printer.eep";
+    {
+        SimProcess printer(folder);
+        ASSERT_TRUE(printer.Start({"--port", "USB003", "--model", "q530", "--destination", "eal",
+                                   "--eeprom", eeprom, "--time-scale", "0.01"},
+                                  "USB003"))
+            << printer.Output().toStdString();
+        LinkClient client;
+        ASSERT_EQ(client.Connect(PortPath(folder, "USB003")), 0);
+        const std::optional<LinkReply> id = client.Ask(LINK_OP_DEVICE_ID);
+        ASSERT_TRUE(id);
+        EXPECT_EQ(std::string(id->payload.begin() + 1, id->payload.end()),
+                  "MFG:NOVARI;MDL:Halden Photo Q530;CLS:PRINTER;");
+        ASSERT_TRUE(client.Ask(LINK_OP_CHANNEL_OPEN));
+        EXPECT_EQ(client.ReadEeprom(0x6E), 0x04);
+        EXPECT_TRUE(client.WriteEeprom(0x57, 0xEC));
+        QFile file(eeprom);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        ASSERT_EQ(bytes.size(), 256);
+        EXPECT_EQ(static_cast<uint8_t>(bytes[0x57]), 0xEC) << "written through at once";
+
+        ASSERT_TRUE(printer.Terminate());
+        EXPECT_EQ(printer.ExitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(printer.ExitCode(), 0);
+        EXPECT_FALSE(QFileInfo::exists(PortPath(folder, "USB003")));
+        EXPECT_FALSE(QFileInfo::exists(folder.PortDirectory() + "/.USB003.control"));
+        EXPECT_FALSE(QFileInfo::exists(eeprom + ".tmp"));
+    }
+    SimProcess again(folder);
+    ASSERT_TRUE(again.Start({"--port", "USB003", "--model", "q530", "--eeprom", eeprom}, "USB003"));
+    LinkClient client;
+    ASSERT_EQ(client.Connect(PortPath(folder, "USB003")), 0);
+    ASSERT_TRUE(client.Ask(LINK_OP_CHANNEL_OPEN));
+    EXPECT_EQ(client.ReadEeprom(0x57), 0xEC);
+}
+
+TEST(SimProcessTest, DefaultEepromFileIsPerPortInTheStateFolder)
+{
+    SimFolder folder;
+    SimProcess printer(folder);
+    ASSERT_TRUE(
+        printer.Start({"--port", "USB004", "--model", "q510", "--destination", "latin"}, "USB004"));
+    QFile file(folder.Path() + "/state/novari-printer-sim/USB004.eep");
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    ASSERT_EQ(bytes.size(), 256);
+    EXPECT_EQ(static_cast<uint8_t>(bytes[0xCD]), 0x01) << "latin market byte";
+}
+
+TEST(SimProcessTest, RefusesBadCommandLines)
+{
+    SimFolder folder;
+    for (const QStringList &arguments :
+         {QStringList{"--model", "q999"}, QStringList{"--model", "q510", "--destination", "asia"},
+          QStringList{"--model", "q530", "--destination", "latin"},
+          QStringList{"--time-scale", "fast"}, QStringList{"--port", ".hidden"},
+          QStringList{"stray"}}) {
+        SimProcess printer(folder);
+        EXPECT_NE(printer.RunToEnd(arguments), 0) << arguments.join(' ').toStdString();
+    }
+    SimProcess help(folder);
+    EXPECT_EQ(help.RunToEnd({"--help"}), 0);
+    for (const char *option : {"--port", "--model", "--destination", "--eeprom", "--capture",
+                               "--time-scale", "--pages", "--full-resolution", "--tray"})
+        EXPECT_TRUE(help.Output().contains(option)) << option;
+}
+
+TEST(SimProcessTest, StaleSocketIsReplacedAndALiveOneRefused)
+{
+    SimFolder folder;
+    MakeStaleSocket(PortPath(folder, "USB001"));
+    SimProcess first(folder);
+    ASSERT_TRUE(first.Start({"--time-scale", "0.01"}));
+    EXPECT_EQ(first.Port(), "USB001") << "the stale socket does not hold the name";
+
+    SimProcess second(folder);
+    EXPECT_EQ(second.RunToEnd({"--port", "USB001"}), 1);
+    EXPECT_TRUE(second.Output().contains("already runs on port USB001"))
+        << second.Output().toStdString();
+    LinkClient client;
+    EXPECT_EQ(client.Connect(PortPath(folder, "USB001")), 0) << "the first printer still answers";
+}
+
+TEST(SimProcessTest, TwoPrintersRunSideBySide)
+{
+    SimFolder folder;
+    SimProcess q510(folder);
+    SimProcess q530(folder);
+    ASSERT_TRUE(q510.Start({"--model", "q510", "--time-scale", "0.01"}));
+    ASSERT_TRUE(q530.Start({"--model", "q530", "--time-scale", "0.01"}));
+    EXPECT_EQ(q510.Port(), "USB001");
+    EXPECT_EQ(q530.Port(), "USB002");
+    LinkClient a, b;
+    ASSERT_EQ(a.Connect(PortPath(folder, "USB001")), 0);
+    ASSERT_EQ(b.Connect(PortPath(folder, "USB002")), 0);
+    const std::optional<LinkReply> idA = a.Ask(LINK_OP_DEVICE_ID);
+    const std::optional<LinkReply> idB = b.Ask(LINK_OP_DEVICE_ID);
+    ASSERT_TRUE(idA && idB);
+    EXPECT_NE(std::string(idA->payload.begin(), idA->payload.end()).find("Q510"),
+              std::string::npos);
+    EXPECT_NE(std::string(idB->payload.begin(), idB->payload.end()).find("Q530"),
+              std::string::npos);
+    // Unplugging one leaves the other alone.
+    EXPECT_EQ(SimProcess::Control(folder, {"USB001", "unplug"}), 0);
+    EXPECT_TRUE(b.Ask(LINK_OP_DEVICE_ID));
+}
+
+TEST(SimProcessTest, OneClientAtATimeAndGarbageDoesNotHurt)
+{
+    SimFolder folder;
+    SimProcess printer(folder);
+    ASSERT_TRUE(printer.Start({"--time-scale", "0.01"}));
+    const QString path = PortPath(folder, printer.Port());
+    {
+        LinkClient first;
+        ASSERT_EQ(first.Connect(path), 0);
+        ASSERT_TRUE(first.Ask(LINK_OP_DEVICE_ID));
+        LinkClient second;
+        ASSERT_EQ(second.Connect(path), 0);
+        const std::optional<LinkReply> busy = second.ReadReply();
+        ASSERT_TRUE(busy);
+        EXPECT_EQ(busy->kind, 0xFF);
+        EXPECT_EQ(busy->payload, std::vector<uint8_t>{0x14});
+        EXPECT_TRUE(second.WaitForHangUp());
+        EXPECT_TRUE(first.Ask(LINK_OP_DEVICE_ID)) << "the first client keeps the printer";
+
+        // Noise, a frame with a bad check sum, then half a frame and a hang-up.
+        std::vector<uint8_t> garbage(5000);
+        for (size_t i = 0; i < garbage.size(); ++i)
+            garbage[i] = static_cast<uint8_t>(i * 37 + 11);
+        garbage.insert(garbage.end(), {0xA5, 0x5A, 0x01, 0x05, 0x00, 0x00, 0x12, 0x34});
+        ASSERT_TRUE(first.SendRaw(garbage));
+        std::optional<LinkReply> error = first.ReadReply();
+        while (error && error->kind == 0xFF)
+            error = first.ReadReply(300);
+        ASSERT_TRUE(first.SendRaw({0xA5, 0x5A, 0x04, 0x09, 0x10, 0x00, 1, 2, 3}));
+    }
+    LinkClient next;
+    ASSERT_EQ(next.Connect(path), 0);
+    const std::optional<LinkReply> id = next.Ask(LINK_OP_DEVICE_ID);
+    ASSERT_TRUE(id);
+    EXPECT_EQ(id->kind, 0x81);
+}
+
+TEST(SimProcessTest, ControlWordsChangeWhatTheLinkSees)
+{
+    SimFolder folder;
+    const QString capture = folder.Path() + "/capture";
+    SimProcess printer(folder);
+    ASSERT_TRUE(printer.Start({"--port", "USB007", "--capture", capture, "--time-scale", "0.01"},
+                              "USB007"));
+    const QString path = PortPath(folder, "USB007");
+    LinkClient client;
+    ASSERT_EQ(client.Connect(path), 0);
+    ASSERT_TRUE(client.Ask(LINK_OP_CHANNEL_OPEN));
+
+    struct Case {
+        const char *word;
+        uint8_t state;
+        uint8_t error;
+    };
+    for (const Case &c :
+         {Case{"paper-out", 0, 6}, Case{"jam", 0, 4}, Case{"ink-out", 0, 5}, Case{"busy", 2, 0},
+          Case{"cleaning", 7, 0}, Case{"no-ink-charge", 8, 0}}) {
+        ASSERT_EQ(SimProcess::Control(folder, {"USB007", c.word}), 0) << c.word;
+        const std::optional<LinkReply> status = client.Status();
+        ASSERT_TRUE(status);
+        EXPECT_EQ(status->payload[kStateField], c.state) << c.word;
+        if (c.state == 0) {
+            EXPECT_EQ(status->payload[kStateField + 3], c.error) << c.word;
+        }
+        const std::optional<LinkReply> data = client.Ask(LINK_OP_DATA, {0x1B, 0x40});
+        ASSERT_TRUE(data);
+        EXPECT_EQ(data->Result(), c.state == 8 ? LINK_RESULT_OK : LINK_RESULT_NOT_READY) << c.word;
+        ASSERT_EQ(SimProcess::Control(folder, {"USB007", "clear"}), 0);
+        EXPECT_EQ(client.Status()->payload[kStateField], 4);
+    }
+
+    // A fault with a duration ends by itself.
+    ASSERT_EQ(SimProcess::Control(folder, {"USB007", "busy", "0.3"}), 0);
+    EXPECT_EQ(client.Status()->payload[kStateField], 2);
+    QThread::msleep(400);
+    EXPECT_EQ(client.Status()->payload[kStateField], 4);
+
+    // Silent: requests go unanswered until cleared.
+    ASSERT_EQ(SimProcess::Control(folder, {"USB007", "silent"}), 0);
+    EXPECT_FALSE(client.Ask(LINK_OP_DEVICE_ID, {}, 300));
+    ASSERT_EQ(SimProcess::Control(folder, {"USB007", "clear"}), 0);
+    client.Close();
+    ASSERT_EQ(client.Connect(path), 0);
+    EXPECT_TRUE(client.Ask(LINK_OP_DEVICE_ID));
+
+    // Unplug: the connection drops and the port is gone until the time is up.
+    ASSERT_EQ(SimProcess::Control(folder, {"USB007", "unplug", "0.5"}), 0);
+    EXPECT_TRUE(client.WaitForHangUp());
+    LinkClient other;
+    EXPECT_EQ(other.Connect(path), ENOENT);
+    QThread::msleep(700);
+    EXPECT_EQ(other.Connect(path), 0);
+    EXPECT_TRUE(other.Ask(LINK_OP_DEVICE_ID));
+
+    QString output;
+    EXPECT_EQ(SimProcess::Control(folder, {"USB007", "wobble"}, &output), 2);
+    EXPECT_EQ(SimProcess::Control(folder, {"USB007", "busy", "-1"}, &output), 2);
+    EXPECT_EQ(SimProcess::Control(folder, {"USB008", "clear"}, &output), 1);
+    EXPECT_TRUE(output.contains("no virtual printer runs on port USB008")) << output.toStdString();
+
+    // Every request was captured, refused data included.
+    QFile events(capture + "/events.jsonl");
+    ASSERT_TRUE(events.open(QIODevice::ReadOnly));
+    const QByteArray log = events.readAll();
+    EXPECT_EQ(log.count("\"op\":\"data\""), 6);
+    EXPECT_EQ(log.count("\"result\":\"not_ready\""), 5);
+    EXPECT_TRUE(log.contains("\"result\":\"unanswered\""));
+    QFile data(capture + "/data.bin");
+    ASSERT_TRUE(data.open(QIODevice::ReadOnly));
+    EXPECT_EQ(data.readAll(), QByteArray("\x1B\x40", 2)) << "only the accepted bytes";
+}
+
+TEST(SimProcessTest, ResetRestartsTheFirmware)
+{
+    SimFolder folder;
+    SimProcess printer(folder);
+    ASSERT_TRUE(printer.Start({"--time-scale", "0.05"}));
+    const QString path = PortPath(folder, printer.Port());
+    LinkClient client;
+    ASSERT_EQ(client.Connect(path), 0);
+    ASSERT_TRUE(client.Ask(LINK_OP_CHANNEL_OPEN));
+    const std::optional<LinkReply> reset = client.Ask(LINK_OP_RESET);
+    ASSERT_TRUE(reset);
+    EXPECT_EQ(reset->Result(), LINK_RESULT_OK);
+    EXPECT_TRUE(client.WaitForHangUp());
+
+    ASSERT_EQ(client.Connect(path), 0);
+    EXPECT_EQ(client.Status()->Result(), LINK_RESULT_CHANNEL_CLOSED) << "the channel was dropped";
+    ASSERT_TRUE(client.Ask(LINK_OP_CHANNEL_OPEN));
+    EXPECT_EQ(client.Status()->payload[kStateField], 2) << "still booting";
+    QThread::msleep(250);
+    EXPECT_EQ(client.Status()->payload[kStateField], 4);
+}
+
+} // namespace
+} // namespace simtest
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
