@@ -113,4 +113,9 @@ nlohmann::json JobReport::ToJson() const
     return report;
 }
 
+std::string JobReport::Text() const
+{
+    return ToJson().dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
 } // namespace sim

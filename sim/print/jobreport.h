@@ -55,6 +55,9 @@ public:
     uint64_t Dots(int ink) const;
 
     nlohmann::json ToJson() const;
+    // The report as indented JSON text; bytes that are not UTF-8 (a refusal text from the
+    // firmware, say) are replaced, never thrown over.
+    std::string Text() const;
 
 private:
     struct InkUse {

@@ -160,9 +160,7 @@ void OutputTray::AddPage(const PrintedPage &page)
     kept.image = page.image.height() > kMaxKeptHeight
                      ? page.image.scaledToHeight(kMaxKeptHeight, Qt::SmoothTransformation)
                      : page.image;
-    const nlohmann::json report = nlohmann::json::parse(page.reportJson, nullptr, false);
-    kept.report = report.is_discarded() ? QString::fromStdString(page.reportJson)
-                                        : QString::fromStdString(report.dump(2));
+    kept.report = QString::fromStdString(page.reportJson);
     kept.summary = Summary(page);
     pages_.insert(pages_.begin(), kept);
 

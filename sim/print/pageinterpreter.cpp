@@ -13,7 +13,6 @@ namespace sim
 namespace
 {
 
-constexpr double kTicksPerInch = PageInterpreter::kTicksPerInch;
 constexpr double kTicksPerDot = PageInterpreter::kTicksPerDot;
 // Positions further out than this (about 35 km) are simply off every sheet.
 constexpr double kFarAway = 1e12;
@@ -27,13 +26,13 @@ std::string Hex(uint64_t value)
 
 std::string CommandName(const ParsedCommand &command)
 {
-    char text[32];
-    if (command.extended) {
-        std::snprintf(text, sizeof text, "ESC ( %c", command.letter);
+    char letter[8];
+    if (command.letter > 0x20 && command.letter < 0x7F) {
+        std::snprintf(letter, sizeof letter, "%c", command.letter);
     } else {
-        std::snprintf(text, sizeof text, "ESC %c", command.letter);
+        std::snprintf(letter, sizeof letter, "0x%02X", command.letter);
     }
-    return text;
+    return std::string(command.extended ? "ESC ( " : "ESC ") + letter;
 }
 
 int64_t ToDot(double ticks)

@@ -141,7 +141,7 @@ private:
     void CloseJob(uint64_t nextStart)
     {
         if (!report_.Empty()) {
-            lastReport_ = report_.ToJson().dump(2);
+            lastReport_ = report_.Text();
             SaveReport();
             report_.Begin(report_.Number() + 1, nextStart);
         } else {
@@ -172,7 +172,7 @@ private:
         const std::filesystem::path path = std::filesystem::path(options_.pagesFolder) /
                                            Numbered("job-", report_.Number(), ".json");
         std::ofstream file(path);
-        file << report_.ToJson().dump(2) << '\n';
+        file << report_.Text() << '\n';
         if (!file) {
             std::fprintf(stderr, "printer: cannot write %s\n", path.c_str());
         }
@@ -210,7 +210,7 @@ private:
         SaveReport();
         hooks_.PagePrinted(page.seconds);
         if (listener_) {
-            listener_(PrintedPage{pageNumber_, image, report_.ToJson().dump(2)});
+            listener_(PrintedPage{pageNumber_, image, report_.Text()});
         }
     }
 
@@ -247,7 +247,7 @@ void PrintEngine::SetPageListener(std::function<void(const PrintedPage &)> liste
 
 std::string PrintEngine::CurrentReportJson() const
 {
-    return impl_->report_.ToJson().dump(2);
+    return impl_->report_.Text();
 }
 
 std::string PrintEngine::LastReportJson() const
