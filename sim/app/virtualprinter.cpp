@@ -58,9 +58,7 @@ void VirtualPrinter::Teardown()
 {
     controlServer_.reset();
     portServer_.reset();
-#ifdef NOVARI_SIM_HAVE_PRINTENGINE
     engine_.reset();
-#endif
     if (eeprom_)
         eeprom_->Save();
     firmware_.reset();
@@ -131,17 +129,15 @@ QString VirtualPrinter::TryPort(const QString &port)
     firmware_ = std::make_unique<Firmware>(
         options_.model, *eeprom_, options_.timeScale,
         [this]() { return static_cast<double>(clock_.nsecsElapsed()) / 1e9; }, capture);
-#ifdef NOVARI_SIM_HAVE_PRINTENGINE
     PrintOptions printOptions;
     printOptions.pagesFolder = options_.pagesFolder.toStdString();
     printOptions.fullResolution = options_.fullResolution;
     engine_ = std::make_unique<PrintEngine>(*firmware_, printOptions);
-#endif
+    if (pageListener_)
+        engine_->SetPageListener(pageListener_);
     LinkSession::DataSink sink;
-#ifdef NOVARI_SIM_HAVE_PRINTENGINE
     sink.feed = [this](const uint8_t *bytes, size_t count) { engine_->Feed(bytes, count); };
     sink.endJob = [this]() { engine_->EndJob(); };
-#endif
     portServer_ = std::make_unique<PortServer>(portPath, *firmware_, capture, sink);
     controlServer_ =
         std::make_unique<ControlServer>(controlPath, [this](const QString &word, double seconds) {
@@ -155,6 +151,13 @@ QString VirtualPrinter::TryPort(const QString &port)
         return why;
     }
     return QString();
+}
+
+void VirtualPrinter::SetPageListener(std::function<void(const PrintedPage &)> listener)
+{
+    pageListener_ = std::move(listener);
+    if (engine_)
+        engine_->SetPageListener(pageListener_);
 }
 
 QString VirtualPrinter::Control(const QString &word, double seconds)

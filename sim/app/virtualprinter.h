@@ -3,6 +3,7 @@
 // One running virtual printer: EEPROM file, firmware, print engine, port socket and control
 // socket, wired together on the Qt event loop.
 
+#include <functional>
 #include <memory>
 
 #include <QElapsedTimer>
@@ -21,6 +22,7 @@ class EepromStore;
 class Firmware;
 class PortServer;
 class PrintEngine;
+struct PrintedPage;
 
 class VirtualPrinter : public QObject
 {
@@ -38,6 +40,8 @@ public:
     // Carries out a control word (see controlclient.h); returns an empty text or why not.
     QString Control(const QString &word, double seconds);
     Firmware *GetFirmware() const { return firmware_.get(); }
+    // Called for every page that comes out (the output tray).
+    void SetPageListener(std::function<void(const PrintedPage &)> listener);
 
 private:
     QString TryPort(const QString &port);
@@ -50,9 +54,8 @@ private:
     Capture capture_;
     std::unique_ptr<EepromStore> eeprom_;
     std::unique_ptr<Firmware> firmware_;
-#ifdef NOVARI_SIM_HAVE_PRINTENGINE
     std::unique_ptr<PrintEngine> engine_;
-#endif
+    std::function<void(const PrintedPage &)> pageListener_;
     std::unique_ptr<PortServer> portServer_;
     std::unique_ptr<ControlServer> controlServer_;
     QTimer silentTimer_;

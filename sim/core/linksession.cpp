@@ -144,7 +144,7 @@ void LinkSession::Handle(uint8_t kind, uint8_t seq, const uint8_t *payload, size
             break;
         case LINK_OP_DATA:
             event["count"] = length;
-            result = HandleData(payload, length);
+            result = HandleData(payload, length, event);
             break;
         case LINK_OP_EEPROM_READ:
         case LINK_OP_EEPROM_WRITE: {
@@ -185,21 +185,28 @@ void LinkSession::Handle(uint8_t kind, uint8_t seq, const uint8_t *payload, size
             break;
         }
     }
-    event["result"] = ResultName(result);
-    if (capture_ != nullptr)
+    if (capture_ != nullptr && !event.is_null()) {
+        event["result"] = ResultName(result);
         capture_->Event(event);
+    }
     reply.insert(reply.begin(), result);
     AppendFrame(static_cast<uint8_t>(kind | LINK_REPLY_BIT), seq, reply, out);
 }
 
-uint8_t LinkSession::HandleData(const uint8_t *payload, size_t length)
+// Accepted bytes are logged before the engine sees them, so the packets it finds in them
+// follow their data request in the event log.
+uint8_t LinkSession::HandleData(const uint8_t *payload, size_t length, nlohmann::json &event)
 {
     if (length == 0)
         return LINK_RESULT_BAD_REQUEST;
     if (!firmware_.CanTakeData())
         return LINK_RESULT_NOT_READY;
-    if (capture_ != nullptr)
+    if (capture_ != nullptr) {
+        event["result"] = "ok";
+        capture_->Event(event);
+        event = nullptr;
         capture_->Data(payload, length);
+    }
     if (sink_.feed)
         sink_.feed(payload, length);
     return LINK_RESULT_OK;

@@ -9,6 +9,8 @@
 #include <functional>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "linkframe.h"
 
 namespace sim
@@ -50,7 +52,7 @@ public:
 private:
     void Handle(uint8_t kind, uint8_t seq, const uint8_t *payload, size_t length,
                 std::vector<uint8_t> &out);
-    uint8_t HandleData(const uint8_t *payload, size_t length);
+    uint8_t HandleData(const uint8_t *payload, size_t length, nlohmann::json &event);
     void CloseChannel();
     static void AppendFrame(uint8_t kind, uint8_t seq, const std::vector<uint8_t> &payload,
                             std::vector<uint8_t> &out);

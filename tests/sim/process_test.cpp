@@ -285,6 +285,68 @@ TEST(SimProcessTest, ResetRestartsTheFirmware)
     EXPECT_EQ(client.Status()->payload[kStateField], 4);
 }
 
+TEST(SimProcessTest, PacketsOnTheDataChannelReachTheFirmware)
+{
+    SimFolder folder;
+    const QString capture = folder.Path() + "/capture";
+    SimProcess printer(folder);
+    ASSERT_TRUE(printer.Start({"--capture", capture, "--time-scale", "0.005"}));
+    LinkClient client;
+    ASSERT_EQ(client.Connect(PortPath(folder, printer.Port())), 0);
+    ASSERT_TRUE(client.Ask(LINK_OP_CHANNEL_OPEN));
+
+    // Bi-D VSD1 Black, typical gap, -10; then head angular 3 with its commit.
+    const std::vector<uint8_t> bid = {0x1B, 0x7C, 0x00, 0x09, 0x00, 0x5E, 0xA7,
+                                      0x00, 0xFF, 0x00, 0x01, 0x01, 0xF6, 0xFF};
+    EXPECT_EQ(client.Ask(LINK_OP_DATA, bid)->Result(), LINK_RESULT_OK);
+    EXPECT_EQ(client.ReadEeprom(0x34), 0xF6);
+    std::vector<uint8_t> angular = {0x1B, 0x7C, 0x00, 0x06, 0x00, 0x5E, 0xA7,
+                                    0x05, 0xFA, 0x82, 0x03, 0x1B, 0x7C, 0x00,
+                                    0x05, 0x00, 0x5E, 0xA7, 0x50, 0xAF, 0x28};
+    EXPECT_EQ(client.Ask(LINK_OP_DATA, angular)->Result(), LINK_RESULT_OK);
+    EXPECT_EQ(client.ReadEeprom(0x75), 0x03);
+
+    // A paper settings block in remote mode, its sum spoilt.
+    std::vector<uint8_t> remote = {0x1B, 0x28, 0x52, 0x08, 0x00, 0x00, 'R',  'E',  'M', 'O',
+                                   'T',  'E',  '1',  'S',  'N',  0x52, 0x00, 0x00, 0x15};
+    for (int i = 0; i < 78; ++i)
+        remote.push_back(static_cast<uint8_t>(i == 0 ? 0x0B : 0));
+    remote.insert(remote.end(), {0x0C, 0x00, 0x1B, 0x00, 0x00, 0x00});
+    EXPECT_EQ(client.Ask(LINK_OP_DATA, remote)->Result(), LINK_RESULT_OK);
+
+    // A cleaning with a wrong rotation byte is refused; the right one runs.
+    EXPECT_EQ(
+        client
+            .Ask(LINK_OP_DATA, {0x1B, 0x7C, 0x00, 0x06, 0x00, 0x5E, 0xA7, 0x84, 0x7B, 0x43, 0x02})
+            ->Result(),
+        LINK_RESULT_OK);
+    EXPECT_EQ(client.Status()->payload[kStateField], 4);
+    EXPECT_EQ(
+        client
+            .Ask(LINK_OP_DATA, {0x1B, 0x7C, 0x00, 0x06, 0x00, 0x5E, 0xA7, 0x84, 0x7B, 0x42, 0x02})
+            ->Result(),
+        LINK_RESULT_OK);
+    EXPECT_EQ(client.Status()->payload[kStateField], 7);
+    EXPECT_EQ(client.Ask(LINK_OP_DATA, {0x1B, 0x40})->Result(), LINK_RESULT_NOT_READY);
+    QThread::msleep(300); // 41 s x 0.005
+    EXPECT_EQ(client.Status()->payload[kStateField], 4);
+    EXPECT_EQ(client.Ask(LINK_OP_DATA, {0x1B, 0x40})->Result(), LINK_RESULT_OK);
+
+    QFile events(capture + "/events.jsonl");
+    ASSERT_TRUE(events.open(QIODevice::ReadOnly));
+    QList<QByteArray> lines = events.readAll().split('\n');
+    QStringList packets;
+    for (const QByteArray &line : lines)
+        if (line.contains("\"op\":\"factory\"") || line.contains("\"op\":\"remote\""))
+            packets << QString::fromUtf8(line);
+    ASSERT_EQ(packets.size(), 6) << packets.join('\n').toStdString();
+    EXPECT_TRUE(packets[0].contains("\"result\":\"ok\""));
+    EXPECT_TRUE(packets[3].contains("\"command\":\"SN\"") && packets[3].contains("rejected"))
+        << packets[3].toStdString();
+    EXPECT_TRUE(packets[4].contains("rotation")) << packets[4].toStdString();
+    EXPECT_TRUE(packets[5].contains("\"result\":\"ok\""));
+}
+
 } // namespace
 } // namespace simtest
 
