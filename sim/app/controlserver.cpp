@@ -25,7 +25,6 @@ QString ParseControlLine(const QString &line, QString &word, double &seconds)
 ControlServer::ControlServer(QString path, Handler handler, QObject *parent)
     : QObject(parent), path_(std::move(path)), handler_(std::move(handler))
 {
-    server_.setSocketOptions(QLocalServer::UserAccessOption);
     connect(&server_, &QLocalServer::newConnection, this, &ControlServer::OnNewConnection);
 }
 

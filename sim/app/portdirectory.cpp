@@ -56,8 +56,10 @@ SocketUse ProbeSocket(const QString &path)
 
 bool PortInUse(const QString &directory, const QString &port)
 {
-    return ProbeSocket(PortSocketPath(directory, port)) == SocketUse::Live ||
-           ProbeSocket(ControlSocketPath(directory, port)) == SocketUse::Live;
+    // Every running virtual printer answers on its control socket, unplugged or not; asking
+    // there first keeps the probe off the port of a printer that may be serving a client.
+    return ProbeSocket(ControlSocketPath(directory, port)) == SocketUse::Live ||
+           ProbeSocket(PortSocketPath(directory, port)) == SocketUse::Live;
 }
 
 QString FirstFreeUsbPort(const QString &directory, int first)

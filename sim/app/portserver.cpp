@@ -26,7 +26,6 @@ PortServer::PortServer(QString path, Firmware &firmware, Capture *capture,
     : QObject(parent), path_(std::move(path)), firmware_(firmware), capture_(capture),
       sink_(std::move(sink))
 {
-    server_.setSocketOptions(QLocalServer::UserAccessOption);
     connect(&server_, &QLocalServer::newConnection, this, &PortServer::OnNewConnection);
 }
 

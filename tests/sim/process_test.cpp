@@ -132,13 +132,18 @@ TEST(SimProcessTest, TwoPrintersRunSideBySide)
     SimFolder folder;
     SimProcess q510(folder);
     SimProcess q530(folder);
-    ASSERT_TRUE(q510.Start({"--model", "q510", "--time-scale", "0.01"}));
-    ASSERT_TRUE(q530.Start({"--model", "q530", "--time-scale", "0.01"}));
-    EXPECT_EQ(q510.Port(), "USB001");
-    EXPECT_EQ(q530.Port(), "USB002");
+    // Both start at once and pick their own names.
+    ASSERT_TRUE(q510.Launch({"--model", "q510", "--time-scale", "0.01"}));
+    ASSERT_TRUE(q530.Launch({"--model", "q530", "--time-scale", "0.01"}));
+    ASSERT_TRUE(q510.WaitForPort()) << q510.Output().toStdString();
+    ASSERT_TRUE(q530.WaitForPort()) << q530.Output().toStdString();
+    EXPECT_EQ(QStringList({q510.Port(), q530.Port()}).size(), 2);
+    EXPECT_NE(q510.Port(), q530.Port());
+    EXPECT_TRUE(QStringList({"USB001", "USB002"}).contains(q510.Port()));
+    EXPECT_TRUE(QStringList({"USB001", "USB002"}).contains(q530.Port()));
     LinkClient a, b;
-    ASSERT_EQ(a.Connect(PortPath(folder, "USB001")), 0);
-    ASSERT_EQ(b.Connect(PortPath(folder, "USB002")), 0);
+    ASSERT_EQ(a.Connect(PortPath(folder, q510.Port())), 0);
+    ASSERT_EQ(b.Connect(PortPath(folder, q530.Port())), 0);
     const std::optional<LinkReply> idA = a.Ask(LINK_OP_DEVICE_ID);
     const std::optional<LinkReply> idB = b.Ask(LINK_OP_DEVICE_ID);
     ASSERT_TRUE(idA && idB);
@@ -147,8 +152,20 @@ TEST(SimProcessTest, TwoPrintersRunSideBySide)
     EXPECT_NE(std::string(idB->payload.begin(), idB->payload.end()).find("Q530"),
               std::string::npos);
     // Unplugging one leaves the other alone.
-    EXPECT_EQ(SimProcess::Control(folder, {"USB001", "unplug"}), 0);
+    EXPECT_EQ(SimProcess::Control(folder, {q510.Port(), "unplug"}), 0);
+    EXPECT_TRUE(a.WaitForHangUp());
     EXPECT_TRUE(b.Ask(LINK_OP_DEVICE_ID));
+    // An unplugged printer keeps its name and is plugged in again by clear.
+    SimProcess third(folder);
+    ASSERT_TRUE(third.Start({"--time-scale", "0.01"}));
+    EXPECT_EQ(third.Port(), "USB003");
+    EXPECT_EQ(SimProcess::Control(folder, {q510.Port(), "clear"}), 0);
+    ASSERT_EQ(a.Connect(PortPath(folder, q510.Port())), 0);
+    EXPECT_TRUE(a.Ask(LINK_OP_DEVICE_ID));
+
+    EXPECT_TRUE(q530.Interrupt());
+    EXPECT_EQ(q530.ExitCode(), 0);
+    EXPECT_FALSE(QFileInfo::exists(PortPath(folder, q530.Port())));
 }
 
 TEST(SimProcessTest, OneClientAtATimeAndGarbageDoesNotHurt)

@@ -1,6 +1,7 @@
 #include "simprocess.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <poll.h>
 #include <sys/socket.h>
@@ -56,9 +57,17 @@ QString SimProcess::Output()
 
 bool SimProcess::Start(const QStringList &arguments, const QString &port)
 {
+    return Launch(arguments) && WaitForPort(port);
+}
+
+bool SimProcess::Launch(const QStringList &arguments)
+{
     process_.start(Executable(), arguments);
-    if (!process_.waitForStarted(3000))
-        return false;
+    return process_.waitForStarted(3000);
+}
+
+bool SimProcess::WaitForPort(const QString &port)
+{
     const QDeadlineTimer deadline(5000);
     static const QRegularExpression portLine(" on port (\\S+) ");
     while (!deadline.hasExpired()) {
@@ -91,6 +100,16 @@ int SimProcess::RunToEnd(const QStringList &arguments, int timeoutMs)
 bool SimProcess::Terminate(int timeoutMs)
 {
     process_.terminate();
+    const bool ended = process_.waitForFinished(timeoutMs);
+    Output();
+    return ended;
+}
+
+bool SimProcess::Interrupt(int timeoutMs)
+{
+    if (process_.state() == QProcess::NotRunning)
+        return false;
+    ::kill(static_cast<pid_t>(process_.processId()), SIGINT);
     const bool ended = process_.waitForFinished(timeoutMs);
     Output();
     return ended;

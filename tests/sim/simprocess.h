@@ -36,9 +36,13 @@ public:
     // Starts bin/novari-printer-sim with these arguments and waits for its port socket
     // (port given: that one; else the one it prints).
     bool Start(const QStringList &arguments, const QString &port = QString());
+    // Start in two steps, so that several printers can start at the same moment.
+    bool Launch(const QStringList &arguments);
+    bool WaitForPort(const QString &port = QString());
     // Runs it to its end (for a start that must fail); returns the exit code.
     int RunToEnd(const QStringList &arguments, int timeoutMs = 5000);
     bool Terminate(int timeoutMs = 5000); // SIGTERM and wait
+    bool Interrupt(int timeoutMs = 5000); // SIGINT and wait
     QString Port() const { return port_; }
     QString Output();
     int ExitCode() const { return process_.exitCode(); }
