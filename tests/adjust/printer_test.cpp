@@ -30,10 +30,16 @@ struct Visit {
 class PrinterTest : public ::testing::Test
 {
 protected:
-    void Open(const Visit &visit)
+    void SetUp() override
     {
         if (!VirtualPrinter::IsBuilt())
             GTEST_SKIP() << "virtual printer not built yet";
+    }
+
+    // Starts the printer and leaves port and channel open, as "OK" of the selection window
+    // does, with a window over them. Call through ASSERT_NO_FATAL_FAILURE.
+    void Open(const Visit &visit)
+    {
         VirtualPrinter::Options options;
         options.port = QStringLiteral("USB001");
         options.model = QString::fromLatin1(visit.model);
@@ -101,7 +107,7 @@ const Visit UsEuroQ510 = {"q510", "us-euro", 1, "US/Euro"};
 
 TEST_F(PrinterTest, ShowReportsAReadyPrinterWithItsInk)
 {
-    Open(UsEuroQ510);
+    ASSERT_NO_FATAL_FAILURE(Open(UsEuroQ510));
     window->show();
     const QStringList lines = MemoLines(*window);
     ASSERT_EQ(lines.size(), 4) << lines.join('|').toStdString();
@@ -122,7 +128,7 @@ TEST_F(PrinterTest, ShowReportsAReadyPrinterWithItsInk)
 
 TEST_F(PrinterTest, PaperOutLeavesOnlyTheErrorStateItems)
 {
-    Open(UsEuroQ510);
+    ASSERT_NO_FATAL_FAILURE(Open(UsEuroQ510));
     ASSERT_TRUE(printer->Control("paper-out"));
     window->show();
     EXPECT_EQ(
@@ -139,7 +145,7 @@ TEST_F(PrinterTest, PaperOutLeavesOnlyTheErrorStateItems)
 
 TEST_F(PrinterTest, UnpluggedPrinterKeepsTheLocksAsTheyWere)
 {
-    Open(UsEuroQ510);
+    ASSERT_NO_FATAL_FAILURE(Open(UsEuroQ510));
     ASSERT_TRUE(printer->Control("paper-out"));
     window->show();
     ASSERT_EQ(Locks(*window), QString(ErrorStateLocks));
@@ -154,7 +160,7 @@ TEST_F(PrinterTest, UnpluggedPrinterKeepsTheLocksAsTheyWere)
 
 TEST_F(PrinterTest, MarketSettingWritesItsBytesInOrderAndRestartsAfterTheBox)
 {
-    Open({"q510", "us-euro", 1, "Latin"});
+    ASSERT_NO_FATAL_FAILURE(Open({"q510", "us-euro", 1, "Latin"}));
     window->show();
     MessageBox::SetNextAnswer(QMessageBox::Ok);
     Click("DefaultSetOKBtn");
@@ -182,7 +188,7 @@ TEST_F(PrinterTest, MarketSettingWritesItsBytesInOrderAndRestartsAfterTheBox)
 
 TEST_F(PrinterTest, MarketSettingGoesOnWhileThePrinterReportsAnError)
 {
-    Open(UsEuroQ510);
+    ASSERT_NO_FATAL_FAILURE(Open(UsEuroQ510));
     ASSERT_TRUE(printer->Control("paper-out"));
     window->show();
     MessageBox::SetNextAnswer(QMessageBox::Ok);
@@ -195,7 +201,7 @@ TEST_F(PrinterTest, MarketSettingGoesOnWhileThePrinterReportsAnError)
 
 TEST_F(PrinterTest, CheckNamesTheMarketAndTheModel)
 {
-    Open(UsEuroQ510);
+    ASSERT_NO_FATAL_FAILURE(Open(UsEuroQ510));
     window->show();
     Click("DestCheckBtn");
     EXPECT_EQ(MemoLines(*window), QStringList({"The market is US / Euro.",
@@ -210,7 +216,7 @@ TEST_F(PrinterTest, CheckNamesTheMarketAndTheModel)
 
 TEST_F(PrinterTest, WrongMarketIsShownInRedWithTheAdviceAndTheModelName)
 {
-    Open(UsEuroQ510);
+    ASSERT_NO_FATAL_FAILURE(Open(UsEuroQ510));
     ASSERT_EQ(program->dll->ChanWriteEeprom(0xCD, 0x01), 1); // the Latin byte
     window->show();
     Click("DestCheckBtn");
@@ -224,7 +230,7 @@ TEST_F(PrinterTest, WrongMarketIsShownInRedWithTheAdviceAndTheModelName)
 
 TEST_F(PrinterTest, EalCheckDoesNotLookAtTheThirdByte)
 {
-    Open({"q530", "eal", 2, "EAL"});
+    ASSERT_NO_FATAL_FAILURE(Open({"q530", "eal", 2, "EAL"}));
     ASSERT_EQ(program->dll->ChanWriteEeprom(0xCD, 0x5A), 1);
     window->show();
     Click("DestCheckBtn");
@@ -234,7 +240,7 @@ TEST_F(PrinterTest, EalCheckDoesNotLookAtTheThirdByte)
 
 TEST_F(PrinterTest, AsiaCheckComparesTheThirdByte)
 {
-    Open({"q530", "eal", 2, "Asia"});
+    ASSERT_NO_FATAL_FAILURE(Open({"q530", "eal", 2, "Asia"}));
     ASSERT_EQ(program->dll->ChanWriteEeprom(0xCD, 0x00), 1);
     window->show();
     Click("DestCheckBtn");
@@ -246,7 +252,7 @@ namespace
 {
 TEST_F(PrinterTest, BusyAndUnchargedPrintersAreReportedWithEveryItemFree)
 {
-    Open(UsEuroQ510);
+    ASSERT_NO_FATAL_FAILURE(Open(UsEuroQ510));
     ASSERT_TRUE(printer->Control("busy", 30));
     window->show();
     EXPECT_EQ(MemoLines(*window), QStringList({"Printer is busy."}));
