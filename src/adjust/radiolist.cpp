@@ -10,7 +10,6 @@ TRadioList::TRadioList(const QString &caption, const QStringList &items, QWidget
     auto *layout = new QVBoxLayout(this);
     for (int i = 0; i < items.size(); ++i) {
         auto *button = new QRadioButton(items[i], this);
-        button->setObjectName(QStringLiteral("%1Item%2").arg(objectName()).arg(i));
         group_->addButton(button, i);
         layout->addWidget(button);
     }
