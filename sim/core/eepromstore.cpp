@@ -89,7 +89,11 @@ bool EepromStore::Write(uint8_t address, uint8_t value)
     if (bytes_[address] == value)
         return true;
     bytes_[address] = value;
-    return Save();
+    if (Save())
+        return true;
+    std::fprintf(stderr, "novari-printer-sim: cannot write the EEPROM file %s: %s\n", path_.c_str(),
+                 std::strerror(errno));
+    return false;
 }
 
 bool EepromStore::Save() const

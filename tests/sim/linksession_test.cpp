@@ -224,6 +224,31 @@ TEST_F(LinkSessionTest, DisconnectMidFrameEndsTheJobAndStartsClean)
     Ask(LINK_OP_DEVICE_ID);
 }
 
+TEST_F(LinkSessionTest, RandomBytesNeverBreakTheSession)
+{
+    Ask(LINK_OP_CHANNEL_OPEN);
+    uint32_t state = 12345;
+    std::vector<uint8_t> bytes(200000);
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        state = state * 1103515245u + 12345u;
+        bytes[i] = static_cast<uint8_t>(state >> 16);
+        if (i % 997 == 0)
+            bytes[i] = 0xA5; // sync bytes now and then, so frame heads are tried too
+        if (i % 997 == 1)
+            bytes[i] = 0x5A;
+    }
+    for (size_t at = 0; at < bytes.size() && !session_.WantsClose(); at += 777) {
+        const size_t count = std::min<size_t>(777, bytes.size() - at);
+        for (const Reply &reply : Decode(session_.Receive(bytes.data() + at, count)))
+            EXPECT_TRUE(reply.kind == 0xFF || (reply.kind & 0x80)) << int(reply.kind);
+    }
+    // The session either hung up on the garbage or still answers a good request.
+    if (!session_.WantsClose()) {
+        session_.Disconnected();
+        Ask(LINK_OP_DEVICE_ID);
+    }
+}
+
 TEST(LinkSessionInUse, TheNewcomerGetsOneErrorFrame)
 {
     const std::vector<Reply> replies = Decode(LinkSession::InUseFrame());
