@@ -1,5 +1,7 @@
 #include "portserver.h"
 
+#include <poll.h>
+
 #include <QLocalSocket>
 
 #include <sys/socket.h>

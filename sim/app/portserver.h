@@ -43,6 +43,7 @@ private:
     void OnReadyRead();
     void OnDisconnected();
     void DropClient();
+    bool ClientHungUp();
 
     QString path_;
     Firmware &firmware_;

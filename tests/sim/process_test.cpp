@@ -203,6 +203,18 @@ TEST(SimProcessTest, OneClientAtATimeAndGarbageDoesNotHurt)
     const std::optional<LinkReply> id = next.Ask(LINK_OP_DEVICE_ID);
     ASSERT_TRUE(id);
     EXPECT_EQ(id->kind, 0x81);
+
+    // A client that closes and opens again at once is not told the printer is in use.
+    int inUse = 0;
+    for (int i = 0; i < 50; ++i) {
+        next.Close();
+        ASSERT_EQ(next.Connect(path), 0);
+        const std::optional<LinkReply> reply = next.Ask(LINK_OP_DEVICE_ID);
+        ASSERT_TRUE(reply);
+        if (reply->kind == 0xFF)
+            ++inUse;
+    }
+    EXPECT_EQ(inUse, 0);
 }
 
 TEST(SimProcessTest, ControlWordsChangeWhatTheLinkSees)
