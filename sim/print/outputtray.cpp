@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QKeySequence>
 #include <QLabel>
@@ -25,7 +26,7 @@ namespace
 {
 
 constexpr double kMinZoom = 0.125;
-constexpr double kMaxZoom = 8.0;
+constexpr double kMaxZoom = 4.0;
 constexpr double kZoomStep = 1.25;
 // Pages are kept no larger than this (a 90 dpi A4 page is 744 x 1053), so that full-resolution
 // pages do not fill the memory.
@@ -76,6 +77,7 @@ OutputTray::OutputTray(QWidget *parent) : QWidget(parent)
     reportView_->setLineWrapMode(QPlainTextEdit::NoWrap);
     reportView_->setTabChangesFocus(true);
     reportView_->setMinimumWidth(260);
+    reportView_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
 
     pageInfoLbl_ = new QLabel(this);
     pageInfoLbl_->setObjectName("pageInfoLbl");
@@ -140,6 +142,39 @@ void OutputTray::PostPage(const PrintedPage &page)
         this, [this, page] { AddPage(page); }, Qt::QueuedConnection);
 }
 
+QString OutputTray::ReportText(const PrintedPage &page)
+{
+    const nlohmann::json report = nlohmann::json::parse(page.reportJson, nullptr, false);
+    if (report.is_discarded() || !report.is_object()) {
+        return QString::fromStdString(page.reportJson);
+    }
+    QString text = tr("Job %1, %2 page(s) so far, %3 byte(s), %4 error(s)\n")
+                       .arg(report.value("job", 0))
+                       .arg(report.value("pageCount", 0))
+                       .arg(report.value("bytes", 0))
+                       .arg(report.value("errorCount", 0));
+    if (report.contains("errors") && !report["errors"].empty()) {
+        text += tr("\nErrors (byte offset, kind, what):\n");
+        for (const auto &error : report["errors"]) {
+            text += QString("  %1  %2  %3\n")
+                        .arg(error.value("offset", 0))
+                        .arg(QString::fromStdString(error.value("kind", std::string())))
+                        .arg(QString::fromStdString(error.value("message", std::string())));
+        }
+    }
+    if (report.contains("inkUsed")) {
+        text += tr("\nInk used (dots, picolitres):\n");
+        for (const auto &[ink, use] : report["inkUsed"].items()) {
+            text += QString("  %1  %2  %3\n")
+                        .arg(QString::fromStdString(ink), -13)
+                        .arg(use.value("dots", 0))
+                        .arg(use.value("picolitres", 0.0), 0, 'f', 0);
+        }
+    }
+    text += tr("\nFull report:\n") + QString::fromStdString(page.reportJson);
+    return text;
+}
+
 QString OutputTray::Summary(const PrintedPage &page)
 {
     const nlohmann::json report = nlohmann::json::parse(page.reportJson, nullptr, false);
@@ -160,7 +195,7 @@ void OutputTray::AddPage(const PrintedPage &page)
     kept.image = page.image.height() > kMaxKeptHeight
                      ? page.image.scaledToHeight(kMaxKeptHeight, Qt::SmoothTransformation)
                      : page.image;
-    kept.report = QString::fromStdString(page.reportJson);
+    kept.report = ReportText(page);
     kept.summary = Summary(page);
     pages_.insert(pages_.begin(), kept);
 
@@ -176,6 +211,11 @@ void OutputTray::AddPage(const PrintedPage &page)
     }
     pageList_->setCurrentRow(0);
     ShowSelected();
+    if (!fitted_ && isVisible()) {
+        // The first page is shown at the window's width; the zoom stays as the user sets it.
+        fitted_ = true;
+        ZoomToFit();
+    }
 }
 
 void OutputTray::Clear()

@@ -58,9 +58,11 @@ private:
     void SetZoom(double zoom);
     void UpdateView();
     static QString Summary(const PrintedPage &page);
+    static QString ReportText(const PrintedPage &page);
 
     std::vector<TrayPage> pages_; // newest first, as in the list
     double zoom_ = 1.0;
+    bool fitted_ = false;
     QListWidget *pageList_;
     QScrollArea *pageScroll_;
     QLabel *pageView_;

@@ -8,6 +8,8 @@
 #include <QFile>
 
 #include <cstdio>
+#include <cstring>
+#include <memory>
 
 #include "outputtray.h"
 #include "printengine.h"
@@ -39,8 +41,15 @@ public:
 
 int main(int argc, char **argv)
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName("print-stream-file");
+    // Only the tray needs a display.
+    bool wantTray = false;
+    for (int i = 1; i < argc; ++i) {
+        wantTray = wantTray || std::strcmp(argv[i], "--tray") == 0;
+    }
+    std::unique_ptr<QCoreApplication> application(wantTray ? new QApplication(argc, argv)
+                                                           : new QCoreApplication(argc, argv));
+    QCoreApplication &app = *application;
+    QCoreApplication::setApplicationName("print-stream-file");
     QCommandLineParser parser;
     parser.setApplicationDescription("Prints stream files with the virtual printer's engine.");
     parser.addHelpOption();
