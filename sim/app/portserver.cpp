@@ -1,6 +1,5 @@
 #include "portserver.h"
 
-#include <poll.h>
 
 #include <QLocalSocket>
 

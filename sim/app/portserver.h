@@ -43,7 +43,6 @@ private:
     void OnReadyRead();
     void OnDisconnected();
     void DropClient();
-    bool ClientHungUp();
 
     QString path_;
     Firmware &firmware_;
