@@ -1,6 +1,5 @@
 #include "portserver.h"
 
-
 #include <QLocalSocket>
 
 #include <sys/socket.h>
