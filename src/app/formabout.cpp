@@ -3,6 +3,7 @@
 #include "printerpicture.h"
 #include "windowplacement.h"
 
+#include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -65,10 +66,14 @@ TAboutBox::TAboutBox(QWidget *parent) : QDialog(parent)
     buttons->addWidget(okButton_);
     buttons->addStretch();
 
+    auto *rule = new QFrame(this);
+    rule->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+
     auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(20, 20, 20, 14);
-    layout->setSpacing(18);
+    layout->setContentsMargins(22, 22, 22, 14);
+    layout->setSpacing(14);
     layout->addLayout(panel);
+    layout->addWidget(rule);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }

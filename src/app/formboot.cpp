@@ -67,9 +67,17 @@ QLabel *NewCaptionPanel(QWidget *parent, const char *name, const QString &captio
 {
     auto *panel = new QLabel(caption, parent);
     panel->setObjectName(QLatin1String(name));
-    panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    // A caption panel, not a button: flat, tinted, bold.
+    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     panel->setLineWidth(1);
     panel->setAlignment(Qt::AlignCenter);
+    panel->setAutoFillBackground(true);
+    QPalette colours = panel->palette();
+    colours.setColor(QPalette::Window, colours.color(QPalette::Window).darker(110));
+    panel->setPalette(colours);
+    QFont font = panel->font();
+    font.setBold(true);
+    panel->setFont(font);
     panel->setMinimumWidth(130);
     panel->setMinimumHeight(28);
     return panel;

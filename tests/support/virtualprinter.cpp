@@ -10,6 +10,8 @@
 #include <QProcessEnvironment>
 #include <QThread>
 
+#include <csignal>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 
 namespace novari_test
@@ -114,6 +116,8 @@ bool VirtualPrinter::Start(int timeoutMs)
     process_.setProcessEnvironment(printerEnvironment(runtimePath_));
     process_.setProcessChannelMode(QProcess::MergedChannels);
     process_.setStandardOutputFile(logFile_, QIODevice::Append);
+    // A test that crashes takes its printers with it instead of leaving them running.
+    process_.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGTERM); });
     process_.start(Executable(), arguments);
     if (!process_.waitForStarted(5000)) {
         error_ = QStringLiteral("cannot start %1: %2").arg(Executable(), process_.errorString());
