@@ -3,7 +3,9 @@
 #include "app/messagebox.h"
 #include "appfake.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
 #include <QMenu>
@@ -311,6 +313,7 @@ private slots:
         QCOMPARE(opened.count(), 0);
         QVERIFY(boot_->isVisible());
         QVERIFY(Button("PortSelectOKBtn")->isEnabled());
+        QVERIFY(!QApplication::overrideCursor()); // the hourglass is gone
         QCOMPARE(int(boot_->Selection().PortCode), 0x0401);
     }
 
@@ -333,6 +336,14 @@ private slots:
                             ports->mapTo(boot_.get(), ports->rect().center()));
         QTest::mouseRelease(boot_.get(), Qt::LeftButton, {}, surface);
         QVERIFY(!menu->isVisible());
+
+        // The menu key opens it as a right click at the window's corner would.
+        QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(0, 0),
+                              boot_->mapToGlobal(QPoint(0, 0)));
+        QApplication::sendEvent(boot_.get(), &key);
+        QTRY_VERIFY(menu->isVisible());
+        QCOMPARE(menu->pos(), QPoint(frame.left() + 3, frame.top() + 20));
+        menu->hide();
 
         QSignalSpy version(boot_.get(), &TFormBoot::VersionRequested);
         QAction *item = menu->findChild<QAction *>("MenuVersion");
