@@ -205,8 +205,10 @@ void PageInterpreter::Reset(const ParsedCommand &command)
     clock_.EndPass();
     const State old = state_;
     state_ = State{};
-    // The sheet in the printer and where the head stands do not change.
+    // The sheet stays where it is; the head goes back to the left edge, so that text after a
+    // Reset starts at the left (the layouts' labels rely on it).
     state_.topMargin = old.topMargin;
+    x_ = 0.0;
 }
 
 void PageInterpreter::SetUnits(const ParsedCommand &command)
