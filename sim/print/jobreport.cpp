@@ -48,7 +48,10 @@ void JobReport::AddInk(int ink, int dotValue, uint64_t dots, double picolitres)
 
 void JobReport::AddPage(const PageRecord &page)
 {
-    pages_.push_back(page);
+    ++pageCount_;
+    if (pages_.size() < kMaxPages) {
+        pages_.push_back(page);
+    }
 }
 
 uint64_t JobReport::Commands(const std::string &kind) const
@@ -92,7 +95,7 @@ nlohmann::json JobReport::ToJson() const
                          {"widthDots", page.widthDots},
                          {"lengthDots", page.lengthDots}});
     }
-    report["pageCount"] = pages_.size();
+    report["pageCount"] = pageCount_;
     report["pages"] = pages;
     nlohmann::json ink = nlohmann::json::object();
     for (int i = 0; i < kInkCount; ++i) {

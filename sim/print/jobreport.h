@@ -33,6 +33,8 @@ class JobReport
 public:
     // Only the first kMaxErrors faults are listed; the rest are counted.
     static constexpr size_t kMaxErrors = 1000;
+    // Likewise only the first kMaxPages pages are listed; PageCount() counts them all.
+    static constexpr size_t kMaxPages = 1000;
 
     // Starts over for a new job.
     void Begin(int number, uint64_t firstByte);
@@ -51,7 +53,7 @@ public:
     uint64_t Commands(const std::string &kind) const;
     size_t ErrorCount() const { return errorCount_; }
     const std::vector<StreamError> &Errors() const { return errors_; }
-    size_t PageCount() const { return pages_.size(); }
+    size_t PageCount() const { return pageCount_; }
     uint64_t Dots(int ink) const;
 
     nlohmann::json ToJson() const;
@@ -76,6 +78,7 @@ private:
     std::map<std::string, uint64_t> errorKinds_;
     std::array<InkUse, kInkCount> ink_{};
     std::vector<PageRecord> pages_;
+    size_t pageCount_ = 0;
 };
 
 } // namespace sim

@@ -93,12 +93,11 @@ TEST(PrintEngineRobustness, EveryCutInsideACommandIsReportedAsTruncated)
         boundaries.insert(data.size());
     }
     for (size_t cut = 1; cut < data.size(); ++cut) {
-        PrintRun run;
-        StreamBuilder head;
-        for (size_t i = 0; i < cut; ++i) {
-            head.Bytes({data[i]});
-        }
-        const nlohmann::json report = run.Job(head);
+        simtest::RecordingHooks hooks;
+        sim::PrintEngine engine(hooks, sim::PrintOptions{});
+        engine.Feed(data.data(), cut);
+        engine.EndJob();
+        const nlohmann::json report = nlohmann::json::parse(engine.LastReportJson());
         const size_t truncated = simtest::ErrorOffsets(report, "truncated").size();
         EXPECT_EQ(truncated, boundaries.count(cut) ? 0u : 1u) << "cut at " << cut;
     }
@@ -117,6 +116,24 @@ TEST(PrintEngineRobustness, RandomBytesInAnySplitNeverThrow)
         }
         EXPECT_NO_THROW(ReplayFuzzInput(input));
     }
+}
+
+} // namespace
+
+namespace
+{
+
+TEST(PrintEngineRobustness, EndlessFormFeedsKeepTheReportBounded)
+{
+    simtest::RecordingHooks hooks;
+    sim::PrintEngine engine(hooks, sim::PrintOptions{});
+    const std::vector<uint8_t> feeds(1500, 0x0C);
+    engine.Feed(feeds.data(), feeds.size());
+    engine.EndJob();
+    const nlohmann::json report = nlohmann::json::parse(engine.LastReportJson());
+    EXPECT_EQ(report["pageCount"], 1500);
+    EXPECT_EQ(report["pages"].size(), 1000u);
+    EXPECT_EQ(hooks.pageSeconds.size(), 1500u);
 }
 
 } // namespace
