@@ -8,7 +8,7 @@
 #include <QStringList>
 
 #include "controlclient.h"
-#include "outputtray.h"
+#include "printerwindow.h"
 #include "signalwatcher.h"
 #include "simoptions.h"
 #include "virtualprinter.h"
@@ -55,21 +55,14 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "novari-printer-sim: %s\n", qPrintable(why));
         return 1;
     }
-    std::unique_ptr<sim::OutputTray> tray;
+    std::unique_ptr<sim::PrinterWindow> window;
     if (options.tray) {
-        tray = std::make_unique<sim::OutputTray>();
-        tray->setWindowTitle(QString("Output tray - %1 on %2")
-                                 .arg(QString::fromStdString(sim::ModelName(options.model)))
-                                 .arg(printer.Port()));
-        sim::OutputTray *window = tray.get();
-        printer.SetPageListener([window](const sim::PrintedPage &page) { window->AddPage(page); });
-        tray->show();
+        window = std::make_unique<sim::PrinterWindow>(printer);
+        window->show();
     }
     std::printf("novari-printer-sim: %s on port %s (%s), EEPROM %s\n",
                 sim::ModelName(options.model).c_str(), qPrintable(printer.Port()),
                 qPrintable(printer.SocketPath()), qPrintable(printer.EepromPath()));
     std::fflush(stdout);
-    const int exitCode = app->exec();
-    printer.SetPageListener({}); // the tray goes first
-    return exitCode;
+    return app->exec();
 }

@@ -153,6 +153,15 @@ QString VirtualPrinter::TryPort(const QString &port)
     return QString();
 }
 
+QString VirtualPrinter::LinkCondition() const
+{
+    if (!portServer_)
+        return QString();
+    if (!portServer_->Plugged())
+        return "unplugged";
+    return portServer_->Silent() ? "silent" : QString();
+}
+
 void VirtualPrinter::SetPageListener(std::function<void(const PrintedPage &)> listener)
 {
     pageListener_ = std::move(listener);

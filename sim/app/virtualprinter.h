@@ -40,6 +40,8 @@ public:
     // Carries out a control word (see controlclient.h); returns an empty text or why not.
     QString Control(const QString &word, double seconds);
     Firmware *GetFirmware() const { return firmware_.get(); }
+    // "unplugged", "silent" or empty.
+    QString LinkCondition() const;
     // Called for every page that comes out (the output tray).
     void SetPageListener(std::function<void(const PrintedPage &)> listener);
 

@@ -1,0 +1,137 @@
+#include "printerwindow.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "firmware.h"
+#include "outputtray.h"
+#include "printengine.h"
+#include "virtualprinter.h"
+
+namespace sim
+{
+
+namespace
+{
+
+QString ErrorName(uint8_t error)
+{
+    switch (error) {
+    case kErrorPaperJam:
+        return "paper jam";
+    case kErrorInkOut:
+        return "ink out";
+    case kErrorPaperOut:
+        return "paper out";
+    case kErrorMaintenance:
+        return "waste ink pad full";
+    default:
+        return "error";
+    }
+}
+
+} // namespace
+
+QString StateText(uint8_t state, std::optional<uint8_t> error)
+{
+    switch (state) {
+    case kStateError:
+        return QString("Error %1: %2").arg(error.value_or(0)).arg(ErrorName(error.value_or(0)));
+    case kStateBusy:
+        return "Busy";
+    case kStatePrinting:
+        return "Printing";
+    case kStateReady:
+        return "Ready";
+    case kStateCleaning:
+        return "Cleaning";
+    case kStateBeforeInkCharge:
+        return "Waiting for the initial ink charge";
+    default:
+        return QString("State %1").arg(state);
+    }
+}
+
+PrinterWindow::PrinterWindow(VirtualPrinter &printer, QWidget *parent)
+    : QWidget(parent), printer_(printer), stateLbl_(new QLabel(this)), inkLbl_(new QLabel(this)),
+      paperBtn_(new QPushButton("&Paper", this)), clearBtn_(new QPushButton("&Clear faults", this)),
+      tray_(new OutputTray(this))
+{
+    setObjectName("PrinterWindow");
+    stateLbl_->setObjectName("StateLbl");
+    stateLbl_->setAccessibleName("StateLbl");
+    inkLbl_->setObjectName("InkLbl");
+    inkLbl_->setAccessibleName("InkLbl");
+    paperBtn_->setObjectName("PaperBtn");
+    paperBtn_->setToolTip("Paper reloaded: ends a paper-out error");
+    clearBtn_->setObjectName("ClearBtn");
+    clearBtn_->setToolTip("Back to ready: every fault ends, empty cartridges are replaced");
+    tray_->setObjectName("OutputTray");
+
+    auto *panel = new QHBoxLayout;
+    panel->addWidget(stateLbl_, 1);
+    panel->addWidget(inkLbl_, 2);
+    panel->addWidget(paperBtn_);
+    panel->addWidget(clearBtn_);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(panel);
+    layout->addWidget(tray_, 1);
+
+    connect(paperBtn_, &QPushButton::clicked, this, &PrinterWindow::PaperBtnClick);
+    connect(clearBtn_, &QPushButton::clicked, this, &PrinterWindow::ClearBtnClick);
+    connect(&refreshTimer_, &QTimer::timeout, this, &PrinterWindow::Refresh);
+    refreshTimer_.start(250);
+
+    OutputTray *tray = tray_;
+    printer_.SetPageListener([tray](const PrintedPage &page) { tray->AddPage(page); });
+    if (Firmware *firmware = printer_.GetFirmware())
+        setWindowTitle(QString("%1 on %2 - virtual printer")
+                           .arg(QString::fromStdString(ModelName(firmware->GetModel())))
+                           .arg(printer_.Port()));
+    resize(900, 700);
+    Refresh();
+}
+
+PrinterWindow::~PrinterWindow()
+{
+    printer_.SetPageListener({});
+}
+
+void PrinterWindow::Refresh()
+{
+    Firmware *firmware = printer_.GetFirmware();
+    if (firmware == nullptr)
+        return;
+    QString state = StateText(firmware->State(), firmware->Error());
+    const QString link = printer_.LinkCondition();
+    if (!link.isEmpty())
+        state += " (" + link + ")";
+    stateLbl_->setText(state);
+    static const char *const kInkNames[] = {"K", "C", "M", "Y", "LC", "LM"};
+    const std::array<uint8_t, 6> levels = firmware->InkLevels();
+    QString ink = "Ink:";
+    for (size_t color = 0; color < levels.size(); ++color)
+        ink += QString(" %1 %2%").arg(kInkNames[color]).arg(levels[color]);
+    inkLbl_->setText(ink);
+}
+
+QString PrinterWindow::PanelText() const
+{
+    return stateLbl_->text() + " | " + inkLbl_->text();
+}
+
+void PrinterWindow::PaperBtnClick()
+{
+    printer_.Control("reload-paper", 0);
+    Refresh();
+}
+
+void PrinterWindow::ClearBtnClick()
+{
+    printer_.Control("clear", 0);
+    Refresh();
+}
+
+} // namespace sim

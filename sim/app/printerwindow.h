@@ -1,0 +1,52 @@
+#pragma once
+
+// The window of a virtual printer started with --tray: a panel like the printer's own (what
+// it is doing, ink levels, the Paper button that ends a paper-out error) above the output
+// tray with the printed pages.
+
+#include <cstdint>
+#include <optional>
+
+#include <QTimer>
+#include <QWidget>
+
+class QLabel;
+class QPushButton;
+
+namespace sim
+{
+
+class OutputTray;
+class VirtualPrinter;
+
+class PrinterWindow : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit PrinterWindow(VirtualPrinter &printer, QWidget *parent = nullptr);
+    ~PrinterWindow() override;
+
+    OutputTray *Tray() const { return tray_; }
+    // The panel's text as shown now (state, ink, port).
+    QString PanelText() const;
+
+public slots:
+    void Refresh();
+    void PaperBtnClick();
+    void ClearBtnClick();
+
+private:
+    VirtualPrinter &printer_;
+    QLabel *stateLbl_;
+    QLabel *inkLbl_;
+    QPushButton *paperBtn_;
+    QPushButton *clearBtn_;
+    OutputTray *tray_;
+    QTimer refreshTimer_;
+};
+
+// What the printer is doing, in words ("Ready", "Error 6: paper out", ...).
+QString StateText(uint8_t state, std::optional<uint8_t> error);
+
+} // namespace sim

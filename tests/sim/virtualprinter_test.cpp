@@ -1,0 +1,138 @@
+// A virtual printer inside the test process: control words and the printer window, with the
+// link spoken over its real socket.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "firmware.h"
+#include "linkframe.h"
+#include "outputtray.h"
+#include "printerwindow.h"
+#include "simprocess.h"
+#include "virtualprinter.h"
+
+namespace sim
+{
+namespace
+{
+
+class InProcessPrinter : public ::testing::Test
+{
+protected:
+    InProcessPrinter()
+    {
+        qputenv("XDG_RUNTIME_DIR", folder_.path().toLocal8Bit());
+        options_.port = "USB021";
+        options_.eepromPath = folder_.path() + "/printer.eep";
+        options_.timeScale = 0.01;
+    }
+
+    // Asks over the socket while the printer's event loop runs in this thread.
+    std::optional<simtest::LinkReply> Ask(uint8_t op, const std::vector<uint8_t> &payload = {})
+    {
+        std::vector<uint8_t> frame(LINK_MAX_FRAME);
+        frame.resize(link_frame_build(op, ++seq_, payload.data(), payload.size(), frame.data()));
+        if (!client_.SendRaw(frame))
+            return std::nullopt;
+        for (int i = 0; i < 100; ++i) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            if (std::optional<simtest::LinkReply> reply = client_.ReadReply(10))
+                return reply;
+        }
+        return std::nullopt;
+    }
+
+    QTemporaryDir folder_;
+    SimOptions options_;
+    simtest::LinkClient client_;
+    uint8_t seq_ = 0;
+};
+
+TEST_F(InProcessPrinter, ControlWordsAndTheirEnds)
+{
+    VirtualPrinter printer(options_);
+    ASSERT_EQ(printer.Start(), "");
+    EXPECT_EQ(printer.Port(), "USB021");
+    ASSERT_EQ(client_.Connect(printer.SocketPath()), 0);
+    ASSERT_TRUE(Ask(LINK_OP_CHANNEL_OPEN));
+    Firmware &firmware = *printer.GetFirmware();
+
+    EXPECT_EQ(printer.Control("paper-out", 0), "");
+    EXPECT_EQ(firmware.Error(), kErrorPaperOut);
+    EXPECT_EQ(Ask(LINK_OP_DATA, {0x1B, 0x40})->Result(), LINK_RESULT_NOT_READY);
+    EXPECT_EQ(printer.Control("reload-paper", 0), "");
+    EXPECT_EQ(firmware.State(), kStateReady);
+    EXPECT_EQ(Ask(LINK_OP_DATA, {0x1B, 0x40})->Result(), LINK_RESULT_OK);
+
+    EXPECT_EQ(printer.Control("silent", 0.2), "");
+    EXPECT_EQ(printer.LinkCondition(), "silent");
+    QTest::qWait(300);
+    EXPECT_EQ(printer.LinkCondition(), "");
+    EXPECT_TRUE(Ask(LINK_OP_DEVICE_ID)) << "answers again once the time is up";
+
+    EXPECT_EQ(printer.Control("unplug", 0), "");
+    EXPECT_EQ(printer.LinkCondition(), "unplugged");
+    EXPECT_FALSE(QFileInfo::exists(printer.SocketPath()));
+    EXPECT_EQ(printer.Control("clear", 0), "");
+    EXPECT_TRUE(QFileInfo::exists(printer.SocketPath()));
+    EXPECT_EQ(printer.Control("wobble", 0), "unknown word \"wobble\"");
+}
+
+TEST_F(InProcessPrinter, WindowShowsTheStateAndThePaperButtonReloads)
+{
+    VirtualPrinter printer(options_);
+    ASSERT_EQ(printer.Start(), "");
+    PrinterWindow window(printer);
+    EXPECT_TRUE(window.windowTitle().contains("Halden Photo Q510 on USB021"));
+    auto *state = window.findChild<QLabel *>("StateLbl");
+    auto *ink = window.findChild<QLabel *>("InkLbl");
+    auto *paper = window.findChild<QPushButton *>("PaperBtn");
+    auto *clear = window.findChild<QPushButton *>("ClearBtn");
+    ASSERT_TRUE(state && ink && paper && clear && window.Tray());
+    EXPECT_EQ(state->text(), "Ready");
+    EXPECT_EQ(ink->text(), "Ink: K 82% C 74% M 69% Y 91% LC 57% LM 63%");
+
+    printer.Control("paper-out", 0);
+    window.Refresh();
+    EXPECT_EQ(state->text(), "Error 6: paper out");
+    QTest::mouseClick(paper, Qt::LeftButton);
+    EXPECT_EQ(state->text(), "Ready");
+
+    printer.Control("jam", 0);
+    printer.Control("unplug", 0);
+    window.Refresh();
+    EXPECT_EQ(state->text(), "Error 4: paper jam (unplugged)");
+    QTest::mouseClick(paper, Qt::LeftButton);
+    EXPECT_EQ(state->text(), "Error 4: paper jam (unplugged)") << "the paper does not clear a jam";
+    QTest::mouseClick(clear, Qt::LeftButton);
+    EXPECT_EQ(state->text(), "Ready");
+}
+
+TEST(StateTextTest, NamesEveryState)
+{
+    EXPECT_EQ(StateText(kStateReady, std::nullopt), "Ready");
+    EXPECT_EQ(StateText(kStateError, kErrorInkOut), "Error 5: ink out");
+    EXPECT_EQ(StateText(kStateError, kErrorMaintenance), "Error 16: waste ink pad full");
+    EXPECT_EQ(StateText(kStateBeforeInkCharge, std::nullopt), "Waiting for the initial ink charge");
+    EXPECT_EQ(StateText(5, std::nullopt), "State 5");
+}
+
+} // namespace
+} // namespace sim
+
+int main(int argc, char **argv)
+{
+    // The window is looked at through its widgets only; no display is needed (test discovery
+    // runs without the test's environment too).
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
