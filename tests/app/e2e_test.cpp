@@ -244,8 +244,13 @@ private slots:
             Boot()->PopupMenu1()->findChild<QAction *>("MenuVersion")->trigger();
             QVERIFY(shown);
             QVERIFY(!about->isVisible());
+            QCOMPARE(about->result(), int(QDialog::Accepted));
             QCOMPARE(shell_->Windows().about, about);
         }
+        // The keyboard closes it too.
+        QTimer::singleShot(0, about, [about] { QTest::keyClick(about, Qt::Key_Escape); });
+        Boot()->MenuVersionClick();
+        QVERIFY(!about->isVisible());
         QCOMPARE(shell_->CurrentState(), TStartUp::Selecting);
     }
 };
