@@ -13,10 +13,12 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 #include <memory>
 
@@ -126,6 +128,40 @@ private slots:
         QCOMPARE(box.caption, QString());
         QCOMPARE(box.icon, MessageBox::Error);
         QVERIFY(VisibleWindows().isEmpty());
+    }
+
+    void runShowsTheSelectionWindowAndEndsWithIt()
+    {
+        runtime_ = std::make_unique<novari_test::RuntimeDir>();
+        link_ = std::make_unique<appfake::Link>();
+        bool shownAtStart = false;
+        bool waitKeptEventsFlowing = false;
+        QTimer::singleShot(0, [&] {
+            QWidget *boot = nullptr;
+            for (QWidget *window : VisibleWindows())
+                boot = window->objectName() == "FormBoot" ? window : boot;
+            shownAtStart = boot && VisibleWindows().size() == 1;
+            // The program's waits run the event loop: a timer fires during one.
+            bool ticked = false;
+            QTimer::singleShot(10, [&ticked] { ticked = true; });
+            QElapsedTimer clock;
+            clock.start();
+            Wait::For(60);
+            waitKeptEventsFlowing = ticked && clock.elapsed() >= 55;
+            if (boot)
+                boot->findChild<QPushButton *>("EndBtn")->click();
+            else
+                QCoreApplication::exit(1);
+        });
+
+        QCOMPARE(TStartUp::Run(appfake::Folder()), 0);
+        Wait::SetHandler([](int) {});
+
+        QVERIFY(shownAtStart);
+        QVERIFY(waitKeptEventsFlowing);
+        QVERIFY(MessageBox::History().isEmpty());
+        QVERIFY(VisibleWindows().isEmpty());
+        QCOMPARE(link_->GateCalls().last(), QString("close"));
     }
 
     void windowsAreCreatedOnceAndTheSelectionWindowShows()
