@@ -436,8 +436,7 @@ bool StreamParser::StepRaster(uint8_t byte)
         }
         return true;
     case State::RasterRecord:
-        StepRasterRecord(byte);
-        return true;
+        return StepRasterRecord(byte);
     case State::RasterEscapePending:
         return StepRasterEscapePending(byte);
     case State::RasterRunValue: {
@@ -478,7 +477,7 @@ bool StreamParser::StepRaster(uint8_t byte)
     }
 }
 
-void StreamParser::StepRasterRecord(uint8_t byte)
+bool StreamParser::StepRasterRecord(uint8_t byte)
 {
     recordOffset_ = offset_;
     const uint64_t left = RasterLeft();
@@ -488,18 +487,25 @@ void StreamParser::StepRasterRecord(uint8_t byte)
             literalLeft_ = length;
             discardLeft_ = 0;
             state_ = State::RasterLiteral;
-            return;
+            return true;
         }
         if (byte == kEsc) {
             state_ = State::RasterEscapePending;
-            return;
+            return true;
+        }
+        if (byte == 0x0C || byte == 0x0D) {
+            // A form feed or carriage return where the block's data should go on: the data
+            // ended early and this is the next command.
+            ReportShort();
+            EndRaster(false);
+            return false;
         }
         ReportLong(recordOffset_, length - left);
         literalLeft_ = static_cast<uint32_t>(left);
         discardLeft_ = static_cast<uint32_t>(length - left);
         recordOffset_ = UINT64_MAX; // the block no longer ends exactly
         state_ = State::RasterLiteral;
-        return;
+        return true;
     }
     if (byte == 0x80) {
         Report(offset_, ErrorKind::RecordHeaderOutOfRange,
@@ -510,17 +516,14 @@ void StreamParser::StepRasterRecord(uint8_t byte)
         runCount_ = 257u - byte;
     }
     state_ = State::RasterRunValue;
+    return true;
 }
 
 bool StreamParser::StepRasterEscapePending(uint8_t byte)
 {
     const uint64_t left = RasterLeft();
     if (IsCommandLetter(byte)) {
-        Report(recordOffset_, ErrorKind::RasterLengthMismatch,
-               "raster block at " + Hex(raster_.offset) + " is " + std::to_string(left) +
-                   " bytes short of its header (" + std::to_string(raster_.bytesPerLine) + " x " +
-                   std::to_string(raster_.lines) + "): the next command begins at " +
-                   Hex(recordOffset_));
+        ReportShort();
         EndRaster(false);
         commandOffset_ = recordOffset_;
         command_ = ParsedCommand{};
@@ -534,6 +537,16 @@ bool StreamParser::StepRasterEscapePending(uint8_t byte)
     recordOffset_ = UINT64_MAX;
     state_ = State::RasterLiteral;
     return false;
+}
+
+void StreamParser::ReportShort()
+{
+    const uint64_t left = RasterLeft();
+    Report(recordOffset_, ErrorKind::RasterLengthMismatch,
+           "raster block at " + Hex(raster_.offset) + " is " + std::to_string(left) +
+               (left == 1 ? " byte" : " bytes") + " short of its header (" +
+               std::to_string(raster_.bytesPerLine) + " x " + std::to_string(raster_.lines) +
+               "): the next command begins at " + Hex(recordOffset_));
 }
 
 void StreamParser::ReportLong(uint64_t offset, uint64_t excess)

@@ -60,7 +60,7 @@ private:
     void StepExtended(uint8_t byte);
     bool StepFactory(uint8_t byte);
     bool StepRaster(uint8_t byte);
-    void StepRasterRecord(uint8_t byte);
+    bool StepRasterRecord(uint8_t byte);
     bool StepRasterEscapePending(uint8_t byte);
     void StepRemote(uint8_t byte);
     void StepRemoteExit(uint8_t byte);
@@ -76,6 +76,7 @@ private:
     size_t CopyRaster(const uint8_t *bytes, size_t available);
     void EndRaster(bool complete);
     uint64_t RasterLeft() const { return rasterTotal_ - rasterDone_; }
+    void ReportShort();
     void ReportLong(uint64_t offset, uint64_t excess);
     void Report(uint64_t offset, ErrorKind kind, std::string message);
     void StartRemoteResync(uint64_t offset, std::string why);

@@ -103,12 +103,26 @@ TEST(PrintEngineFaults, BlockOneByteShortIsReportedWhereItsDataEnds)
     const nlohmann::json report = run.Job(stream);
     ASSERT_EQ(report["errorCount"], 1) << report["errors"].dump(2);
     EXPECT_EQ(ErrorOffsets(report, "raster-length-mismatch"), std::vector<uint64_t>{at});
-    EXPECT_NE(report["errors"][0]["message"].get<std::string>().find("1 bytes short"),
+    EXPECT_NE(report["errors"][0]["message"].get<std::string>().find("1 byte short"),
               std::string::npos);
     // The printer picks up at the next command: the feed and the later block still print.
     EXPECT_EQ(report["commands"]["Feed"], 1);
     ASSERT_EQ(run.pages.size(), 1u);
     EXPECT_TRUE(InkedPixels(run.pages[0].image).count({48, 43}));
+}
+
+TEST(PrintEngineFaults, BlockShortBeforeAFormFeedEndsThere)
+{
+    StreamBuilder stream = GraphicsPage();
+    stream.Block(0, 10, 2).RepeatSend(10, 0x55).RepeatSend(9, 0x55);
+    const size_t at = stream.Size();
+    stream.EndPage();
+    PrintRun run;
+    const nlohmann::json report = run.Job(stream);
+    EXPECT_EQ(simtest::ErrorOffsets(report, "raster-length-mismatch"), std::vector<uint64_t>{at});
+    EXPECT_EQ(report["errorCount"], 1);
+    EXPECT_EQ(report["commands"]["FormFeed"], 1);
+    EXPECT_EQ(run.pages.size(), 1u);
 }
 
 TEST(PrintEngineFaults, BlockOneByteLongIsReportedAtTheExtraData)
