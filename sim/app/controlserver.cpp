@@ -1,6 +1,9 @@
 #include "controlserver.h"
 
 #include <QLocalSocket>
+#include <unistd.h>
+
+#include "portdirectory.h"
 #include <QStringList>
 
 namespace sim
@@ -30,14 +33,31 @@ ControlServer::ControlServer(QString path, Handler handler, QObject *parent)
 
 ControlServer::~ControlServer()
 {
-    server_.close();
+    Withdraw();
 }
 
 QString ControlServer::Listen()
 {
-    if (!server_.listen(path_))
+    int fd = -1;
+    const QString why = ListenAtPath(path_, fd);
+    if (!why.isEmpty())
+        return why;
+    if (!server_.listen(fd)) {
+        ::unlink(path_.toLocal8Bit().constData());
+        ::close(fd);
         return "cannot listen on " + path_ + ": " + server_.errorString();
+    }
+    published_ = true;
     return QString();
+}
+
+// Takes the socket's name away first, so that opens fail with "not found", then stops.
+void ControlServer::Withdraw()
+{
+    if (published_)
+        ::unlink(path_.toLocal8Bit().constData());
+    published_ = false;
+    server_.close();
 }
 
 void ControlServer::OnNewConnection()

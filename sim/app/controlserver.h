@@ -33,7 +33,10 @@ private:
 
     QString path_;
     Handler handler_;
+    void Withdraw();
+
     QLocalServer server_;
+    bool published_ = false;
 };
 
 // Splits "WORD [SECONDS]"; returns an empty text or why the line is not a command.

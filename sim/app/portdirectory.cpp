@@ -74,6 +74,39 @@ QString FirstFreeUsbPort(const QString &directory, int first)
     return QString();
 }
 
+QString ListenAtPath(const QString &path, int &fd)
+{
+    static int counter = 0;
+    const QString directory = QFileInfo(path).absolutePath();
+    const QByteArray temporary =
+        (directory + "/.t" + QString::number(getpid(), 36) + "-" + QString::number(++counter))
+            .toLocal8Bit();
+    const QByteArray final = path.toLocal8Bit();
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (static_cast<size_t>(temporary.size()) >= sizeof address.sun_path ||
+        static_cast<size_t>(final.size()) >= sizeof address.sun_path)
+        return "the socket path " + path + " is too long";
+    std::memcpy(address.sun_path, temporary.constData(), static_cast<size_t>(temporary.size()));
+    fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return QString("cannot make a socket: ") + std::strerror(errno);
+    unlink(temporary.constData());
+    QString why;
+    if (bind(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0 ||
+        listen(fd, 16) != 0)
+        why = "cannot listen on " + path + ": " + std::strerror(errno);
+    else if (link(temporary.constData(), final.constData()) != 0)
+        why = errno == EEXIST ? path + " is taken"
+                              : "cannot listen on " + path + ": " + std::strerror(errno);
+    unlink(temporary.constData());
+    if (!why.isEmpty()) {
+        close(fd);
+        fd = -1;
+    }
+    return why;
+}
+
 QString CheckPortName(const QString &directory, const QString &port)
 {
     if (port.isEmpty())

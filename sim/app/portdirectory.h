@@ -29,6 +29,12 @@ bool PortInUse(const QString &directory, const QString &port);
 // virtual printer uses, starting at number first.
 QString FirstFreeUsbPort(const QString &directory, int first = 1);
 
+// Starts a listening Unix-domain socket at path. It is bound under a temporary name and
+// linked to path only once it listens, so nobody ever finds a socket there that refuses
+// connections (and takes it for stale), and a file already at path is never replaced.
+// Returns an empty text and the descriptor in fd, else why not.
+QString ListenAtPath(const QString &path, int &fd);
+
 // Empty when the name can be a port name, else why not.
 QString CheckPortName(const QString &directory, const QString &port);
 

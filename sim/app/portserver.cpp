@@ -1,6 +1,9 @@
 #include "portserver.h"
 
 #include <QLocalSocket>
+#include <unistd.h>
+
+#include "portdirectory.h"
 
 #include <sys/socket.h>
 
@@ -32,25 +35,42 @@ PortServer::PortServer(QString path, Firmware &firmware, Capture *capture,
 PortServer::~PortServer()
 {
     DropClient();
-    server_.close();
+    Withdraw();
 }
 
 QString PortServer::Listen()
 {
-    if (!server_.listen(path_))
+    int fd = -1;
+    const QString why = ListenAtPath(path_, fd);
+    if (!why.isEmpty())
+        return why;
+    if (!server_.listen(fd)) {
+        ::unlink(path_.toLocal8Bit().constData());
+        ::close(fd);
         return "cannot listen on " + path_ + ": " + server_.errorString();
+    }
+    published_ = true;
     return QString();
+}
+
+// Takes the socket's name away first, so that opens fail with "not found", then stops.
+void PortServer::Withdraw()
+{
+    if (published_)
+        ::unlink(path_.toLocal8Bit().constData());
+    published_ = false;
+    server_.close();
 }
 
 void PortServer::Unplug()
 {
     DropClient();
-    server_.close(); // removes the socket file: opens fail with "not found"
+    Withdraw();
 }
 
 QString PortServer::Plug()
 {
-    if (server_.isListening())
+    if (published_)
         return QString();
     return Listen();
 }

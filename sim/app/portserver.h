@@ -34,7 +34,7 @@ public:
     void Unplug();
     // Listens again after Unplug; returns an empty text or why not.
     QString Plug();
-    bool Plugged() const { return server_.isListening(); }
+    bool Plugged() const { return published_; }
     void SetSilent(bool silent);
     bool Silent() const { return silent_; }
 
@@ -48,7 +48,10 @@ private:
     Firmware &firmware_;
     Capture *capture_;
     LinkSession::DataSink sink_;
+    void Withdraw();
+
     QLocalServer server_;
+    bool published_ = false;
     QLocalSocket *client_ = nullptr;
     std::unique_ptr<LinkSession> session_;
     bool silent_ = false;

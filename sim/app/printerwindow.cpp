@@ -57,7 +57,7 @@ QString StateText(uint8_t state, std::optional<uint8_t> error)
 PrinterWindow::PrinterWindow(VirtualPrinter &printer, QWidget *parent)
     : QWidget(parent), printer_(printer), stateLbl_(new QLabel(this)), inkLbl_(new QLabel(this)),
       paperBtn_(new QPushButton("&Paper", this)), clearBtn_(new QPushButton("&Clear faults", this)),
-      tray_(new OutputTray(this))
+      powerBtn_(new QPushButton("P&ower", this)), tray_(new OutputTray(this))
 {
     setObjectName("PrinterWindow");
     stateLbl_->setObjectName("StateLbl");
@@ -68,6 +68,10 @@ PrinterWindow::PrinterWindow(VirtualPrinter &printer, QWidget *parent)
     paperBtn_->setToolTip("Paper reloaded: ends a paper-out error");
     clearBtn_->setObjectName("ClearBtn");
     clearBtn_->setToolTip("Back to ready: every fault ends, empty cartridges are replaced");
+    powerBtn_->setObjectName("PowerBtn");
+    powerBtn_->setCheckable(true);
+    powerBtn_->setChecked(true);
+    powerBtn_->setToolTip("Switches the printer off (port gone) and on again (it boots)");
     tray_->setObjectName("OutputTray");
 
     auto *panel = new QHBoxLayout;
@@ -75,12 +79,14 @@ PrinterWindow::PrinterWindow(VirtualPrinter &printer, QWidget *parent)
     panel->addWidget(inkLbl_, 2);
     panel->addWidget(paperBtn_);
     panel->addWidget(clearBtn_);
+    panel->addWidget(powerBtn_);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(panel);
     layout->addWidget(tray_, 1);
 
     connect(paperBtn_, &QPushButton::clicked, this, &PrinterWindow::PaperBtnClick);
     connect(clearBtn_, &QPushButton::clicked, this, &PrinterWindow::ClearBtnClick);
+    connect(powerBtn_, &QPushButton::clicked, this, &PrinterWindow::PowerBtnClick);
     connect(&refreshTimer_, &QTimer::timeout, this, &PrinterWindow::Refresh);
     refreshTimer_.start(250);
 
@@ -104,8 +110,9 @@ void PrinterWindow::Refresh()
     Firmware *firmware = printer_.GetFirmware();
     if (firmware == nullptr)
         return;
-    QString state = StateText(firmware->State(), firmware->Error());
     const QString link = printer_.LinkCondition();
+    powerBtn_->setChecked(link != "unplugged");
+    QString state = StateText(firmware->State(), firmware->Error());
     if (!link.isEmpty())
         state += " (" + link + ")";
     stateLbl_->setText(state);
@@ -131,6 +138,12 @@ void PrinterWindow::PaperBtnClick()
 void PrinterWindow::ClearBtnClick()
 {
     printer_.Control("clear", 0);
+    Refresh();
+}
+
+void PrinterWindow::PowerBtnClick()
+{
+    printer_.SetPower(powerBtn_->isChecked());
     Refresh();
 }
 

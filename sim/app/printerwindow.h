@@ -35,6 +35,7 @@ public slots:
     void Refresh();
     void PaperBtnClick();
     void ClearBtnClick();
+    void PowerBtnClick();
 
 private:
     VirtualPrinter &printer_;
@@ -42,6 +43,7 @@ private:
     QLabel *inkLbl_;
     QPushButton *paperBtn_;
     QPushButton *clearBtn_;
+    QPushButton *powerBtn_;
     OutputTray *tray_;
     QTimer refreshTimer_;
 };

@@ -153,6 +153,21 @@ QString VirtualPrinter::TryPort(const QString &port)
     return QString();
 }
 
+void VirtualPrinter::SetPower(bool on)
+{
+    if (!portServer_ || !firmware_)
+        return;
+    unplugTimer_.stop();
+    if (!on) {
+        portServer_->Unplug();
+        return;
+    }
+    if (portServer_->Plugged())
+        return;
+    firmware_->Restart();
+    portServer_->Plug();
+}
+
 QString VirtualPrinter::LinkCondition() const
 {
     if (!portServer_)

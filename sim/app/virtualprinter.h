@@ -40,6 +40,9 @@ public:
     // Carries out a control word (see controlclient.h); returns an empty text or why not.
     QString Control(const QString &word, double seconds);
     Firmware *GetFirmware() const { return firmware_.get(); }
+    // The power switch: off unplugs the printer; on plugs it in again and it boots (faults
+    // stay, as they would on a real printer).
+    void SetPower(bool on);
     // "unplugged", "silent" or empty.
     QString LinkCondition() const;
     // Called for every page that comes out (the output tray).

@@ -112,6 +112,22 @@ TEST_F(InProcessPrinter, WindowShowsTheStateAndThePaperButtonReloads)
     EXPECT_EQ(state->text(), "Error 4: paper jam (unplugged)") << "the paper does not clear a jam";
     QTest::mouseClick(clear, Qt::LeftButton);
     EXPECT_EQ(state->text(), "Ready");
+
+    // The power switch: off takes the port away, on brings it back and the printer boots.
+    auto *power = window.findChild<QPushButton *>("PowerBtn");
+    ASSERT_TRUE(power);
+    EXPECT_TRUE(power->isChecked());
+    QTest::mouseClick(power, Qt::LeftButton);
+    EXPECT_FALSE(power->isChecked());
+    EXPECT_EQ(state->text(), "Ready (unplugged)");
+    EXPECT_FALSE(QFileInfo::exists(printer.SocketPath()));
+    QTest::mouseClick(power, Qt::LeftButton);
+    EXPECT_TRUE(power->isChecked());
+    EXPECT_EQ(state->text(), "Busy");
+    EXPECT_TRUE(QFileInfo::exists(printer.SocketPath()));
+    QTest::qWait(60); // 3 s x 0.01
+    window.Refresh();
+    EXPECT_EQ(state->text(), "Ready");
 }
 
 TEST(StateTextTest, NamesEveryState)
