@@ -1,6 +1,7 @@
 #include "controlserver.h"
 
 #include <QLocalSocket>
+#include <QTimer>
 #include <unistd.h>
 
 #include "portdirectory.h"
@@ -64,6 +65,8 @@ void ControlServer::OnNewConnection()
 {
     while (QLocalSocket *socket = server_.nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        // A caller that never finishes its line is let go.
+        QTimer::singleShot(kIdleMs, socket, [socket]() { socket->abort(); });
         auto answer = [socket](const QString &text) {
             socket->write((text + "\n").toUtf8());
             socket->disconnectFromServer();

@@ -22,6 +22,7 @@ public:
     using Handler = std::function<QString(const QString &word, double seconds)>;
 
     static constexpr int kMaxLine = 256;
+    static constexpr int kIdleMs = 5000;
 
     ControlServer(QString path, Handler handler, QObject *parent = nullptr);
     ~ControlServer() override;
