@@ -21,6 +21,8 @@ public:
     // A full A4 page: every band of the printable area in all six inks, three passes each.
     // literal: data as 128-byte literal records (the decoder's hardest case), else as runs.
     static std::vector<uint8_t> FullPage(bool literal);
+    // Raster bytes a full page decodes to: 15 bands x 3 passes x 6 inks x 90 lines x 720.
+    static constexpr uint64_t kFullPageRasterBytes = 15ull * 3 * 6 * 90 * 720;
 };
 
 } // namespace sim
