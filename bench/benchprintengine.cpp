@@ -6,6 +6,9 @@
 #include <cstdio>
 #include <vector>
 
+#include <unistd.h>
+
+#include "pngwriter.h"
 #include "printengine.h"
 #include "sheet.h"
 #include "teststream.h"
@@ -76,6 +79,14 @@ void RenderSheet(int divisor)
     }
     std::printf("render A4 at %3d dpi (%4d px wide)   %8.1f ms\n", 360 / divisor, width,
                 best * 1e3);
+    const QImage image = sheet.Render(divisor);
+    const std::string path = "/tmp/bench-print-engine-" + std::to_string(getpid()) + ".png";
+    const auto start = Clock::now();
+    const std::string why = sim::PngWriter::Write(image, path, 360 / divisor);
+    const double seconds = Seconds(start);
+    std::remove(path.c_str());
+    std::printf("write it as PNG                      %8.1f ms%s\n", seconds * 1e3,
+                why.empty() ? "" : (" (failed: " + why + ")").c_str());
 }
 
 void WholePage(bool fullResolution)
