@@ -61,7 +61,17 @@ public:
 };
 
 const int kColors[6] = {0, 2, 0x12, 1, 0x11, 4};
-const char *const kColorNames = "BK       C        LC       M        LM       Y";
+// The ink names, each above its patch (patches are 4/3 inch apart, characters 1/10 inch).
+std::string ColorNames()
+{
+    static const char *const kNames[6] = {"BK", "C", "LC", "M", "LM", "Y"};
+    std::string line(72, ' ');
+    for (int c = 0; c < 6; ++c) {
+        line.replace(static_cast<size_t>((40 * c + 1) / 3), std::string(kNames[c]).size(),
+                     kNames[c]);
+    }
+    return line;
+}
 
 // Six patches in one band: each ink at byte columns 120 c + 4 .. + 100, its lines stepping
 // through dot values 1, 2 and 3 (30 lines each), in three passes 1/360 inch apart.
@@ -136,7 +146,7 @@ std::vector<uint8_t> TestStream::TestPage()
 {
     Writer w;
     PageStart(w, "Virtual printer test page");
-    w.Reset().Line("Inks at dot values 1, 2, 3:").Line(kColorNames);
+    w.Reset().Line("Inks at dot values 1, 2, 3:").Line(ColorNames());
     InkPatches(w);
     w.Reset().Line("Overlaps: C+Y  M+Y  C+M  LC+LM");
     Overlaps(w);
