@@ -540,6 +540,11 @@ void StreamParser::StepRemote(uint8_t byte)
         if (!IsRemoteLetter(byte)) {
             StartRemoteResync(commandOffset_, "byte " + Hex(byte) + " at " + Hex(offset_) +
                                                   " is no remote-mode command letter");
+            if (byte == kEsc) {
+                // It may begin the exit itself.
+                resyncMatched_ = 1;
+                commandOffset_ = offset_;
+            }
             return;
         }
         if (got_ == 0) {

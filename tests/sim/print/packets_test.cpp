@@ -111,6 +111,20 @@ TEST(PrintEnginePackets, PrintCommandsInsideRemoteModeAreSkippedUpToExit)
     EXPECT_EQ(report["errors"][0]["offset"], 13);
 }
 
+TEST(PrintEnginePackets, HalfACommandBeforeExitRemoteModeStillLeavesRemoteMode)
+{
+    RecordingHooks hooks;
+    sim::PrintEngine engine(hooks, {});
+    StreamBuilder stream;
+    stream.EnterRemoteMode().Text("X").ExitRemoteMode().Factory(0x50, {});
+    engine.Feed(stream.Data().data(), stream.Size());
+    EXPECT_EQ(hooks.factoryPackets.size(), 1u);
+    const nlohmann::json report = Report(engine);
+    ASSERT_EQ(report["errorCount"], 1);
+    EXPECT_EQ(report["errors"][0]["kind"], "stray-data");
+    EXPECT_EQ(report["commands"]["ExitRemoteMode"], 1);
+}
+
 TEST(PrintEnginePackets, JobEndingInsidePacketsIsReportedAsTruncated)
 {
     RecordingHooks hooks;
