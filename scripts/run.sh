@@ -13,17 +13,21 @@ fi
 "$root/scripts/build.sh"
 bin="$build/bin"
 
+portdir="${XDG_RUNTIME_DIR:+$XDG_RUNTIME_DIR/novari-ports}"
+portdir="${portdir:-/tmp/novari-ports-$(id -u)}"
+printer_runs() {
+  pgrep -u "$(id -u)" -x novari-printer-sim >/dev/null && compgen -G "$portdir/[!.]*" >/dev/null
+}
+
 started=""
-if ! pgrep -u "$(id -u)" -x novari-printer-sim >/dev/null; then
+if ! printer_runs; then
   pages="${XDG_STATE_HOME:-$HOME/.local/state}/novari-printer-sim/pages"
   mkdir -p "$pages"
   "$bin/novari-printer-sim" --tray --pages "$pages" &
   started=$!
   trap '[ -n "$started" ] && kill "$started" 2>/dev/null; wait 2>/dev/null || true' EXIT
-  portdir="${XDG_RUNTIME_DIR:+$XDG_RUNTIME_DIR/novari-ports}"
-  portdir="${portdir:-/tmp/novari-ports-$(id -u)}"
   for _ in $(seq 50); do
-    compgen -G "$portdir/USB*" >/dev/null && break
+    compgen -G "$portdir/[!.]*" >/dev/null && break
     kill -0 "$started" 2>/dev/null || { echo "The virtual printer did not start." >&2; exit 1; }
     sleep 0.1
   done
