@@ -1,7 +1,8 @@
 // The printer selection window against per-port scripted link libraries.
 #include "app/formboot.h"
 #include "app/messagebox.h"
-#include "appfake.h"
+#include "apptest.h"
+#include "fakelink.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -14,6 +15,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
+
+using apptest::MakeSocketFile;
 
 namespace
 {
@@ -45,10 +48,7 @@ class FormBootTest : public QObject
 private:
     QComboBox *Combo(const char *name) const { return boot_->findChild<QComboBox *>(name); }
     QPushButton *Button(const char *name) const { return boot_->findChild<QPushButton *>(name); }
-    void Socket(const QString &name)
-    {
-        QVERIFY(appfake::MakeSocketFile(root_->filePath("ports/" + name)));
-    }
+    void Socket(const QString &name) { QVERIFY(MakeSocketFile(root_->filePath("ports/" + name))); }
     // Model, port item and destination chosen, then "OK".
     void ChooseAndOk(const QString &model, const QString &port, const QString &destination)
     {
@@ -59,7 +59,7 @@ private:
     }
 
     std::unique_ptr<QTemporaryDir> root_;
-    std::unique_ptr<appfake::Link> link_;
+    std::unique_ptr<fake::Link> link_;
     std::unique_ptr<TPDLLFunction> dll_;
     std::unique_ptr<TFormBoot> boot_;
 
@@ -71,8 +71,8 @@ private slots:
         root_ = std::make_unique<QTemporaryDir>();
         QVERIFY(QDir().mkpath(root_->filePath("ports")));
         QVERIFY(QDir().mkpath(root_->filePath("dev")));
-        link_ = std::make_unique<appfake::Link>();
-        dll_ = std::make_unique<TPDLLFunction>(appfake::Folder());
+        link_ = std::make_unique<fake::Link>();
+        dll_ = std::make_unique<TPDLLFunction>(fake::Folder());
         QVERIFY(dll_->IsLoaded());
         boot_ = std::make_unique<TFormBoot>(*dll_);
         boot_->SetPortEnumeration(
@@ -130,9 +130,9 @@ private slots:
         QVERIFY(!link_->PortIsOpen());
         // Only the printer ports were asked, each once.
         const QStringList calls = link_->GateCalls();
-        QCOMPARE(calls.filter("open:").size(), 4);
-        QVERIFY(!calls.contains("open:0503"));
-        QVERIFY(!calls.contains("open:0404"));
+        QCOMPARE(calls.filter("GateOpenPort:").size(), 4);
+        QVERIFY(!calls.contains("GateOpenPort:0503"));
+        QVERIFY(!calls.contains("GateOpenPort:0404"));
     }
 
     void showWithoutPrinterPortsListsOnlyAutoSelection()
@@ -141,7 +141,7 @@ private slots:
         Socket("usb001");
         boot_->show();
         QCOMPARE(Items(Combo("InterfaceCombo")), QStringList({"Auto Selection"}));
-        QVERIFY(link_->GateCalls().filter("open:").isEmpty());
+        QVERIFY(link_->GateCalls().filter("GateOpenPort:").isEmpty());
     }
 
     void failedEnumerationLeavesTheList()
@@ -210,8 +210,10 @@ private slots:
 
         ChooseAndOk("Halden Photo Q530", "NVUSB002 (Halden Photo Q530)", "EAL");
 
-        QCOMPARE(link_->GateCalls().mid(before), QStringList({"close", "open:0402", "check"}));
-        QCOMPARE(link_->ChanCalls(), QStringList({"code:5EA7", "open"}));
+        QCOMPARE(link_->GateCalls().mid(before),
+                 QStringList({"GateClosePort", "GateOpenPort:0402", "GateGetIoError",
+                              "GateCheckDeviceId"}));
+        QCOMPARE(link_->ChanCalls(), QStringList({"ChanSetCommandCode:5EA7", "ChanOpen"}));
         QCOMPARE(opened.count(), 1);
         QVERIFY(!boot_->isVisible());
         QVERIFY(MessageBox::History().isEmpty());
@@ -249,9 +251,13 @@ private slots:
         ChooseAndOk("Halden Photo Q510", "Auto Selection", "Latin");
 
         QCOMPARE(int(boot_->Selection().PortCode), 0x0403);
-        QCOMPARE(link_->GateCalls().mid(before),
-                 QStringList({"open:0401", "check", "close", "open:0402", "check", "close",
-                              "open:0403", "check", "close", "close", "open:0403", "check"}));
+        QCOMPARE(
+            link_->GateCalls().mid(before),
+            QStringList({"GateOpenPort:0401", "GateGetIoError", "GateCheckDeviceId",
+                         "GateClosePort", "GateOpenPort:0402", "GateGetIoError",
+                         "GateCheckDeviceId", "GateClosePort", "GateOpenPort:0403",
+                         "GateGetIoError", "GateCheckDeviceId", "GateClosePort", "GateClosePort",
+                         "GateOpenPort:0403", "GateGetIoError", "GateCheckDeviceId"}));
         QCOMPARE(opened.count(), 1);
     }
 
@@ -278,14 +284,14 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QStringList>("channelCalls");
         QTest::newRow("port does not open")
-            << 0x1000 << 1 << 1 << NoAnswer << QStringList({"code:5EA7"});
+            << 0x1000 << 1 << 1 << NoAnswer << QStringList({"ChanSetCommandCode:5EA7"});
         QTest::newRow("device ID not well formed")
-            << 1 << 0x1100 << 1 << NoAnswer << QStringList({"code:5EA7"});
+            << 1 << 0x1100 << 1 << NoAnswer << QStringList({"ChanSetCommandCode:5EA7"});
         QTest::newRow("device ID not read")
-            << 1 << 0x1000 << 1 << NoAnswer << QStringList({"code:5EA7"});
+            << 1 << 0x1000 << 1 << NoAnswer << QStringList({"ChanSetCommandCode:5EA7"});
         QTest::newRow("channel does not open")
             << 1 << 1 << 0x2000 << QString("Communication error occurred.")
-            << QStringList({"code:5EA7", "open"});
+            << QStringList({"ChanSetCommandCode:5EA7", "ChanOpen"});
     }
     void okErrors()
     {
@@ -360,7 +366,7 @@ private slots:
         QTest::keyClick(boot_.get(), Qt::Key_Escape);
         QCOMPARE(closed.count(), 1);
         QVERIFY(!boot_->isVisible());
-        QCOMPARE(link_->GateCalls().last(), QString("close"));
+        QCOMPARE(link_->GateCalls().last(), QString("GateClosePort"));
     }
 };
 

@@ -6,7 +6,8 @@
 #include "app/formquit.h"
 #include "app/messagebox.h"
 #include "app/startup.h"
-#include "appfake.h"
+#include "apptest.h"
+#include "fakelink.h"
 #include "link/wait.h"
 #include "runtimedir.h"
 
@@ -21,6 +22,8 @@
 #include <QTimer>
 #include <QtTest>
 #include <memory>
+
+using apptest::MakeSocketFile;
 
 namespace
 {
@@ -63,11 +66,11 @@ private:
     void Start()
     {
         runtime_ = std::make_unique<novari_test::RuntimeDir>();
-        QVERIFY(appfake::MakeSocketFile(runtime_->PortDirectory() + "/USB001"));
-        link_ = std::make_unique<appfake::Link>();
+        QVERIFY(MakeSocketFile(runtime_->PortDirectory() + "/USB001"));
+        link_ = std::make_unique<fake::Link>();
         link_->AddPort(0x0401, 1, 1, "Halden Photo Q510");
         link_->AddPort(0x0402, 1, 1, "Halden Photo Q530");
-        shell_ = std::make_unique<TStartUp>(appfake::Folder());
+        shell_ = std::make_unique<TStartUp>(fake::Folder());
         QVERIFY(shell_->CreateObjects());
         shell_->CreateWindows();
     }
@@ -86,7 +89,7 @@ private:
     }
 
     std::unique_ptr<novari_test::RuntimeDir> runtime_;
-    std::unique_ptr<appfake::Link> link_;
+    std::unique_ptr<fake::Link> link_;
     std::unique_ptr<TStartUp> shell_;
 
 private slots:
@@ -118,7 +121,7 @@ private slots:
         QTemporaryDir folder;
         QVERIFY(folder.isValid());
         if (!present.isEmpty())
-            QVERIFY(QFile::copy(appfake::Folder() + "/" + present, folder.filePath(present)));
+            QVERIFY(QFile::copy(fake::Folder() + "/" + present, folder.filePath(present)));
 
         QCOMPARE(TStartUp::Run(folder.path()), 0);
 
@@ -133,7 +136,7 @@ private slots:
     void runShowsTheSelectionWindowAndEndsWithIt()
     {
         runtime_ = std::make_unique<novari_test::RuntimeDir>();
-        link_ = std::make_unique<appfake::Link>();
+        link_ = std::make_unique<fake::Link>();
         bool shownAtStart = false;
         bool waitKeptEventsFlowing = false;
         QTimer::singleShot(0, [&] {
@@ -154,14 +157,14 @@ private slots:
                 QCoreApplication::exit(1);
         });
 
-        QCOMPARE(TStartUp::Run(appfake::Folder()), 0);
+        QCOMPARE(TStartUp::Run(fake::Folder()), 0);
         Wait::SetHandler([](int) {});
 
         QVERIFY(shownAtStart);
         QVERIFY(waitKeptEventsFlowing);
         QVERIFY(MessageBox::History().isEmpty());
         QVERIFY(VisibleWindows().isEmpty());
-        QCOMPARE(link_->GateCalls().last(), QString("close"));
+        QCOMPARE(link_->GateCalls().last(), QString("GateClosePort"));
     }
 
     void windowsAreCreatedOnceAndTheSelectionWindowShows()
@@ -205,7 +208,7 @@ private slots:
         QVERIFY(!link_->PortIsOpen());
 
         // A second printer plugged in meanwhile shows up in the rebuilt list.
-        QVERIFY(appfake::MakeSocketFile(runtime_->PortDirectory() + "/USB002"));
+        QVERIFY(MakeSocketFile(runtime_->PortDirectory() + "/USB002"));
         quit->findChild<QPushButton *>("NextBtn")->click();
         QCOMPARE(shell_->CurrentState(), TStartUp::Selecting);
         ExpectOnlyVisible(Boot());
@@ -247,7 +250,7 @@ private slots:
         QCOMPARE(shell_->CurrentState(), TStartUp::Ended);
         QVERIFY(VisibleWindows().isEmpty());
         // The selection window's close closes the port.
-        QCOMPARE(link_->GateCalls().mid(before), QStringList({"close"}));
+        QCOMPARE(link_->GateCalls().mid(before), QStringList({"GateClosePort"}));
     }
 
     void selectionWindowQuitEndsTheProgram()
@@ -256,7 +259,7 @@ private slots:
         Boot()->findChild<QPushButton *>("EndBtn")->click();
         QCOMPARE(shell_->CurrentState(), TStartUp::Ended);
         QVERIFY(VisibleWindows().isEmpty());
-        QCOMPARE(link_->GateCalls().last(), QString("close"));
+        QCOMPARE(link_->GateCalls().last(), QString("GateClosePort"));
     }
 };
 

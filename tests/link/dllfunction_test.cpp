@@ -90,7 +90,7 @@ TEST(DllFunction, OpenPortAsksForTheIoErrorAfterwardsAndKeepsTheOpenResult)
 
     EXPECT_EQ(dll.GateOpenPort(0x0401), 0x1000);
     EXPECT_EQ(link.LastPortCode(), 0x0401);
-    EXPECT_EQ(link.GateCalls(), QStringList({"GateOpenPort", "GateGetIoError"}));
+    EXPECT_EQ(link.GateCalls(), QStringList({"GateOpenPort:0401", "GateGetIoError"}));
 
     link.SetOpenResult(1, 0);
     EXPECT_EQ(dll.GateOpenPort(0x0480), 1);

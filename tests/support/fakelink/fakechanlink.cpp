@@ -1,9 +1,11 @@
 // Scripted stand-in for libchanlink.so. Tests load it exactly as the program loads the real
 // library and steer it through the FakeChan... control exports (see fakecontrol.h).
 #include "fakecontrol.h"
+#include "faketext.h"
 #include "novari_link.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <deque>
 #include <string>
@@ -28,6 +30,7 @@ struct SendAttempt {
 };
 
 struct FakeChannel {
+    uint16_t openResult = NOVARI_OK;
     std::deque<ScriptedSend> sends;
     std::deque<ScriptedStatus> statuses; // the last one stays for every further inquiry
     std::vector<SendAttempt> attempts;
@@ -38,9 +41,6 @@ struct FakeChannel {
     int statusCount = 0;
     bool statusBufferWasClear = true;
     uint8_t eeprom[256] = {};
-    uint8_t key[2] = {};
-    FakeChanHook hook = nullptr;
-    void *hookContext = nullptr;
 };
 
 FakeChannel &Channel()
@@ -49,25 +49,12 @@ FakeChannel &Channel()
     return channel;
 }
 
-void Note(const char *call, const void *record)
+void Note(const std::string &call, const void *record)
 {
     FakeChannel &channel = Channel();
-    channel.calls += call;
-    channel.calls += ' ';
+    channel.calls += call + ' ';
     if (record)
         channel.lastRecord = record;
-    if (channel.hook)
-        channel.hook(call, channel.hookContext);
-}
-
-int CopyText(const std::string &text, char *out, int max)
-{
-    if (max <= 0)
-        return static_cast<int>(text.size());
-    const int count = std::min(static_cast<int>(text.size()), max - 1);
-    std::memcpy(out, text.data(), static_cast<size_t>(count));
-    out[count] = '\0';
-    return static_cast<int>(text.size());
 }
 } // namespace
 
@@ -76,7 +63,7 @@ extern "C" {
 uint16_t ChanOpen(void *record)
 {
     Note("ChanOpen", record);
-    return NOVARI_OK;
+    return Channel().openResult;
 }
 
 uint16_t ChanClose(void *record)
@@ -87,9 +74,9 @@ uint16_t ChanClose(void *record)
 
 uint16_t ChanSetCommandCode(uint8_t first, uint8_t second)
 {
-    Channel().key[0] = first;
-    Channel().key[1] = second;
-    Note("ChanSetCommandCode", nullptr);
+    char call[32];
+    std::snprintf(call, sizeof call, "ChanSetCommandCode:%02X%02X", first, second);
+    Note(call, nullptr);
     return NOVARI_OK;
 }
 
@@ -168,6 +155,11 @@ void FakeChanReset(void)
     Channel() = FakeChannel();
 }
 
+void FakeChanSetOpenResult(uint16_t result)
+{
+    Channel().openResult = result;
+}
+
 void FakeChanQueueSend(uint16_t result, int16_t errorCode)
 {
     Channel().sends.push_back({result, errorCode});
@@ -179,11 +171,6 @@ void FakeChanQueueStatus(uint16_t result, int16_t errorCode, const uint8_t *repl
     if (reply && length > 0)
         status.reply.assign(reply, reply + length);
     Channel().statuses.push_back(std::move(status));
-}
-
-void FakeChanClearStatuses(void)
-{
-    Channel().statuses.clear();
 }
 
 int FakeChanSendCount(void)
@@ -223,12 +210,12 @@ int FakeChanStatusBufferWasClear(void)
 
 int FakeChanLastCommand(char *out, int max)
 {
-    return CopyText(Channel().lastCommand, out, max);
+    return FakeCopyText(Channel().lastCommand, out, max);
 }
 
 int FakeChanCalls(char *out, int max)
 {
-    return CopyText(Channel().calls, out, max);
+    return FakeCopyText(Channel().calls, out, max);
 }
 
 const void *FakeChanLastRecord(void)
@@ -244,12 +231,6 @@ uint8_t FakeChanEeprom(uint8_t address)
 void FakeChanSetEeprom(uint8_t address, uint8_t value)
 {
     Channel().eeprom[address] = value;
-}
-
-void FakeChanSetHook(FakeChanHook hook, void *context)
-{
-    Channel().hook = hook;
-    Channel().hookContext = context;
 }
 
 } // extern "C"

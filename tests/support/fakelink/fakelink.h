@@ -21,7 +21,7 @@
 namespace fake
 {
 
-inline QString Folder(const char *name)
+inline QString Folder(const char *name = "fakelink")
 {
     return TPDLLFunction::ExecutableFolder() + "/" + name;
 }
@@ -52,7 +52,8 @@ private:
     void *handle_;
 };
 
-// Both fakes of one folder, reset on construction.
+// Both fakes of one folder, reset on construction. The calls they record read as in
+// fakecontrol.h: {"GateClosePort", "GateOpenPort:0401", "GateGetIoError", ...}.
 class Link
 {
 public:
@@ -67,6 +68,10 @@ public:
         gate_.Get<decltype(FakeGateReset)>("FakeGateReset")();
     }
 
+    void SetChanOpenResult(uint16_t result)
+    {
+        chan_.Get<decltype(FakeChanSetOpenResult)>("FakeChanSetOpenResult")(result);
+    }
     void QueueSend(uint16_t result, int16_t errorCode = 0)
     {
         chan_.Get<decltype(FakeChanQueueSend)>("FakeChanQueueSend")(result, errorCode);
@@ -76,7 +81,6 @@ public:
         chan_.Get<decltype(FakeChanQueueStatus)>("FakeChanQueueStatus")(
             result, error, reply.data(), static_cast<int>(reply.size()));
     }
-    void ClearStatuses() { chan_.Get<decltype(FakeChanClearStatuses)>("FakeChanClearStatuses")(); }
     int SendCount() const { return chan_.Get<decltype(FakeChanSendCount)>("FakeChanSendCount")(); }
     std::vector<uint8_t> Sent(int index) const
     {
@@ -131,33 +135,20 @@ public:
     {
         gate_.Get<decltype(FakeGateSetOpenResult)>("FakeGateSetOpenResult")(result, ioError);
     }
+    void AddPort(uint16_t code, uint16_t openResult, uint16_t checkResult, const char *model)
+    {
+        gate_.Get<decltype(FakeGateAddPort)>("FakeGateAddPort")(code, openResult, checkResult,
+                                                                model);
+    }
+    bool PortIsOpen() const { return gate_.Get<decltype(FakeGateIsOpen)>("FakeGateIsOpen")(); }
     uint16_t LastPortCode() const
     {
         return gate_.Get<decltype(FakeGateLastPortCode)>("FakeGateLastPortCode")();
-    }
-    // Runs action after every channel call (name given); an empty action removes it.
-    void OnChannelCall(std::function<void(const std::string &)> action)
-    {
-        action_ = std::move(action);
-        auto setHook = chan_.Get<decltype(FakeChanSetHook)>("FakeChanSetHook");
-        if (action_)
-            setHook(&Link::Relay, this);
-        else
-            setHook(nullptr, nullptr);
-    }
-    ~Link()
-    {
-        if (action_)
-            chan_.Get<decltype(FakeChanSetHook)>("FakeChanSetHook")(nullptr, nullptr);
     }
     void *ChanHandle() const { return chan_.Handle(); }
     void *GateHandle() const { return gate_.Handle(); }
 
 private:
-    static void Relay(const char *call, void *context)
-    {
-        static_cast<Link *>(context)->action_(call);
-    }
     static std::string Text(const char *name, const Library &library)
     {
         auto get = library.Get<int(char *, int)>(name);
@@ -173,7 +164,6 @@ private:
 
     Library chan_;
     Library gate_;
-    std::function<void(const std::string &)> action_;
 };
 
 // A main window stand-in that records what the printer logic asked of it.

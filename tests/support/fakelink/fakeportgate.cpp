@@ -1,17 +1,32 @@
-// Scripted stand-in for libportgate.so (see fakecontrol.h).
+// Scripted stand-in for libportgate.so (see fakecontrol.h): either every port answers as one
+// printer, or each added port answers its own open, device ID and model name results.
 #include "fakecontrol.h"
+#include "faketext.h"
 #include "novari_link.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace
 {
+struct Port {
+    uint16_t code;
+    uint16_t openResult;
+    uint16_t checkResult;
+    bool hasModel;
+    std::string model;
+};
+
 struct FakeGate {
+    std::vector<Port> ports; // none: every code answers as anyPort
+    Port anyPort{0, NOVARI_OK, NOVARI_OK, true, "Halden Photo Q510"};
+    int16_t anyIoError = 0;
     std::string calls;
     uint16_t lastPortCode = 0;
-    uint16_t openResult = NOVARI_OK;
+    int open = -1; // index into ports, or 0 for anyPort; -1 while closed
     int16_t ioError = 0;
 };
 
@@ -21,10 +36,17 @@ FakeGate &Gate()
     return gate;
 }
 
-void Note(const char *call)
+void Note(const std::string &call)
 {
-    Gate().calls += call;
-    Gate().calls += ' ';
+    Gate().calls += call + ' ';
+}
+
+const Port *OpenPort()
+{
+    const FakeGate &gate = Gate();
+    if (gate.open < 0)
+        return nullptr;
+    return gate.ports.empty() ? &gate.anyPort : &gate.ports[static_cast<size_t>(gate.open)];
 }
 } // namespace
 
@@ -32,21 +54,43 @@ extern "C" {
 
 uint16_t GateOpenPort(uint16_t portCode)
 {
-    Gate().lastPortCode = portCode;
-    Note("GateOpenPort");
-    return Gate().openResult;
+    char call[32];
+    std::snprintf(call, sizeof call, "GateOpenPort:%04X", portCode);
+    Note(call);
+    FakeGate &gate = Gate();
+    gate.lastPortCode = portCode;
+    gate.open = -1;
+    if (gate.ports.empty()) {
+        gate.ioError = gate.anyIoError;
+        if (gate.anyPort.openResult == NOVARI_OK)
+            gate.open = 0;
+        return gate.anyPort.openResult;
+    }
+    const auto port = std::find_if(gate.ports.begin(), gate.ports.end(),
+                                   [portCode](const Port &p) { return p.code == portCode; });
+    if (port == gate.ports.end() || port->openResult != NOVARI_OK) {
+        gate.ioError = NOVARI_IO_NOT_FOUND;
+        return port == gate.ports.end() ? NOVARI_PORT_IO_ERROR : port->openResult;
+    }
+    gate.ioError = 0;
+    gate.open = static_cast<int>(port - gate.ports.begin());
+    return NOVARI_OK;
 }
 
 uint16_t GateClosePort(void)
 {
     Note("GateClosePort");
+    Gate().open = -1;
     return NOVARI_OK;
 }
 
 uint16_t GateCheckDeviceId(void)
 {
     Note("GateCheckDeviceId");
-    return NOVARI_OK;
+    if (Gate().ports.empty())
+        return Gate().anyPort.checkResult;
+    const Port *port = OpenPort();
+    return port ? port->checkResult : NOVARI_PORT_FAILURE;
 }
 
 uint16_t GateGetIoError(int16_t *error)
@@ -59,8 +103,11 @@ uint16_t GateGetIoError(int16_t *error)
 #ifndef FAKE_WITHOUT_MODEL_NAME
 uint16_t GateGetModelName(char *buffer)
 {
-    std::strcpy(buffer, "Halden Photo Q510");
     Note("GateGetModelName");
+    const Port *port = Gate().ports.empty() ? &Gate().anyPort : OpenPort();
+    if (!port || !port->hasModel)
+        return NOVARI_PORT_FAILURE;
+    std::memcpy(buffer, port->model.c_str(), port->model.size() + 1);
     return NOVARI_OK;
 }
 #endif
@@ -74,8 +121,21 @@ void FakeGateReset(void)
 
 void FakeGateSetOpenResult(uint16_t result, int16_t ioError)
 {
-    Gate().openResult = result;
-    Gate().ioError = ioError;
+    Gate().anyPort.openResult = result;
+    Gate().anyIoError = ioError;
+}
+
+void FakeGateAddPort(uint16_t code, uint16_t openResult, uint16_t checkResult,
+                     const char *modelName)
+{
+    Gate().open = -1; // else an open any-port would become the first added one
+    Gate().ports.push_back(
+        {code, openResult, checkResult, modelName != nullptr, modelName ? modelName : ""});
+}
+
+int FakeGateIsOpen(void)
+{
+    return Gate().open >= 0 ? 1 : 0;
 }
 
 uint16_t FakeGateLastPortCode(void)
@@ -85,13 +145,7 @@ uint16_t FakeGateLastPortCode(void)
 
 int FakeGateCalls(char *out, int max)
 {
-    const std::string &text = Gate().calls;
-    if (max <= 0)
-        return static_cast<int>(text.size());
-    const int count = std::min(static_cast<int>(text.size()), max - 1);
-    std::memcpy(out, text.data(), static_cast<size_t>(count));
-    out[count] = '\0';
-    return static_cast<int>(text.size());
+    return FakeCopyText(Gate().calls, out, max);
 }
 
 } // extern "C"
