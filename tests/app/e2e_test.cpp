@@ -6,6 +6,7 @@
 #include "app/formquit.h"
 #include "app/messagebox.h"
 #include "app/startup.h"
+#include "apptest.h"
 #include "link/dllfunction.h"
 #include "link/wait.h"
 #include "runtimedir.h"
@@ -25,27 +26,13 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+using apptest::Choose;
+using apptest::Items;
 using novari_test::RuntimeDir;
 using novari_test::VirtualPrinter;
 
 namespace
 {
-QStringList Items(const QComboBox *combo)
-{
-    QStringList items;
-    for (int i = 0; i < combo->count(); ++i)
-        items << combo->itemText(i);
-    return items;
-}
-
-void Choose(QComboBox *combo, const QString &text)
-{
-    const int index = combo->findText(text);
-    QVERIFY2(index >= 0, qPrintable(text + " not in " + Items(combo).join(", ")));
-    combo->setCurrentIndex(index);
-    emit combo->activated(index);
-}
-
 // Another program asks the printer for its device ID on a connection of its own: true when
 // the printer answers, false when it reports that it serves someone else (or does not answer).
 bool AnswersAnotherProgram(const QString &socketPath)

@@ -16,29 +16,14 @@
 #include <QtTest>
 #include <memory>
 
+using apptest::Choose;
+using apptest::Items;
 using apptest::MakeSocketFile;
 
 namespace
 {
 const QString NoAnswer = QStringLiteral("Communication error occurred.\nPlease confirm the power "
                                         "for printer and I/F cable connection.");
-
-QStringList Items(const QComboBox *combo)
-{
-    QStringList items;
-    for (int i = 0; i < combo->count(); ++i)
-        items << combo->itemText(i);
-    return items;
-}
-
-// As the technician picks an item: the list changes and its handler runs.
-void Choose(QComboBox *combo, const QString &text)
-{
-    const int index = combo->findText(text);
-    QVERIFY2(index >= 0, qPrintable(text));
-    combo->setCurrentIndex(index);
-    emit combo->activated(index);
-}
 } // namespace
 
 class FormBootTest : public QObject

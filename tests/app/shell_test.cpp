@@ -23,28 +23,14 @@
 #include <QtTest>
 #include <memory>
 
+using apptest::Choose;
+using apptest::Items;
 using apptest::MakeSocketFile;
 
 namespace
 {
 const QString MissingLibraries =
     QStringLiteral("Not found DLL files.\nThis program will be shut down.");
-
-QStringList Items(const QComboBox *combo)
-{
-    QStringList items;
-    for (int i = 0; i < combo->count(); ++i)
-        items << combo->itemText(i);
-    return items;
-}
-
-void Choose(QComboBox *combo, const QString &text)
-{
-    const int index = combo->findText(text);
-    QVERIFY2(index >= 0, qPrintable(text));
-    combo->setCurrentIndex(index);
-    emit combo->activated(index);
-}
 
 QList<QWidget *> VisibleWindows()
 {
