@@ -1,11 +1,8 @@
 #include "controlserver.h"
 
 #include <QLocalSocket>
-#include <QTimer>
-#include <unistd.h>
-
-#include "portdirectory.h"
 #include <QStringList>
+#include <QTimer>
 
 namespace sim
 {
@@ -27,43 +24,15 @@ QString ParseControlLine(const QString &line, QString &word, double &seconds)
 }
 
 ControlServer::ControlServer(QString path, Handler handler, QObject *parent)
-    : QObject(parent), path_(std::move(path)), handler_(std::move(handler))
+    : QObject(parent), handler_(std::move(handler)), listener_(std::move(path))
 {
-    connect(&server_, &QLocalServer::newConnection, this, &ControlServer::OnNewConnection);
-}
-
-ControlServer::~ControlServer()
-{
-    Withdraw();
-}
-
-QString ControlServer::Listen()
-{
-    int fd = -1;
-    const QString why = ListenAtPath(path_, fd);
-    if (!why.isEmpty())
-        return why;
-    if (!server_.listen(fd)) {
-        ::unlink(path_.toLocal8Bit().constData());
-        ::close(fd);
-        return "cannot listen on " + path_ + ": " + server_.errorString();
-    }
-    published_ = true;
-    return QString();
-}
-
-// Takes the socket's name away first, so that opens fail with "not found", then stops.
-void ControlServer::Withdraw()
-{
-    if (published_)
-        ::unlink(path_.toLocal8Bit().constData());
-    published_ = false;
-    server_.close();
+    connect(&listener_.Server(), &QLocalServer::newConnection, this,
+            &ControlServer::OnNewConnection);
 }
 
 void ControlServer::OnNewConnection()
 {
-    while (QLocalSocket *socket = server_.nextPendingConnection()) {
+    while (QLocalSocket *socket = listener_.Server().nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         // A caller that never finishes its line is let go.
         QTimer::singleShot(kIdleMs, socket, [socket]() { socket->abort(); });

@@ -6,9 +6,10 @@
 
 #include <functional>
 
-#include <QLocalServer>
 #include <QObject>
 #include <QString>
+
+#include "socketlistener.h"
 
 namespace sim
 {
@@ -25,19 +26,15 @@ public:
     static constexpr int kIdleMs = 5000;
 
     ControlServer(QString path, Handler handler, QObject *parent = nullptr);
-    ~ControlServer() override;
 
-    QString Listen();
+    // Starts listening; the path must be free. Returns an empty text or why not.
+    QString Listen() { return listener_.Listen(); }
 
 private:
     void OnNewConnection();
 
-    QString path_;
     Handler handler_;
-    void Withdraw();
-
-    QLocalServer server_;
-    bool published_ = false;
+    SocketListener listener_;
 };
 
 // Splits "WORD [SECONDS]"; returns an empty text or why the line is not a command.

@@ -1,9 +1,6 @@
 #include "portserver.h"
 
 #include <QLocalSocket>
-#include <unistd.h>
-
-#include "portdirectory.h"
 
 #include <sys/socket.h>
 
@@ -26,51 +23,26 @@ bool PeerHasHungUp(QLocalSocket *socket)
 
 PortServer::PortServer(QString path, Firmware &firmware, Capture *capture,
                        LinkSession::DataSink sink, QObject *parent)
-    : QObject(parent), path_(std::move(path)), firmware_(firmware), capture_(capture),
-      sink_(std::move(sink))
+    : QObject(parent), firmware_(firmware), capture_(capture), sink_(std::move(sink)),
+      listener_(std::move(path))
 {
-    connect(&server_, &QLocalServer::newConnection, this, &PortServer::OnNewConnection);
+    connect(&listener_.Server(), &QLocalServer::newConnection, this, &PortServer::OnNewConnection);
 }
 
 PortServer::~PortServer()
 {
     DropClient();
-    Withdraw();
-}
-
-QString PortServer::Listen()
-{
-    int fd = -1;
-    const QString why = ListenAtPath(path_, fd);
-    if (!why.isEmpty())
-        return why;
-    if (!server_.listen(fd)) {
-        ::unlink(path_.toLocal8Bit().constData());
-        ::close(fd);
-        return "cannot listen on " + path_ + ": " + server_.errorString();
-    }
-    published_ = true;
-    return QString();
-}
-
-// Takes the socket's name away first, so that opens fail with "not found", then stops.
-void PortServer::Withdraw()
-{
-    if (published_)
-        ::unlink(path_.toLocal8Bit().constData());
-    published_ = false;
-    server_.close();
 }
 
 void PortServer::Unplug()
 {
     DropClient();
-    Withdraw();
+    listener_.Withdraw();
 }
 
 QString PortServer::Plug()
 {
-    if (published_)
+    if (listener_.Published())
         return QString();
     return Listen();
 }
@@ -84,7 +56,7 @@ void PortServer::SetSilent(bool silent)
 
 void PortServer::OnNewConnection()
 {
-    while (QLocalSocket *socket = server_.nextPendingConnection()) {
+    while (QLocalSocket *socket = listener_.Server().nextPendingConnection()) {
         // A client that closed just before this one connected may not have been noticed yet:
         // take in what it sent, and let it go if it is gone.
         if (client_ != nullptr)

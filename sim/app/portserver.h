@@ -6,11 +6,11 @@
 
 #include <memory>
 
-#include <QLocalServer>
 #include <QObject>
 #include <QString>
 
 #include "linksession.h"
+#include "socketlistener.h"
 
 class QLocalSocket;
 
@@ -30,11 +30,11 @@ public:
     ~PortServer() override;
 
     // Starts listening; the path must be free. Returns an empty text or why not.
-    QString Listen();
+    QString Listen() { return listener_.Listen(); }
     void Unplug();
     // Listens again after Unplug; returns an empty text or why not.
     QString Plug();
-    bool Plugged() const { return published_; }
+    bool Plugged() const { return listener_.Published(); }
     void SetSilent(bool silent);
     bool Silent() const { return silent_; }
 
@@ -44,14 +44,10 @@ private:
     void OnDisconnected();
     void DropClient();
 
-    QString path_;
     Firmware &firmware_;
     Capture *capture_;
     LinkSession::DataSink sink_;
-    void Withdraw();
-
-    QLocalServer server_;
-    bool published_ = false;
+    SocketListener listener_;
     QLocalSocket *client_ = nullptr;
     std::unique_ptr<LinkSession> session_;
     bool silent_ = false;
