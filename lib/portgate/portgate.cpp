@@ -74,9 +74,20 @@ IdQuery QueryDeviceId(Gate &gate, std::vector<uint8_t> &text)
     return IdQuery::Ok;
 }
 
-uint16_t ResultOf(IdQuery query)
+// Asks the printer for its device ID with the gate locked and, when a well-formed one comes
+// back, returns what use makes of it; else why there is none.
+template <typename Use> uint16_t WithDeviceId(Use use)
 {
-    return query == IdQuery::IoFailure ? NOVARI_PORT_IO_ERROR : NOVARI_PORT_FAILURE;
+    Gate &gate = Gate::Instance();
+    std::lock_guard<std::mutex> lock(gate.Mutex());
+    std::vector<uint8_t> text;
+    const IdQuery query = QueryDeviceId(gate, text);
+    if (query != IdQuery::Ok)
+        return query == IdQuery::IoFailure ? NOVARI_PORT_IO_ERROR : NOVARI_PORT_FAILURE;
+    const DeviceId id(text.data(), text.size());
+    if (!id.IsWellFormed())
+        return NOVARI_PORT_FAILURE;
+    return use(id);
 }
 
 } // namespace
@@ -126,16 +137,9 @@ uint16_t GateClosePort(void)
 
 uint16_t GateCheckDeviceId(void)
 {
-    Gate &gate = Gate::Instance();
-    std::lock_guard<std::mutex> lock(gate.Mutex());
-    std::vector<uint8_t> text;
-    const novari::IdQuery query = novari::QueryDeviceId(gate, text);
-    if (query != novari::IdQuery::Ok)
-        return novari::ResultOf(query);
-    const novari::DeviceId id(text.data(), text.size());
-    if (!id.IsWellFormed())
-        return NOVARI_PORT_FAILURE;
-    return id.IsSupportedModel() ? NOVARI_OK : NOVARI_UNSUPPORTED_MODEL;
+    return novari::WithDeviceId([](const novari::DeviceId &id) -> uint16_t {
+        return id.IsSupportedModel() ? NOVARI_OK : NOVARI_UNSUPPORTED_MODEL;
+    });
 }
 
 uint16_t GateGetIoError(int16_t *error)
@@ -152,17 +156,12 @@ uint16_t GateGetModelName(char *buffer)
 {
     if (buffer == nullptr)
         return NOVARI_PORT_FAILURE;
-    Gate &gate = Gate::Instance();
-    std::lock_guard<std::mutex> lock(gate.Mutex());
-    std::vector<uint8_t> text;
-    const novari::IdQuery query = novari::QueryDeviceId(gate, text);
-    if (query != novari::IdQuery::Ok)
-        return novari::ResultOf(query);
-    const novari::DeviceId id(text.data(), text.size());
-    if (!id.IsWellFormed() || id.Model().size() > novari::kModelNameMax)
-        return NOVARI_PORT_FAILURE;
-    std::memcpy(buffer, id.Model().c_str(), id.Model().size() + 1);
-    return NOVARI_OK;
+    return novari::WithDeviceId([buffer](const novari::DeviceId &id) -> uint16_t {
+        if (id.Model().size() > novari::kModelNameMax)
+            return NOVARI_PORT_FAILURE;
+        std::memcpy(buffer, id.Model().c_str(), id.Model().size() + 1);
+        return NOVARI_OK;
+    });
 }
 
 int novari_gate_transact(uint8_t op, const uint8_t *payload, size_t length, uint8_t *reply,
