@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
@@ -141,14 +140,3 @@ TEST(StateTextTest, NamesEveryState)
 
 } // namespace
 } // namespace sim
-
-int main(int argc, char **argv)
-{
-    // The window is looked at through its widgets only; no display is needed (test discovery
-    // runs without the test's environment too).
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

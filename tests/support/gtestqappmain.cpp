@@ -1,7 +1,9 @@
 #include <QApplication>
 #include <gtest/gtest.h>
 
-// The window tests need an application object; they run on the offscreen platform.
+// main() of the GoogleTest suites that show windows: they need an application object and run
+// on the offscreen platform unless told otherwise (test discovery runs without the test's
+// environment too).
 int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
