@@ -1,21 +1,9 @@
 #include "factorypacket.h"
 
-#include <cstdio>
+#include "hexformat.h"
 
 namespace sim
 {
-
-namespace
-{
-
-std::string Hex(unsigned value)
-{
-    char text[8];
-    std::snprintf(text, sizeof text, "%02X", value & 0xFFu);
-    return text;
-}
-
-} // namespace
 
 uint8_t RotateRight(uint8_t value)
 {
@@ -55,25 +43,25 @@ std::string ParseFactoryPacket(const std::vector<uint8_t> &bytes, FactoryPacket 
     if (bytes[0] != 0x1B || bytes[1] != 0x7C)
         return "packet does not start with 1B 7C";
     if (bytes[2] != 0x00)
-        return "byte 2 is " + Hex(bytes[2]) + ", not 00";
+        return "byte 2 is " + HexByte(bytes[2]) + ", not 00";
     const size_t count = bytes[3] | (static_cast<size_t>(bytes[4]) << 8);
     if (count != bytes.size() - 5)
         return "count " + std::to_string(count) + " does not match the " +
                std::to_string(bytes.size() - 5) + " bytes that follow it";
     if (bytes[5] != 0x5E || bytes[6] != 0xA7)
-        return "key pair " + Hex(bytes[5]) + " " + Hex(bytes[6]) + " is not 5E A7";
+        return "key pair " + HexByte(bytes[5]) + " " + HexByte(bytes[6]) + " is not 5E A7";
     const uint8_t code = bytes[7];
     const std::optional<size_t> length = FactoryPacketLength(code);
     if (!length)
-        return "unknown command code " + Hex(code);
+        return "unknown command code " + HexByte(code);
     if (bytes[8] != static_cast<uint8_t>(code ^ 0xFF))
-        return "complement " + Hex(bytes[8]) + " of code " + Hex(code) + " should be " +
-               Hex(code ^ 0xFF);
+        return "complement " + HexByte(bytes[8]) + " of code " + HexByte(code) + " should be " +
+               HexByte(code ^ 0xFF);
     if (bytes[9] != RotateRight(code))
-        return "rotation byte " + Hex(bytes[9]) + " of code " + Hex(code) + " should be " +
-               Hex(RotateRight(code));
+        return "rotation byte " + HexByte(bytes[9]) + " of code " + HexByte(code) + " should be " +
+               HexByte(RotateRight(code));
     if (bytes.size() != *length)
-        return "command " + Hex(code) + " takes " + std::to_string(*length) +
+        return "command " + HexByte(code) + " takes " + std::to_string(*length) +
                " bytes, the packet has " + std::to_string(bytes.size());
     packet.code = code;
     packet.parameters.assign(bytes.begin() + 10, bytes.end());

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 #include "capture.h"
 #include "eepromstore.h"
 #include "factorypacket.h"
+#include "hexformat.h"
 
 namespace sim
 {
@@ -36,13 +36,6 @@ constexpr double kLowInk = 15.0;
 
 // Cartridge levels of a printer just switched on.
 constexpr std::array<double, 6> kStartInk = {82, 74, 69, 91, 57, 63};
-
-std::string HexByte(unsigned value)
-{
-    char text[8];
-    std::snprintf(text, sizeof text, "%02X", value & 0xFFu);
-    return text;
-}
 
 // Every printable name as it is; anything else as hexadecimal, so the log stays readable.
 std::string Printable(const std::string &name)

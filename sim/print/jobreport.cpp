@@ -1,6 +1,6 @@
 #include "jobreport.h"
 
-#include <cstdio>
+#include "hexformat.h"
 
 namespace sim
 {
@@ -78,11 +78,8 @@ nlohmann::json JobReport::ToJson() const
     report["commands"] = commands_;
     report["remoteCommands"] = remoteCommands_;
     nlohmann::json factory = nlohmann::json::object();
-    for (const auto &[code, count] : factoryPackets_) {
-        char name[8];
-        std::snprintf(name, sizeof name, "%02X", code & 0xFF);
-        factory[code < 0 ? "malformed" : name] = count;
-    }
+    for (const auto &[code, count] : factoryPackets_)
+        factory[code < 0 ? std::string("malformed") : HexByte(static_cast<unsigned>(code))] = count;
     report["factoryPackets"] = factory;
     nlohmann::json pages = nlohmann::json::array();
     for (const PageRecord &page : pages_) {

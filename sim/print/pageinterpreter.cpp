@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "bitmapfont.h"
+#include "hexformat.h"
 #include "inkmodel.h"
 
 namespace sim
@@ -16,13 +17,6 @@ namespace
 constexpr double kTicksPerDot = PageInterpreter::kTicksPerDot;
 // Positions further out than this (about 35 km) are simply off every sheet.
 constexpr double kFarAway = 1e12;
-
-std::string Hex(uint64_t value)
-{
-    char text[24];
-    std::snprintf(text, sizeof text, "0x%llX", static_cast<unsigned long long>(value));
-    return text;
-}
 
 std::string CommandName(const ParsedCommand &command)
 {

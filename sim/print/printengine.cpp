@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "hexformat.h"
 #include "jobreport.h"
 #include "pageinterpreter.h"
 #include "pngwriter.h"
@@ -14,13 +15,6 @@ namespace sim
 
 namespace
 {
-
-std::string Hex(uint64_t value)
-{
-    char text[24];
-    std::snprintf(text, sizeof text, "0x%llX", static_cast<unsigned long long>(value));
-    return text;
-}
 
 std::string Numbered(const char *prefix, int number, const char *suffix)
 {

@@ -2,8 +2,9 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <cstring>
+
+#include "hexformat.h"
 
 namespace sim
 {
@@ -12,13 +13,6 @@ namespace
 {
 
 constexpr uint8_t kEsc = 0x1B;
-
-std::string Hex(uint64_t value)
-{
-    char text[24];
-    std::snprintf(text, sizeof text, "0x%llX", static_cast<unsigned long long>(value));
-    return text;
-}
 
 // Bytes that can follow ESC as a command this printer knows. A raster record header of 0x1B
 // that runs past its block and is followed by one of these is taken as the next command.
