@@ -10,13 +10,14 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
 fi
 
 "$root/scripts/setup-debian.sh"
-"$root/scripts/build.sh"
+NOVARI_TARGETS="novari-adjust novari-printer-sim portgate chanlink" "$root/scripts/build.sh"
 bin="$build/bin"
 
 portdir="${XDG_RUNTIME_DIR:+$XDG_RUNTIME_DIR/novari-ports}"
 portdir="${portdir:-/tmp/novari-ports-$(id -u)}"
 printer_runs() {
-  pgrep -u "$(id -u)" -x novari-printer-sim >/dev/null && compgen -G "$portdir/[!.]*" >/dev/null
+  pgrep -u "$(id -u)" -f '(^|/)novari-printer-sim( |$)' >/dev/null &&
+    compgen -G "$portdir/[!.]*" >/dev/null
 }
 
 started=""
