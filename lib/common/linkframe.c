@@ -83,9 +83,15 @@ enum link_decode_status link_decoder_feed(struct link_decoder *decoder, uint8_t 
     return LINK_DECODE_FRAME;
 }
 
-uint8_t link_decoder_kind(const struct link_decoder *decoder) { return decoder->frame[2]; }
+uint8_t link_decoder_kind(const struct link_decoder *decoder)
+{
+    return decoder->frame[2];
+}
 
-uint8_t link_decoder_seq(const struct link_decoder *decoder) { return decoder->frame[3]; }
+uint8_t link_decoder_seq(const struct link_decoder *decoder)
+{
+    return decoder->frame[3];
+}
 
 size_t link_decoder_length(const struct link_decoder *decoder)
 {

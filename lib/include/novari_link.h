@@ -19,27 +19,27 @@ extern "C" {
 
 /* Result codes. */
 #define NOVARI_OK 0x0001
-#define NOVARI_PORT_IO_ERROR 0x1000      /* see GateGetIoError */
-#define NOVARI_UNSUPPORTED_MODEL 0x1001  /* device ID names no supported model */
-#define NOVARI_PORT_FAILURE 0x1100       /* no port open, or device ID not well formed */
-#define NOVARI_CHANNEL_ERROR 0x2000      /* see ChanGetErrorCode */
+#define NOVARI_PORT_IO_ERROR 0x1000     /* see GateGetIoError */
+#define NOVARI_UNSUPPORTED_MODEL 0x1001 /* device ID names no supported model */
+#define NOVARI_PORT_FAILURE 0x1100      /* no port open, or device ID not well formed */
+#define NOVARI_CHANNEL_ERROR 0x2000     /* see ChanGetErrorCode */
 
 /* GateGetIoError codes. */
-#define NOVARI_IO_NOT_FOUND (-105)       /* port not found or cannot be opened */
+#define NOVARI_IO_NOT_FOUND (-105) /* port not found or cannot be opened */
 #define NOVARI_IO_WRITE_FAILED (-104)
-#define NOVARI_IO_TIMEOUT (-103)         /* no reply in time */
-#define NOVARI_IO_IN_USE (-82)           /* port in use by another process */
-#define NOVARI_IO_DISCONNECTED (-81)     /* printer disconnected */
+#define NOVARI_IO_TIMEOUT (-103)     /* no reply in time */
+#define NOVARI_IO_IN_USE (-82)       /* port in use by another process */
+#define NOVARI_IO_DISCONNECTED (-81) /* printer disconnected */
 
 /* ChanGetErrorCode codes. */
 #define NOVARI_CHAN_NO_ERROR 0
-#define NOVARI_CHAN_NOT_OPEN 1           /* no port or channel open */
-#define NOVARI_CHAN_KEY_REFUSED 2        /* EEPROM access refused: wrong key pair */
-#define NOVARI_CHAN_NO_REPLY 3           /* printer did not answer in time */
-#define NOVARI_CHAN_DISCONNECTED 4       /* printer went away */
-#define NOVARI_CHAN_BAD_REPLY 5          /* reply frame malformed */
-#define NOVARI_CHAN_REFUSED 6            /* printer refused the request as malformed */
-#define NOVARI_CHAN_NOT_READY 51         /* printer cannot take data now */
+#define NOVARI_CHAN_NOT_OPEN 1     /* no port or channel open */
+#define NOVARI_CHAN_KEY_REFUSED 2  /* EEPROM access refused: wrong key pair */
+#define NOVARI_CHAN_NO_REPLY 3     /* printer did not answer in time */
+#define NOVARI_CHAN_DISCONNECTED 4 /* printer went away */
+#define NOVARI_CHAN_BAD_REPLY 5    /* reply frame malformed */
+#define NOVARI_CHAN_REFUSED 6      /* printer refused the request as malformed */
+#define NOVARI_CHAN_NOT_READY 51   /* printer cannot take data now */
 
 /* Port library. */
 uint16_t GateOpenPort(uint16_t portCode);
@@ -60,7 +60,7 @@ uint16_t ChanFetchStatus(const char *command, uint8_t *reply256, void *record);
 uint16_t ChanResetPrinter(void *record);
 
 /* Hex text library. */
-int BytesToHexText(uint8_t value, char *twoChars);       /* 1 = done */
+int BytesToHexText(uint8_t value, char *twoChars);        /* 1 = done */
 int HexTextToBytes(const char *twoChars, uint8_t *value); /* 1 = done, 0 = not two hex digits */
 
 #ifdef __cplusplus
