@@ -1,5 +1,7 @@
 #include "adjusteditems.h"
 
+#include "summarycells.h"
+
 #include <QFont>
 #include <QGridLayout>
 #include <QLabel>
@@ -93,11 +95,11 @@ void TAdjustedItemsPanel::AddCaption(QGridLayout *grid, const QString &text, int
 int TAdjustedItemsPanel::AddIdentityRows(QGridLayout *grid, int row)
 {
     AddCaption(grid, QStringLiteral("Head ID"), row, 0);
-    AddCell(grid, QStringLiteral("ShowHeadIDLbl"), row++, 1, ValueColumns);
+    AddCell(grid, SummaryCellName(TPSummaryCell::HeadId), row++, 1, ValueColumns);
     AddCaption(grid, QStringLiteral("USB ID"), row, 0);
-    AddCell(grid, QStringLiteral("ShowUSBIDPnl"), row++, 1, ValueColumns);
+    AddCell(grid, SummaryCellName(TPSummaryCell::UsbId), row++, 1, ValueColumns);
     AddCaption(grid, QStringLiteral("Waste ink pad counter"), row, 0);
-    AddCell(grid, QStringLiteral("ShowProCounterPnl"), row++, 1, 2);
+    AddCell(grid, SummaryCellName(TPSummaryCell::WasteInkCounter), row++, 1, 2);
     return row;
 }
 
@@ -112,17 +114,20 @@ int TAdjustedItemsPanel::AddBidBlock(QGridLayout *grid, int row)
         AddCaption(grid, QStringLiteral("Color"), row, column + 1, 1, centre);
     }
     ++row;
+    // Each mode's four cells follow each other in the cell list: Black, Color, then both
+    // with the platen gap raised.
     const struct {
         const char *caption;
-        const char *key;
-    } modes[] = {{"VSD1", "1"}, {"VSD2", "2"}, {"VSD3", "3"}, {"ECO", "ECO"}};
+        TPSummaryCell first;
+    } modes[] = {{"VSD1", TPSummaryCell::Bid1Black},
+                 {"VSD2", TPSummaryCell::Bid2Black},
+                 {"VSD3", TPSummaryCell::Bid3Black},
+                 {"ECO", TPSummaryCell::BidEcoBlack}};
     for (const auto &mode : modes) {
         AddCaption(grid, QString::fromLatin1(mode.caption), row, 0);
-        const QString key = QString::fromLatin1(mode.key);
-        AddCell(grid, QStringLiteral("ShowBid%1BkPnl").arg(key), row, 1);
-        AddCell(grid, QStringLiteral("ShowBid%1ClPnl").arg(key), row, 2);
-        AddCell(grid, QStringLiteral("ShowBid%1BkPGPnl").arg(key), row, 3);
-        AddCell(grid, QStringLiteral("ShowBid%1ClPGPnl").arg(key), row, 4);
+        for (int column = 0; column < 4; ++column)
+            AddCell(grid, SummaryCellName(TPSummaryCell(int(mode.first) + column)), row,
+                    column + 1);
         ++row;
     }
     return row;
@@ -131,11 +136,11 @@ int TAdjustedItemsPanel::AddBidBlock(QGridLayout *grid, int row)
 int TAdjustedItemsPanel::AddSingleValueRows(QGridLayout *grid, int row)
 {
     AddCaption(grid, QStringLiteral("Head angular"), row, 0);
-    AddCell(grid, QStringLiteral("ShowHeadAngularAdjustValuePnl"), row++, 1);
+    AddCell(grid, SummaryCellName(TPSummaryCell::HeadAngular), row++, 1);
     AddCaption(grid, QStringLiteral("First dot"), row, 0);
-    AddCell(grid, QStringLiteral("ShowFirstDotPnl"), row++, 1);
+    AddCell(grid, SummaryCellName(TPSummaryCell::FirstDot), row++, 1);
     AddCaption(grid, QStringLiteral("Top margin"), row, 0);
-    AddCell(grid, QStringLiteral("ShowTopMarginPnl"), row++, 1);
+    AddCell(grid, SummaryCellName(TPSummaryCell::TopMargin), row++, 1);
     return row;
 }
 
@@ -143,16 +148,16 @@ int TAdjustedItemsPanel::AddPwSensorRows(QGridLayout *grid, int row)
 {
     const struct {
         const char *caption;
-        const char *cell;
-    } sides[] = {{"Top", "ShowPWHMYUPnl"},
-                 {"Left", "ShowPWHMXDPnl"},
-                 {"Bottom", "ShowPWHMYDPnl"},
-                 {"Right", "ShowPWHMXUPnl"}};
+        TPSummaryCell cell;
+    } sides[] = {{"Top", TPSummaryCell::PwTop},
+                 {"Left", TPSummaryCell::PwLeft},
+                 {"Bottom", TPSummaryCell::PwBottom},
+                 {"Right", TPSummaryCell::PwRight}};
     AddCaption(grid, QStringLiteral("PW sensor"), row + 1, 0);
     int column = 1;
     for (const auto &side : sides) {
         AddCaption(grid, QString::fromLatin1(side.caption), row, column, 1, Qt::AlignCenter);
-        AddCell(grid, QString::fromLatin1(side.cell), row + 1, column);
+        AddCell(grid, SummaryCellName(side.cell), row + 1, column);
         ++column;
     }
     return row + 2;

@@ -1,14 +1,12 @@
 #include "formadjust.h"
 
 #include "adjusteditems.h"
-#include "app/messagebox.h"
-#include "app/program.h"
-#include "app/selection.h"
 #include "clicktext.h"
-#include "itempanel.h"
-#include "link/dllfunction.h"
-#include "link/statuscontrol.h"
-#include "print/raster.h"
+#include "dialogs/messagebox.h"
+#include "errorreport.h"
+#include "items/itempanel.h"
+#include "link/program.h"
+#include "link/selection.h"
 #include "radiolist.h"
 #include "statusmemo.h"
 
@@ -32,38 +30,13 @@
 
 namespace
 {
-constexpr uint16_t Success = 1;
 constexpr int DisableTimerInterval = 100;
-constexpr int CrOffsetItem = 8;
 
 const QColor WorkingColour(0, 0, 255);
 const QColor ResultColour(0, 0, 0);
 const QColor ErrorColour(255, 0, 0);
 
-const QString CommunicationErrorOccurred = QStringLiteral("Communication error occurred.");
-const QString CheckConnection =
-    QStringLiteral("Check the I/F cable connection and power of printer.");
-const QString RestartPrinter =
-    QStringLiteral("Restart the printer and click the [Get Status] button.");
-const QString ClearError = QStringLiteral("Clear the error and click the [Get Status] button.");
-
-struct PrinterError {
-    uint8_t code;
-    const char *line;
-    bool clearAdvice;
-};
-
-constexpr PrinterError PrinterErrors[] = {
-    {0, "Fatal error.", false},
-    {1, "Communication error.", false},
-    {2, "The CD/DVD Guide is open.", false},
-    {4, "Paper jam error.", true},
-    {5, "Ink out error.", true},
-    {6, "Paper out error.", true},
-    {16, "Maintenance error.", false},
-    {18, "Double feed error.", true},
-    {41, "The CD/DVD tray is not set correctly.", false},
-};
+const QString CrOffsetPanel = QStringLiteral("CRHeatProtectOffsetPnl");
 
 // Places the full caption of the CR offset item over the short caption of its radio entry.
 class Memo1Placer : public QObject
@@ -114,10 +87,8 @@ TFormAdjust::TFormAdjust(TPProgram &program, const TPSelection &selection, QWidg
     connect(disableTimer_, &QTimer::timeout, this, &TFormAdjust::DisableTimerTimer);
     disableTimer_->start();
 
-    if (program_.raster)
-        program_.raster->SetWindowLink(this);
-    if (program_.status)
-        program_.status->SetWindowLink(this);
+    program_.raster.SetWindowLink(this);
+    program_.status.SetWindowLink(this);
 }
 
 TFormAdjust::~TFormAdjust() = default;
@@ -170,7 +141,7 @@ QWidget *TFormAdjust::BuildListPage(TItemRegistry::List list)
     connect(radios, &TRadioList::Clicked, this, [this, list](int) { ListClick(list); });
 
     if (list == TItemRegistry::Adjustment) {
-        QRadioButton *crItem = radios->Button(CrOffsetItem);
+        QRadioButton *crItem = radios->Button(TItemRegistry::IndexOf(CrOffsetPanel));
         // The entry keeps its short caption (for assistive tools) but paints it invisibly;
         // the full caption lies over it, in the entry's own text colours.
         const QPalette shown = crItem->palette();
@@ -214,19 +185,21 @@ QWidget *TFormAdjust::BuildItemArea()
 
 void TFormAdjust::BuildItemPanels(QWidget *canvas)
 {
+    int index[TItemRegistry::ListCount] = {};
     for (const auto &entry : TItemRegistry::Entries()) {
+        const std::pair<int, int> key{entry.list, index[entry.list]++};
         QWidget *panel = nullptr;
         if (entry.make) {
             TItemPanel *item = entry.make(*this, canvas);
-            items_[{entry.list, entry.index}] = item;
+            items_[key] = item;
             panel = item;
         } else {
             panel = new QWidget(canvas);
-            panel->setObjectName(entry.panelName);
         }
+        panel->setObjectName(entry.panelName);
         panel->hide();
         canvas->layout()->addWidget(panel);
-        panels_[{entry.list, entry.index}] = panel;
+        panels_[key] = panel;
     }
 }
 
@@ -282,15 +255,15 @@ QWidget *TFormAdjust::ItemPanel(TItemRegistry::List list, int index) const
 // ---------------------------------------------------------------------------------------
 // Messages
 
-uint16_t TFormAdjust::ShowStatus(int mode, const QString &text)
+uint16_t TFormAdjust::ShowStatus(TPMode mode, const QString &text)
 {
     switch (mode) {
-    case ModeResult:
+    case TPMode::Result:
         statusMemo_->Replace(text, ResultColour);
         break;
-    case ModeDoneAfterWait: {
-        const uint16_t code = program_.status->WaitUntilReady(false, false);
-        if (code != Success) {
+    case TPMode::DoneAfterWait: {
+        const uint16_t code = program_.status.WaitUntilReady(false, false);
+        if (code != TPResult::Ok) {
             ReportError(code);
             return code;
         }
@@ -299,38 +272,36 @@ uint16_t TFormAdjust::ShowStatus(int mode, const QString &text)
         StartDisableTimer();
         break;
     }
-    case ModeWorking: {
-        const uint16_t code = program_.status->WaitUntilReady(true, false);
-        if (code != Success)
+    case TPMode::Working: {
+        const uint16_t code = program_.status.WaitUntilReady(true, false);
+        if (code != TPResult::Ok)
             return code;
         statusMemo_->Replace(text, WorkingColour);
         SetBusy(true);
         break;
     }
-    case ModeError:
+    case TPMode::Error:
         statusMemo_->Replace(text, ErrorColour);
         SetBusy(false);
         break;
-    case ModeAppend:
+    case TPMode::Append:
         statusMemo_->Append(text);
         break;
-    case ModeNewLine:
+    case TPMode::NewLine:
         statusMemo_->AddLine(text);
         break;
-    case ModeDone:
+    case TPMode::Done:
         statusMemo_->Replace(text, ResultColour);
         setCursor(Qt::ArrowCursor);
         StartDisableTimer();
         break;
-    case ModeBusy:
+    case TPMode::Busy:
         statusMemo_->Replace(text, WorkingColour);
         SetBusy(true);
         break;
-    default:
-        return Success;
     }
     Repaint();
-    return Success;
+    return TPResult::Ok;
 }
 
 void TFormAdjust::Repaint()
@@ -383,100 +354,38 @@ void TFormAdjust::ReportError(uint16_t code)
     getStatusBtn_->setEnabled(true);
     setCursor(Qt::ArrowCursor);
 
-    switch (code) {
-    case 0x1000:
-        ReportPortIoError();
-        SetItemAvailability(3);
-        break;
-    case 0x1001:
-    case 0x3000:
-        ShowStatus(ModeError, CommunicationErrorOccurred);
-        SetItemAvailability(3);
-        break;
-    case 0x1100:
-        ShowConnectionAdvice();
-        SetItemAvailability(3);
-        break;
-    case 0x2000:
-        program_.dll->ChanGetErrorCode(); // read to clear it; not shown
-        ShowStatus(ModeError, CommunicationErrorOccurred);
-        SetItemAvailability(3);
-        break;
-    case 0x2001:
-        ShowStatus(ModeError, QStringLiteral("Cannot file open."));
-        break;
-    case PrinterErrorState:
-        ShowPrinterError(program_.status->Record().error);
-        SetItemAvailability(2);
-        break;
-    case 0xB000:
-        ShowStatus(ModeError, QStringLiteral("Cannot found the DLL files."));
-        break;
-    case 0xC000:
-        ShowStatus(ModeError,
-                   QStringLiteral("There is not enough free memory to run this program."));
-        ShowStatus(ModeNewLine, QStringLiteral("Quit one or more programs, and then try again."));
-        break;
-    default:
-        ReportItemError(code);
-        break;
-    }
-}
-
-void TFormAdjust::ReportPortIoError()
-{
-    int16_t ioError = 0;
-    program_.dll->GateGetIoError(&ioError);
-    switch (ioError) {
-    case -105:
-    case -104:
-    case -103:
-    case -82:
-    case -81:
-        ShowStatus(ModeError, QStringLiteral("Communication error."));
-        break;
-    default:
-        ShowStatus(ModeError, CommunicationErrorOccurred);
-        break;
-    }
-}
-
-bool TFormAdjust::ReportItemError(uint16_t code)
-{
-    for (const auto &[key, item] : items_) {
-        if (item->ReportItemError(code))
-            return true;
-    }
-    return false;
-}
-
-void TFormAdjust::ShowConnectionAdvice()
-{
-    ShowStatus(ModeError, CommunicationErrorOccurred);
-    ShowStatus(ModeNewLine, CheckConnection);
-}
-
-void TFormAdjust::ShowPrinterError(uint8_t errorCode)
-{
-    for (const PrinterError &error : PrinterErrors) {
-        if (error.code != errorCode)
-            continue;
-        ShowStatus(ModeError, QString::fromLatin1(error.line));
-        if (error.clearAdvice)
-            ShowStatus(ModeNewLine, ClearError);
+    if (TPErrorReport::IsItemCode(code)) {
+        if (const TItemPanel *item = ShowingItem())
+            ShowWording(item->ItemError(code));
         return;
     }
+    int16_t ioError = 0;
+    if (code == TPResult::PortIoError)
+        program_.dll.GateGetIoError(&ioError);
+    if (code == TPResult::ChannelError)
+        program_.dll.ChanGetErrorCode(); // read to clear it; not shown
+    ShowWording(TPErrorReport::ForCode(code, ioError, program_.status.Record()));
 }
 
-void TFormAdjust::SetItemAvailability(int level)
+void TFormAdjust::ShowWording(const TPErrorWording &wording)
 {
+    for (const TPMessageLine &line : wording.lines)
+        ShowStatus(line.mode, line.text);
+    if (wording.lock)
+        SetItemAvailability(*wording.lock);
+}
+
+void TFormAdjust::SetItemAvailability(TPLockLevel level)
+{
+    int index[TItemRegistry::ListCount] = {};
     for (const auto &entry : TItemRegistry::Entries()) {
-        const bool enabled = level == 1 || (level == 2 && entry.inErrorState);
-        lists_[entry.list]->SetItemEnabled(entry.index, enabled);
+        const bool enabled =
+            level == TPLockLevel::All || (level == TPLockLevel::ErrorState && entry.inErrorState);
+        lists_[entry.list]->SetItemEnabled(index[entry.list]++, enabled);
     }
-    memo1_->setEnabled(level == 1);
-    if (level == 3)
-        ShowStatus(ModeNewLine, RestartPrinter);
+    memo1_->setEnabled(level == TPLockLevel::All);
+    if (level == TPLockLevel::None)
+        ShowStatus(TPMode::NewLine, TPErrorReport::RestartAdvice());
 }
 
 // ---------------------------------------------------------------------------------------
@@ -490,25 +399,39 @@ void TFormAdjust::ShowAdjustedItems()
     statusMemo_->Clear(ResultColour);
 }
 
-void TFormAdjust::SetSummaryValue(const QString &cellName, const QString &text)
+void TFormAdjust::ShowItemPanel(TItemPanel &panel)
 {
-    adjustedItemsPnl_->SetValue(cellName, text);
+    adjustedItemsPnl_->hide();
+    panel.show();
+}
+
+void TFormAdjust::SetSummaryValue(TPSummaryCell cell, const QString &text)
+{
+    adjustedItemsPnl_->SetValue(SummaryCellName(cell), text);
+}
+
+TItemPanel *TFormAdjust::ShowingItem() const
+{
+    for (const auto &[key, item] : items_) {
+        if (!item->isHidden())
+            return item;
+    }
+    return nullptr;
 }
 
 void TFormAdjust::ListClick(TItemRegistry::List list)
 {
     ShowAdjustedItems();
     const int index = lists_[list]->ItemIndex();
-    QWidget *panel = ItemPanel(list, index);
-    if (panel) {
+    if (QWidget *panel = ItemPanel(list, index)) {
         const auto item = items_.find({list, index});
         TItemPanel *itemPanel = item == items_.end() ? nullptr : item->second;
         if (itemPanel)
             itemPanel->Prepare();
         adjustedItemsPnl_->hide();
         panel->show();
-        if (QWidget *focus = itemPanel ? itemPanel->InitialFocus() : nullptr)
-            focus->setFocus();
+        if (itemPanel)
+            itemPanel->Shown();
     }
     ClearSelections(list != TItemRegistry::Adjustment, list != TItemRegistry::Maintenance,
                     list != TItemRegistry::Appendix);
@@ -540,9 +463,10 @@ void TFormAdjust::AppendixRdoGrpClick()
 
 void TFormAdjust::Memo1Click()
 {
-    lists_[TItemRegistry::Adjustment]->SetItemIndex(CrOffsetItem);
+    const int crOffsetItem = TItemRegistry::IndexOf(CrOffsetPanel);
+    lists_[TItemRegistry::Adjustment]->SetItemIndex(crOffsetItem);
     AdjustRdoGrpClick();
-    const auto item = items_.find({TItemRegistry::Adjustment, CrOffsetItem});
+    const auto item = items_.find({TItemRegistry::Adjustment, crOffsetItem});
     if (item != items_.end()) {
         if (QWidget *ok = item->second->OkButton())
             ok->setFocus();
@@ -572,68 +496,28 @@ void TFormAdjust::FormShow()
         adjustmentTab_->setCurrentIndex(TItemRegistry::Adjustment);
     }
     memo1_->setText(QStringLiteral("Offset input for CR motor calorific limitation"));
-    if (selection_.ModelCode == 1)
+    if (selection_.Model() == TPModel::Q510)
         modelNameLbl_->setText(QStringLiteral("Halden Photo Q510"));
-    else if (selection_.ModelCode == 2)
+    else if (selection_.Model() == TPModel::Q530)
         modelNameLbl_->setText(QStringLiteral("Halden Photo Q530"));
     GetStatusBtnClick();
 }
 
 void TFormAdjust::GetStatusBtnClick()
 {
-    TPDLLFunction &dll = *program_.dll;
+    TPDLLFunction &dll = program_.dll;
     dll.GateClosePort();
-    if (dll.GateOpenPort(selection_.PortCode) != Success || dll.GateCheckDeviceId() != Success) {
-        ShowConnectionAdvice();
+    if (dll.GateOpenPort(selection_.PortCode) != TPResult::Ok ||
+        dll.GateCheckDeviceId() != TPResult::Ok) {
+        ShowWording({TPErrorReport::ConnectionAdvice(), std::nullopt});
         return;
     }
-    if (dll.ChanOpen() != Success || program_.status->ReadStatus() != Success) {
-        ShowStatus(ModeError, CommunicationErrorOccurred);
-        SetItemAvailability(3);
+    if (dll.ChanOpen() != TPResult::Ok || program_.status.ReadStatus() != TPResult::Ok) {
+        ShowStatus(TPMode::Error, TPErrorReport::CommunicationErrorOccurred());
+        SetItemAvailability(TPLockLevel::None);
         return;
     }
-    const TPStatusControl::StatusRecord &record = program_.status->Record();
-    switch (record.state) {
-    case TPStatusControl::StateError:
-        ShowPrinterError(record.error);
-        SetItemAvailability(2);
-        return;
-    case TPStatusControl::StateBusy:
-        ShowStatus(ModeResult, QStringLiteral("Printer is busy."));
-        break;
-    case TPStatusControl::StatePrinting:
-        ShowStatus(ModeResult, QStringLiteral("Printer is printing."));
-        break;
-    case TPStatusControl::StateCleaning:
-        ShowStatus(ModeResult, QStringLiteral("Printer is cleaning."));
-        break;
-    case TPStatusControl::StateBeforeInkCharge:
-        ShowStatus(ModeError, QStringLiteral("Printer is before initial ink charge."));
-        break;
-    case TPStatusControl::StateReady:
-        ShowStatus(ModeResult, QStringLiteral("Printer is ready."));
-        ShowInkReport();
-        break;
-    default:
-        break;
-    }
-    SetItemAvailability(1);
-}
-
-void TFormAdjust::ShowInkReport()
-{
-    const auto &level = program_.status->Record().inkLevel;
-    auto percent = [&level](TPStatusControl::Ink ink) {
-        return QString::number(level[ink]) + QLatin1Char('%');
-    };
-    ShowStatus(ModeNewLine, QStringLiteral("Ink remaining amount;"));
-    ShowStatus(ModeNewLine, QStringLiteral(" Black:") + percent(TPStatusControl::Black) +
-                                QStringLiteral(", Cyan:") + percent(TPStatusControl::Cyan) +
-                                QStringLiteral(", Magenta:") + percent(TPStatusControl::Magenta) +
-                                QStringLiteral(", Yellow:") + percent(TPStatusControl::Yellow));
-    ShowStatus(ModeNewLine, QStringLiteral(" Light Cyan:") + percent(TPStatusControl::LightCyan) +
-                                QStringLiteral(", Light Magenta:") +
-                                percent(TPStatusControl::LightMagenta));
+    ShowWording(TPErrorReport::StateReport(program_.status.Record()));
 }
 
 void TFormAdjust::FormClose()
@@ -643,8 +527,8 @@ void TFormAdjust::FormClose()
     adjustedItemsPnl_->ClearValues();
 
     setCursor(Qt::WaitCursor);
-    program_.dll->ChanClose();
-    program_.dll->GateClosePort();
+    program_.dll.ChanClose();
+    program_.dll.GateClosePort();
     setCursor(Qt::ArrowCursor);
 
     ClearSelections(true, true, false);

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "adjustservices.h"
-#include "itemregistry.h"
+#include "errorreport.h"
+#include "items/adjustservices.h"
+#include "items/itemregistry.h"
 #include "link/windowlink.h"
 
 #include <QColor>
@@ -30,27 +31,24 @@ class TFormAdjust : public QWidget, public TPWindowLink, public TAdjustServices
     Q_OBJECT
 
 public:
-    static constexpr uint16_t PrinterErrorState = 0x4000;
-
     TFormAdjust(TPProgram &program, const TPSelection &selection, QWidget *parent = nullptr);
     ~TFormAdjust() override;
 
     // TPWindowLink and TAdjustServices.
-    uint16_t ShowStatus(int mode, const QString &text) override;
+    uint16_t ShowStatus(TPMode mode, const QString &text) override;
     void Repaint() override;
     void PaperPrompt() override;
     void ReportError(uint16_t code) override;
     void ShowAdjustedItems() override;
-    void SetSummaryValue(const QString &cellName, const QString &text) override;
+    void ShowItemPanel(TItemPanel &panel) override;
+    void SetSummaryValue(TPSummaryCell cell, const QString &text) override;
     TPProgram &Program() override { return program_; }
     const TPSelection &Selection() const override { return selection_; }
     QWidget *OwnerWidget() override { return this; }
 
-    // Item locks: 1 every entry, 2 only the entries usable in a printer error state,
-    // 3 none (and the advice to restart the printer).
-    void SetItemAvailability(int level);
-    // Shows the printer error table's lines for the error code of the last status.
-    void ShowPrinterError(uint8_t errorCode);
+    // Item locks: every entry, only the entries usable in a printer error state, or none
+    // (with the advice to restart the printer).
+    void SetItemAvailability(TPLockLevel level);
 
     // Handlers, public so the shell and tests can run them as a click would.
     void GetStatusBtnClick();
@@ -85,10 +83,9 @@ private:
     void ClearSelections(bool adjustment, bool maintenance, bool appendix);
     void SetBusy(bool busy);
     void StartDisableTimer();
-    void ReportPortIoError();
-    bool ReportItemError(uint16_t code);
-    void ShowInkReport();
-    void ShowConnectionAdvice();
+    void ShowWording(const TPErrorWording &wording);
+    // The built item whose panel is in the item area, if any.
+    TItemPanel *ShowingItem() const;
 
     TPProgram &program_;
     const TPSelection &selection_;

@@ -14,7 +14,12 @@ TRadioList::TRadioList(const QString &caption, const QStringList &items, QWidget
         layout->addWidget(button);
     }
     layout->addStretch(1);
-    connect(group_, &QButtonGroup::idClicked, this, &TRadioList::Clicked);
+    // Only a change of the chosen entry counts: clicking the entry already chosen does not
+    // run the item's preparation again (which would wipe what its panel shows).
+    connect(group_, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
+        if (checked && !settingIndex_)
+            emit Clicked(id);
+    });
 }
 
 int TRadioList::ItemIndex() const
@@ -23,6 +28,13 @@ int TRadioList::ItemIndex() const
 }
 
 void TRadioList::SetItemIndex(int index)
+{
+    settingIndex_ = true;
+    SetChecked(index);
+    settingIndex_ = false;
+}
+
+void TRadioList::SetChecked(int index)
 {
     if (index >= 0 && index < Count()) {
         group_->button(index)->setChecked(true);

@@ -24,9 +24,12 @@ public:
     bool IsItemEnabled(int index) const;
 
 signals:
-    // The person chose an entry (mouse or keyboard).
+    // The person chose another entry (mouse or keyboard).
     void Clicked(int index);
 
 private:
+    void SetChecked(int index);
+
     QButtonGroup *group_;
+    bool settingIndex_ = false;
 };

@@ -1,7 +1,9 @@
 #include "formboot.h"
 
+#include "linkframe.h"
+
+#include "adjust/dialogs/messagebox.h"
 #include "link/dllfunction.h"
-#include "messagebox.h"
 #include "printerpicture.h"
 #include "windowplacement.h"
 
@@ -50,18 +52,6 @@ public:
 private:
     bool active_ = true;
 };
-
-int DigitsAfter(const QString &text, int at)
-{
-    int number = 0;
-    for (int i = at; i < at + 3 && i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            break;
-        number = number * 10 + (c.unicode() - '0');
-    }
-    return number;
-}
 
 QLabel *NewCaptionPanel(QWidget *parent, const char *name, const QString &caption)
 {
@@ -208,13 +198,7 @@ bool TFormBoot::IsPrinterPortName(const QString &name)
 
 uint16_t TFormBoot::PortCodeOf(const QString &text)
 {
-    int at = text.indexOf(QLatin1String("USB"));
-    if (at >= 0)
-        return uint16_t(0x0400 + DigitsAfter(text, at + 3));
-    at = text.indexOf(QLatin1String("LPT"));
-    if (at >= 0)
-        return uint16_t(0x047F + DigitsAfter(text, at + 3));
-    return TPSelection::NoPort;
+    return link_port_code_of_name(text.toLatin1().constData());
 }
 
 void TFormBoot::FormShow()

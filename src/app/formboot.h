@@ -1,7 +1,7 @@
 #pragma once
 
-#include "portenumeration.h"
-#include "selection.h"
+#include "link/portenumeration.h"
+#include "link/selection.h"
 
 #include <QWidget>
 #include <cstdint>

@@ -1,16 +1,16 @@
 #include "startup.h"
 
+#include "adjust/dialogs/messagebox.h"
 #include "adjust/formadjust.h"
 #include "formabout.h"
 #include "formboot.h"
 #include "formquit.h"
 #include "link/dllfunction.h"
 #include "link/factory.h"
+#include "link/raster.h"
 #include "link/remotecomm.h"
 #include "link/statuscontrol.h"
 #include "link/wait.h"
-#include "messagebox.h"
-#include "print/raster.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -48,31 +48,23 @@ TStartUp::~TStartUp()
     about_.reset();
     adjust_.reset();
     boot_.reset();
-    program_.factory.reset();
-    program_.remote.reset();
-    program_.raster.reset();
-    program_.status.reset();
-    program_.dll.reset();
+    program_.reset();
 }
 
 bool TStartUp::CreateObjects()
 {
-    program_.dll = std::make_unique<TPDLLFunction>(libraryFolder_);
-    if (!program_.dll->IsLoaded()) {
+    TPProgram::Failure failure = TPProgram::Failure::None;
+    program_ = TPProgram::Create(libraryFolder_, &failure);
+    switch (failure) {
+    case TPProgram::Failure::MissingLibraries:
         MessageBox::Show(nullptr, MessageBox::Error, QString(), MissingLibrariesText);
         return false;
-    }
-    // The status object comes before the print stream, which keeps a reference to it.
-    program_.status = std::make_unique<TPStatusControl>(*program_.dll);
-    try {
-        program_.raster = std::make_unique<TPRaster>(*program_.dll, *program_.status);
-    } catch (const std::bad_alloc &) {
+    case TPProgram::Failure::OutOfMemory:
         MessageBox::Show(nullptr, MessageBox::Error, QStringLiteral("Error!"), OutOfMemoryText);
         return false;
+    case TPProgram::Failure::None:
+        break;
     }
-    program_.status->SetRaster(program_.raster.get());
-    program_.remote = std::make_unique<TPRemoteComm>(*program_.raster);
-    program_.factory = std::make_unique<TPFactory>(*program_.dll);
     return true;
 }
 
@@ -84,8 +76,8 @@ void TStartUp::CreateWindows()
     // close ends it.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    boot_ = std::make_unique<TFormBoot>(*program_.dll);
-    adjust_ = std::make_unique<TFormAdjust>(program_, boot_->Selection());
+    boot_ = std::make_unique<TFormBoot>(program_->dll);
+    adjust_ = std::make_unique<TFormAdjust>(*program_, boot_->Selection());
     about_ = std::make_unique<TAboutBox>();
     quit_ = std::make_unique<TFormQuit>();
     windows_.boot = boot_.get();

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "program.h"
+#include "link/program.h"
+#include "windowset.h"
 
 #include <QString>
 #include <memory>
@@ -26,7 +27,7 @@ public:
     // and shows the selection window.
     void CreateWindows();
 
-    TPProgram &Program() { return program_; }
+    TPProgram &Program() { return *program_; }
     const TPWindows &Windows() const { return windows_; }
     State CurrentState() const;
 
@@ -42,7 +43,7 @@ private:
 
     QString libraryFolder_;
     bool ended_ = false;
-    TPProgram program_;
+    std::unique_ptr<TPProgram> program_;
     std::unique_ptr<TFormBoot> boot_;
     std::unique_ptr<TFormAdjust> adjust_;
     std::unique_ptr<TAboutBox> about_;

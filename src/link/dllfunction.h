@@ -1,5 +1,7 @@
 #pragma once
 
+#include "resultcode.h"
+
 #include <QString>
 #include <cstdint>
 
@@ -9,7 +11,7 @@
 class TPDLLFunction
 {
 public:
-    static constexpr uint16_t MissingExport = 0xB000;
+    static constexpr uint16_t MissingExport = TPResult::MissingLibrary;
 
     // The record handed to the channel exports that take one, in this order.
     struct Record {

@@ -1,7 +1,7 @@
 #include "factory.h"
 
 #include "dllfunction.h"
-#include "print/raster.h"
+#include "raster.h"
 
 #include <cstring>
 

@@ -1,6 +1,8 @@
 #include "remotecomm.h"
 
-#include "print/raster.h"
+#include "resultcode.h"
+
+#include "raster.h"
 
 #include <array>
 #include <cstring>
@@ -9,7 +11,6 @@
 
 namespace
 {
-constexpr uint16_t Ok = 1;
 
 constexpr std::array<uint8_t, 13> EnterRemote = {0x1B, 0x28, 0x52, 0x08, 0x00, 0x00, 0x52,
                                                  0x45, 0x4D, 0x4F, 0x54, 0x45, 0x31};
@@ -116,15 +117,15 @@ uint16_t TPRemoteComm::PrintNozzleCheck()
 {
     uint16_t result = raster_.Append(reinterpret_cast<const uint8_t *>(NozzleCheckTitle),
                                      static_cast<int>(sizeof NozzleCheckTitle));
-    if (result == Ok)
+    if (result == TPResult::Ok)
         result = EnterRemoteMode();
-    if (result == Ok)
+    if (result == TPResult::Ok)
         result = raster_.Append(NozzleCheck.data(), static_cast<int>(NozzleCheck.size()));
-    if (result == Ok)
+    if (result == TPResult::Ok)
         result = ExitRemoteMode();
-    if (result == Ok)
+    if (result == TPResult::Ok)
         result = raster_.NewLines(2);
-    if (result == Ok)
+    if (result == TPResult::Ok)
         result = raster_.Flush();
     return result;
 }

@@ -1,7 +1,9 @@
 #include "statuscontrol.h"
 
+#include "resultcode.h"
+
 #include "dllfunction.h"
-#include "print/raster.h"
+#include "raster.h"
 #include "wait.h"
 #include "windowlink.h"
 
@@ -9,17 +11,11 @@
 
 namespace
 {
-constexpr uint16_t Ok = 1;
-constexpr uint16_t PrinterErrorState = 0x4000;
 constexpr uint8_t PaperOut = 6;
 constexpr int PollWaitMs = 1000;
 constexpr int ReplySize = 256;
 constexpr int FieldsStart = 12;
 constexpr const char *StatusInquiry = "@BDC ST2\r\n";
-
-// ShowStatus modes of the main window used here.
-constexpr int ModeWorkingNoWait = 19;
-constexpr int ModeAddedLine = 6;
 
 enum FieldType : uint8_t {
     FieldState = 0x01,
@@ -51,11 +47,8 @@ QString BusyMessage(uint8_t state)
 }
 } // namespace
 
-TPStatusControl::TPStatusControl(TPDLLFunction &dll) : dll_(dll) {}
-
-void TPStatusControl::SetRaster(TPRaster *raster)
+TPStatusControl::TPStatusControl(TPDLLFunction &dll, TPRaster &raster) : dll_(dll), raster_(raster)
 {
-    raster_ = raster;
 }
 
 void TPStatusControl::SetWindowLink(TPWindowLink *window)
@@ -67,7 +60,7 @@ uint16_t TPStatusControl::ReadStatus()
 {
     uint8_t reply[ReplySize] = {};
     const uint16_t fetched = dll_.ChanFetchStatus(StatusInquiry, reply);
-    if (fetched != Ok)
+    if (fetched != TPResult::Ok)
         return fetched;
     return ParseReply(reply);
 }
@@ -120,42 +113,42 @@ uint16_t TPStatusControl::ParseReply(const uint8_t *reply256)
         }
         offset += 2 + length;
     }
-    return Ok;
+    return TPResult::Ok;
 }
 
 uint16_t TPStatusControl::WaitUntilReady(bool showMessages, bool paperPrompt)
 {
     for (;;) {
         const uint16_t read = ReadStatus();
-        if (read != Ok)
+        if (read != TPResult::Ok)
             return read;
         switch (record_.state) {
         case StateReady:
-            return Ok;
+            return TPResult::Ok;
         case StateError:
             if (!paperPrompt || record_.error != PaperOut)
-                return PrinterErrorState;
+                return TPResult::PrinterErrorState;
             if (window_)
                 window_->PaperPrompt();
             break;
         case StateBeforeInkCharge:
-            return PrinterErrorState;
+            return TPResult::PrinterErrorState;
         case StateBusy:
         case StatePrinting:
         case StateCleaning:
             if (showMessages && window_) {
                 const uint16_t shown =
-                    window_->ShowStatus(ModeWorkingNoWait, BusyMessage(record_.state));
-                if (shown != Ok)
+                    window_->ShowStatus(TPMode::Busy, BusyMessage(record_.state));
+                if (shown != TPResult::Ok)
                     return shown;
-                window_->ShowStatus(ModeAddedLine, QStringLiteral("Please wait.."));
+                window_->ShowStatus(TPMode::NewLine, QStringLiteral("Please wait.."));
             }
             break;
         default:
             break;
         }
         const uint16_t kept = KeepStreamAlive();
-        if (kept != Ok)
+        if (kept != TPResult::Ok)
             return kept;
         Wait::For(PollWaitMs);
     }
@@ -165,10 +158,8 @@ uint16_t TPStatusControl::KeepStreamAlive()
 {
     if (window_)
         window_->Repaint();
-    if (!raster_)
-        return Ok;
-    const uint16_t reset = raster_->Reset();
-    if (reset != Ok)
+    const uint16_t reset = raster_.Reset();
+    if (reset != TPResult::Ok)
         return reset;
-    return raster_->Flush();
+    return raster_.Flush();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "resultcode.h"
+
 #include <array>
 #include <cstdint>
 
@@ -11,7 +13,7 @@ class TPWindowLink;
 class TPStatusControl
 {
 public:
-    static constexpr uint16_t MalformedReply = 0xA0;
+    static constexpr uint16_t MalformedReply = TPResult::MalformedStatus;
     enum Ink { Black, Cyan, Magenta, Yellow, LightCyan, LightMagenta, InkCount };
     enum State : uint8_t {
         StateError = 0,
@@ -28,8 +30,8 @@ public:
         std::array<uint16_t, InkCount> inkLevel{};
     };
 
-    explicit TPStatusControl(TPDLLFunction &dll);
-    void SetRaster(TPRaster *raster);         // the stream that carries the Reset between polls
+    // The stream carries the printer Reset between two polls.
+    TPStatusControl(TPDLLFunction &dll, TPRaster &raster);
     void SetWindowLink(TPWindowLink *window); // status lines, repaint, paper prompt
 
     uint16_t ReadStatus();
@@ -46,7 +48,7 @@ private:
     uint16_t KeepStreamAlive();
 
     TPDLLFunction &dll_;
-    TPRaster *raster_ = nullptr;
+    TPRaster &raster_;
     TPWindowLink *window_ = nullptr;
     StatusRecord record_;
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "resultcode.h"
+
 #include <QString>
 #include <cstdint>
 
@@ -11,7 +13,7 @@ class TPWindowLink
 public:
     virtual ~TPWindowLink() = default;
     // ShowStatus of the main window (modes 1-6, 18, 19); returns a result code.
-    virtual uint16_t ShowStatus(int mode, const QString &text) = 0;
+    virtual uint16_t ShowStatus(TPMode mode, const QString &text) = 0;
     virtual void Repaint() = 0;
     // "Paper not loaded correctly..." box; returns when the person has dismissed it.
     virtual void PaperPrompt() = 0;

@@ -36,7 +36,7 @@ int main(int argc, char **argv)
     selection.ModelCode = 1;
     selection.PortCode = 0x0401;
     selection.Destination = QStringLiteral("US/Euro");
-    TPDLLFunction &dll = *program->dll;
+    TPDLLFunction &dll = program->dll;
     dll.ChanSetCommandCode(0x5E, 0xA7);
     dll.GateOpenPort(selection.PortCode);
     dll.ChanOpen();

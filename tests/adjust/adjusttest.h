@@ -2,17 +2,17 @@
 
 // Shared pieces of the main window tests: the program-wide printer objects on the real link
 // libraries, a window over them, waits that return at once, and readers for the status memo.
+#include "adjust/dialogs/messagebox.h"
 #include "adjust/formadjust.h"
 #include "adjust/radiolist.h"
-#include "app/messagebox.h"
-#include "app/program.h"
-#include "app/selection.h"
 #include "link/dllfunction.h"
 #include "link/factory.h"
+#include "link/program.h"
+#include "link/raster.h"
 #include "link/remotecomm.h"
+#include "link/selection.h"
 #include "link/statuscontrol.h"
 #include "link/wait.h"
-#include "print/raster.h"
 
 #include <QApplication>
 #include <QColor>
@@ -43,13 +43,8 @@ namespace adjusttest
 // of the test executable.
 inline std::unique_ptr<TPProgram> MakeProgram()
 {
-    auto program = std::make_unique<TPProgram>();
-    program->dll = std::make_unique<TPDLLFunction>(TPDLLFunction::ExecutableFolder());
-    program->status = std::make_unique<TPStatusControl>(*program->dll);
-    program->raster = std::make_unique<TPRaster>(*program->dll, *program->status);
-    program->status->SetRaster(program->raster.get());
-    program->remote = std::make_unique<TPRemoteComm>(*program->raster);
-    program->factory = std::make_unique<TPFactory>(*program->dll);
+    TPProgram::Failure failure = TPProgram::Failure::None;
+    auto program = TPProgram::Create(TPDLLFunction::ExecutableFolder(), &failure);
     return program;
 }
 

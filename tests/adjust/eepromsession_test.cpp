@@ -1,12 +1,7 @@
-#include "adjust/adjustservices.h"
-#include "adjust/eepromsession.h"
-#include "app/program.h"
-#include "app/selection.h"
-#include "link/dllfunction.h"
-#include "link/factory.h"
-#include "link/remotecomm.h"
-#include "link/statuscontrol.h"
-#include "print/raster.h"
+#include "adjust/items/adjustservices.h"
+#include "adjust/items/eepromsession.h"
+#include "link/program.h"
+#include "link/selection.h"
 #include "runtimedir.h"
 
 #include <QList>
@@ -23,16 +18,17 @@ public:
         int mode;
         QString text;
     };
-    uint16_t ShowStatus(int mode, const QString &text) override
+    uint16_t ShowStatus(TPMode mode, const QString &text) override
     {
-        shown.push_back({mode, text});
+        shown.push_back({int(mode), text});
         if (answers.isEmpty())
             return 1;
         return answers.takeFirst();
     }
     void ReportError(uint16_t code) override { reported.push_back(code); }
     void ShowAdjustedItems() override {}
-    void SetSummaryValue(const QString &, const QString &) override {}
+    void ShowItemPanel(TItemPanel &) override {}
+    void SetSummaryValue(TPSummaryCell, const QString &) override {}
     TPProgram &Program() override { return program; }
     const TPSelection &Selection() const override { return selection; }
     QWidget *OwnerWidget() override { return nullptr; }
@@ -40,7 +36,7 @@ public:
     QList<uint16_t> answers;
     std::vector<Shown> shown;
     std::vector<uint16_t> reported;
-    TPProgram program;
+    TPProgram program{TPDLLFunction::ExecutableFolder()};
     TPSelection selection;
 };
 
@@ -102,7 +98,7 @@ TEST_F(EepromSessionTest, FirstFailingWriteIsReportedOnceAndEndsTheRun)
     uint8_t value = 0;
     EXPECT_FALSE(session.Read(0x6E, &value));
     EXPECT_FALSE(session.Check(1));
-    EXPECT_FALSE(session.Finish(18, "done"));
+    EXPECT_FALSE(session.Finish(TPMode(18), "done"));
     EXPECT_EQ(window.reported.size(), 1u);
     EXPECT_EQ(window.shown.size(), 1u);
 }
@@ -110,12 +106,12 @@ TEST_F(EepromSessionTest, FirstFailingWriteIsReportedOnceAndEndsTheRun)
 TEST_F(EepromSessionTest, CompletionMessageUsesTheGivenMode)
 {
     ASSERT_TRUE(session.Begin("Writing now...", Reaction::GoOn));
-    EXPECT_TRUE(session.Finish(18, "The specific EEPROM data has been written properly."));
+    EXPECT_TRUE(session.Finish(TPMode(18), "The specific EEPROM data has been written properly."));
     ASSERT_EQ(window.shown.size(), 2u);
     EXPECT_EQ(window.shown[1].mode, 18);
     // Mode 2 reports its own failed wait; the session only stops.
     window.answers = {0x2000};
-    EXPECT_FALSE(session.Finish(2, "done"));
+    EXPECT_FALSE(session.Finish(TPMode(2), "done"));
     EXPECT_TRUE(window.reported.empty());
 }
 } // namespace

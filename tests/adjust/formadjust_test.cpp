@@ -111,34 +111,34 @@ TEST_F(FormAdjustTest, ShowSetsTheModelAndTheCrOffsetCaption)
 
 TEST_F(FormAdjustTest, ResultModesReplaceAppendAndAddLines)
 {
-    window->ShowStatus(1, "Printer is ready.");
-    window->ShowStatus(5, " Black:");
-    window->ShowStatus(6, "Ink remaining amount;");
+    window->ShowStatus(TPMode(1), "Printer is ready.");
+    window->ShowStatus(TPMode(5), " Black:");
+    window->ShowStatus(TPMode(6), "Ink remaining amount;");
     EXPECT_EQ(MemoLines(*window),
               QStringList({"Printer is ready. Black:", "Ink remaining amount;"}));
     EXPECT_EQ(LineColour(*window, 0), Black);
     EXPECT_EQ(LineColour(*window, 1), Black);
-    window->ShowStatus(1, "Replaced");
+    window->ShowStatus(TPMode(1), "Replaced");
     EXPECT_EQ(MemoLines(*window), QStringList({"Replaced"}));
 }
 
 TEST_F(FormAdjustTest, AddedLineOnAnEmptyMemoIsItsFirstLine)
 {
     window->ShowAdjustedItems();
-    window->ShowStatus(6, "First");
+    window->ShowStatus(TPMode(6), "First");
     EXPECT_EQ(MemoLines(*window), QStringList({"First"}));
 }
 
 TEST_F(FormAdjustTest, WorkingModeWithoutWaitDisablesInBlueWithTheHourglass)
 {
-    EXPECT_EQ(window->ShowStatus(19, "Writing now..."), 1);
+    EXPECT_EQ(window->ShowStatus(TPMode(19), "Writing now..."), 1);
     EXPECT_FALSE(window->isEnabled());
     EXPECT_EQ(window->cursor().shape(), Qt::WaitCursor);
-    window->ShowStatus(6, "Please wait..");
+    window->ShowStatus(TPMode(6), "Please wait..");
     EXPECT_EQ(LineColour(*window, 0), Blue);
     EXPECT_EQ(LineColour(*window, 1), Blue);
 
-    EXPECT_EQ(window->ShowStatus(4, "Ink out error."), 1);
+    EXPECT_EQ(window->ShowStatus(TPMode(4), "Ink out error."), 1);
     EXPECT_TRUE(window->isEnabled());
     EXPECT_EQ(window->cursor().shape(), Qt::ArrowCursor);
     EXPECT_EQ(LineColour(*window, 0), Red);
@@ -147,8 +147,9 @@ TEST_F(FormAdjustTest, WorkingModeWithoutWaitDisablesInBlueWithTheHourglass)
 
 TEST_F(FormAdjustTest, DoneMessageKeepsTheWindowDisabledUntilTheTimerTicks)
 {
-    window->ShowStatus(19, "Writing now...");
-    EXPECT_EQ(window->ShowStatus(18, "The specific EEPROM data has been written properly."), 1);
+    window->ShowStatus(TPMode(19), "Writing now...");
+    EXPECT_EQ(window->ShowStatus(TPMode(18), "The specific EEPROM data has been written properly."),
+              1);
     EXPECT_EQ(window->cursor().shape(), Qt::ArrowCursor);
     EXPECT_EQ(LineColour(*window, 0), Black);
     EXPECT_FALSE(window->isEnabled());
@@ -159,8 +160,8 @@ TEST_F(FormAdjustTest, DoneMessageKeepsTheWindowDisabledUntilTheTimerTicks)
 
 TEST_F(FormAdjustTest, WorkingModeThatCannotReachThePrinterReturnsTheCodeSilently)
 {
-    window->ShowStatus(1, "before");
-    const uint16_t code = window->ShowStatus(3, "Writing now...");
+    window->ShowStatus(TPMode(1), "before");
+    const uint16_t code = window->ShowStatus(TPMode(3), "Writing now...");
     EXPECT_NE(code, 1);
     EXPECT_EQ(MemoLines(*window), QStringList({"before"}));
     EXPECT_EQ(Locks(*window), QString(AllEnabled));
@@ -168,8 +169,9 @@ TEST_F(FormAdjustTest, WorkingModeThatCannotReachThePrinterReturnsTheCodeSilentl
 
 TEST_F(FormAdjustTest, DoneAfterWaitThatCannotReachThePrinterReportsIt)
 {
-    window->ShowStatus(19, "Writing now...");
-    const uint16_t code = window->ShowStatus(2, "The USB ID has been written in EEPROM properly.");
+    window->ShowStatus(TPMode(19), "Writing now...");
+    const uint16_t code =
+        window->ShowStatus(TPMode(2), "The USB ID has been written in EEPROM properly.");
     EXPECT_NE(code, 1);
     EXPECT_TRUE(window->isEnabled());
     EXPECT_EQ(MemoLines(*window), QStringList({CommError, Restart}));
@@ -180,14 +182,14 @@ TEST_F(FormAdjustTest, DoneAfterWaitThatCannotReachThePrinterReportsIt)
 TEST_F(FormAdjustTest, ItemLockLevels)
 {
     auto *memo1 = Widget("Memo1");
-    window->SetItemAvailability(2);
+    window->SetItemAvailability(TPLockLevel(2));
     EXPECT_EQ(Locks(*window), QString(ErrorStateLocks));
     EXPECT_FALSE(memo1->isEnabled());
-    window->SetItemAvailability(1);
+    window->SetItemAvailability(TPLockLevel(1));
     EXPECT_EQ(Locks(*window), QString(AllEnabled));
     EXPECT_TRUE(memo1->isEnabled());
-    window->ShowStatus(4, "Communication error occurred.");
-    window->SetItemAvailability(3);
+    window->ShowStatus(TPMode(4), "Communication error occurred.");
+    window->SetItemAvailability(TPLockLevel(3));
     EXPECT_EQ(Locks(*window), QString(AllLocked));
     EXPECT_FALSE(memo1->isEnabled());
     EXPECT_EQ(MemoLines(*window), QStringList({CommError, Restart}));
@@ -243,11 +245,11 @@ TEST_F(FormAdjustTest, ErrorReportByResultCode)
     };
     for (const ErrorCase &c : cases) {
         SCOPED_TRACE(QString::asprintf("code 0x%X error %d", c.code, c.printerError).toStdString());
-        window->SetItemAvailability(1);
+        window->SetItemAvailability(TPLockLevel(1));
         if (c.printerError >= 0) {
-            ASSERT_EQ(program->status->ParseReply(errorReply(uint8_t(c.printerError)).data()), 1);
+            ASSERT_EQ(program->status.ParseReply(errorReply(uint8_t(c.printerError)).data()), 1);
         }
-        window->ShowStatus(19, "Writing now...");
+        window->ShowStatus(TPMode(19), "Writing now...");
         Widget("AdjustmentTab")->setEnabled(false);
         Widget("AdjustQuitBtn")->setEnabled(false);
         Widget("GetStatusBtn")->setEnabled(false);
@@ -270,7 +272,7 @@ TEST_F(FormAdjustTest, ErrorReportByResultCode)
 TEST_F(FormAdjustTest, PortIoErrorIsWordedByTheLibrarysReason)
 {
     // No port in this runtime folder: the open fails with "port not found".
-    ASSERT_NE(program->dll->GateOpenPort(0x0401), 1);
+    ASSERT_NE(program->dll.GateOpenPort(0x0401), 1);
     window->ReportError(0x1000);
     EXPECT_EQ(MemoLines(*window), QStringList({"Communication error.", Restart}));
     EXPECT_EQ(Locks(*window), QString(AllLocked));
@@ -278,7 +280,7 @@ TEST_F(FormAdjustTest, PortIoErrorIsWordedByTheLibrarysReason)
 
 TEST_F(FormAdjustTest, ChoosingAnItemReplacesTheSummaryWithItsPanel)
 {
-    window->ShowStatus(1, "old text");
+    window->ShowStatus(TPMode(1), "old text");
     List(*window, "AdjustRdoGrp")->Button(0)->click();
     EXPECT_TRUE(Shown("DefaultSetPnl"));
     EXPECT_FALSE(Shown("AdjustedItemsPnl"));
@@ -299,7 +301,7 @@ TEST_F(FormAdjustTest, ChoosingAnItemReplacesTheSummaryWithItsPanel)
 TEST_F(FormAdjustTest, EveryItemHasItsNamedPanel)
 {
     for (const auto &entry : TItemRegistry::Entries()) {
-        QWidget *panel = window->ItemPanel(entry.list, entry.index);
+        QWidget *panel = window->ItemPanel(entry.list, TItemRegistry::IndexOf(entry.panelName));
         ASSERT_NE(panel, nullptr) << entry.caption.toStdString();
         EXPECT_EQ(panel->objectName(), entry.panelName);
     }
@@ -329,7 +331,7 @@ TEST_F(FormAdjustTest, CrOffsetTextChoosesTheNinthItem)
 
     // Locked, the text does not react.
     List(*window, "AdjustRdoGrp")->SetItemIndex(-1);
-    window->SetItemAvailability(2);
+    window->SetItemAvailability(TPLockLevel(2));
     QTest::mouseClick(Widget("Memo1"), Qt::LeftButton);
     EXPECT_EQ(List(*window, "AdjustRdoGrp")->ItemIndex(), -1);
 }
@@ -337,7 +339,7 @@ TEST_F(FormAdjustTest, CrOffsetTextChoosesTheNinthItem)
 TEST_F(FormAdjustTest, ChangingThePageShowsTheSummaryAndClearsEveryChoice)
 {
     List(*window, "AdjustRdoGrp")->Button(0)->click();
-    window->ShowStatus(1, "text");
+    window->ShowStatus(TPMode(1), "text");
     Child<QTabWidget>("AdjustmentTab")->setCurrentIndex(2);
     EXPECT_TRUE(Shown("AdjustedItemsPnl"));
     EXPECT_FALSE(Shown("DefaultSetPnl"));
@@ -345,19 +347,14 @@ TEST_F(FormAdjustTest, ChangingThePageShowsTheSummaryAndClearsEveryChoice)
     EXPECT_TRUE(MemoLines(*window).isEmpty());
 }
 
-TEST_F(FormAdjustTest, SummaryCellsAreNamedForTheItemsThatFillThem)
+TEST_F(FormAdjustTest, EverySummaryCellIsAValuePanelOfTheSummary)
 {
-    const QStringList expected = {
-        "ShowHeadIDLbl",   "ShowUSBIDPnl",     "ShowProCounterPnl", "ShowBid1BkPnl",
-        "ShowBid1ClPnl",   "ShowBid1BkPGPnl",  "ShowBid1ClPGPnl",   "ShowBid2BkPnl",
-        "ShowBid3ClPGPnl", "ShowBidECOBkPnl",  "ShowBidECOClPnl",   "ShowHeadAngularAdjustValuePnl",
-        "ShowFirstDotPnl", "ShowTopMarginPnl", "ShowPWHMYUPnl",     "ShowPWHMXDPnl",
-        "ShowPWHMYDPnl",   "ShowPWHMXUPnl"};
-    for (const QString &name : expected) {
+    for (int c = 0; c <= int(TPSummaryCell::BidEcoColorPg); ++c) {
+        const QString name = SummaryCellName(TPSummaryCell(c));
         auto *cell = window->findChild<QLabel *>(name);
         ASSERT_NE(cell, nullptr) << name.toStdString();
         EXPECT_EQ(cell->accessibleName(), name);
-        window->SetSummaryValue(name, "7");
+        window->SetSummaryValue(TPSummaryCell(c), "7");
         EXPECT_EQ(cell->text(), "7");
     }
 }
@@ -366,7 +363,7 @@ TEST_F(FormAdjustTest, CloseEmptiesTheSummaryAndHandsOverToTheQuitWindow)
 {
     QSignalSpy closed(window.get(), &TFormAdjust::Closed);
     window->show();
-    window->SetSummaryValue("ShowUSBIDPnl", "ABCDEFGHIJ435E7M30");
+    window->SetSummaryValue(TPSummaryCell::UsbId, "ABCDEFGHIJ435E7M30");
     List(*window, "AppendixRdoGrp")->Button(2)->click();
     List(*window, "MainteRdoGrp")->SetItemIndex(1);
     Child<QTabWidget>("AdjustmentTab")->setEnabled(false);
@@ -423,7 +420,7 @@ namespace
 {
 TEST_F(FormAdjustTest, GetStatusWithoutAPrinterLeavesTheLocksAsTheyWere)
 {
-    window->SetItemAvailability(2);
+    window->SetItemAvailability(TPLockLevel(2));
     window->GetStatusBtnClick();
     EXPECT_EQ(MemoLines(*window), QStringList({CommError, Advice}));
     EXPECT_EQ(LineColour(*window, 0), Red);
@@ -437,12 +434,12 @@ TEST_F(FormAdjustTest, WindowDoesNotCloseUnderARunningOperation)
 {
     QSignalSpy closed(window.get(), &TFormAdjust::Closed);
     window->show();
-    window->ShowStatus(19, "Writing now...");
+    window->ShowStatus(TPMode(19), "Writing now...");
     window->close();
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(closed.count(), 0);
 
-    window->ShowStatus(4, "Paper out error.");
+    window->ShowStatus(TPMode(4), "Paper out error.");
     window->close();
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(closed.count(), 1);

@@ -1,4 +1,4 @@
-#include "adjust/market.h"
+#include "adjust/items/market/market.h"
 
 #include <gtest/gtest.h>
 
@@ -49,36 +49,48 @@ TEST(MarketWrites, UnknownDestinationWritesOnlyTheFixedBytes)
 
 TEST(MarketCheck, RightBytesNameTheMarket)
 {
-    EXPECT_EQ(TPMarket::Check(1, TPMarket::UsEuro, {0x00, 0xBA, 0x00}).marketText, "US / Euro.");
-    EXPECT_EQ(TPMarket::Check(1, TPMarket::Latin, {0x00, 0xBA, 0x01}).marketText, "LATIN.");
-    EXPECT_EQ(TPMarket::Check(2, TPMarket::Asia, {0x04, 0xFA, 0x01}).marketText, "Asia.");
-    EXPECT_EQ(TPMarket::Check(2, TPMarket::Eal, {0x04, 0xFA, 0x01}).marketText, "EAL.");
+    EXPECT_EQ(TPMarket::Check(TPModel::Q510, TPMarket::UsEuro, {0x00, 0xBA, 0x00}).marketText,
+              "US / Euro.");
+    EXPECT_EQ(TPMarket::Check(TPModel::Q510, TPMarket::Latin, {0x00, 0xBA, 0x01}).marketText,
+              "LATIN.");
+    EXPECT_EQ(TPMarket::Check(TPModel::Q530, TPMarket::Asia, {0x04, 0xFA, 0x01}).marketText,
+              "Asia.");
+    EXPECT_EQ(TPMarket::Check(TPModel::Q530, TPMarket::Eal, {0x04, 0xFA, 0x01}).marketText, "EAL.");
 }
 
 TEST(MarketCheck, LatinAndUsEuroDifferOnlyInCdAndAreNotMistaken)
 {
-    EXPECT_EQ(TPMarket::Check(1, TPMarket::Latin, {0x00, 0xBA, 0x00}).verdict, Verdict::Wrong);
-    EXPECT_EQ(TPMarket::Check(1, TPMarket::UsEuro, {0x00, 0xBA, 0x01}).verdict, Verdict::Wrong);
-    EXPECT_EQ(TPMarket::Check(1, TPMarket::UsEuro, {0x00, 0xBA, 0x00}).verdict, Verdict::Right);
+    EXPECT_EQ(TPMarket::Check(TPModel::Q510, TPMarket::Latin, {0x00, 0xBA, 0x00}).verdict,
+              Verdict::Wrong);
+    EXPECT_EQ(TPMarket::Check(TPModel::Q510, TPMarket::UsEuro, {0x00, 0xBA, 0x01}).verdict,
+              Verdict::Wrong);
+    EXPECT_EQ(TPMarket::Check(TPModel::Q510, TPMarket::UsEuro, {0x00, 0xBA, 0x00}).verdict,
+              Verdict::Right);
 }
 
 TEST(MarketCheck, EalIgnoresCdButAsiaDoesNot)
 {
     for (int cd : {0x00, 0x01, 0x7F, 0xFF})
-        EXPECT_EQ(TPMarket::Check(2, TPMarket::Eal, {0x04, 0xFA, uint8_t(cd)}).verdict,
+        EXPECT_EQ(TPMarket::Check(TPModel::Q530, TPMarket::Eal, {0x04, 0xFA, uint8_t(cd)}).verdict,
                   Verdict::Right)
             << cd;
-    EXPECT_EQ(TPMarket::Check(2, TPMarket::Asia, {0x04, 0xFA, 0x00}).verdict, Verdict::Wrong);
-    EXPECT_EQ(TPMarket::Check(2, TPMarket::Eal, {0x04, 0xFB, 0x01}).verdict, Verdict::Wrong);
-    EXPECT_EQ(TPMarket::Check(2, TPMarket::Eal, {0x00, 0xFA, 0x01}).verdict, Verdict::Wrong);
+    EXPECT_EQ(TPMarket::Check(TPModel::Q530, TPMarket::Asia, {0x04, 0xFA, 0x00}).verdict,
+              Verdict::Wrong);
+    EXPECT_EQ(TPMarket::Check(TPModel::Q530, TPMarket::Eal, {0x04, 0xFB, 0x01}).verdict,
+              Verdict::Wrong);
+    EXPECT_EQ(TPMarket::Check(TPModel::Q530, TPMarket::Eal, {0x00, 0xFA, 0x01}).verdict,
+              Verdict::Wrong);
 }
 
 TEST(MarketCheck, ModelAndDestinationOutsideThePairsAreNotJudged)
 {
     // A Q530 never carries US/Euro or Latin, a Q510 never Asia or EAL.
-    EXPECT_EQ(TPMarket::Check(2, TPMarket::UsEuro, {0x00, 0xBA, 0x00}).verdict, Verdict::Unchecked);
-    EXPECT_EQ(TPMarket::Check(1, TPMarket::Eal, {0x04, 0xFA, 0x01}).verdict, Verdict::Unchecked);
-    EXPECT_EQ(TPMarket::Check(255, TPMarket::Asia, {0x04, 0xFA, 0x01}).verdict, Verdict::Unchecked);
-    EXPECT_EQ(TPMarket::Check(1, 255, {0x00, 0xBA, 0x00}).verdict, Verdict::Unchecked);
+    EXPECT_EQ(TPMarket::Check(TPModel::Q530, TPMarket::UsEuro, {0x00, 0xBA, 0x00}).verdict,
+              Verdict::Unchecked);
+    EXPECT_EQ(TPMarket::Check(TPModel::Q510, TPMarket::Eal, {0x04, 0xFA, 0x01}).verdict,
+              Verdict::Unchecked);
+    EXPECT_EQ(TPMarket::Check(TPModel::None, TPMarket::Asia, {0x04, 0xFA, 0x01}).verdict,
+              Verdict::Unchecked);
+    EXPECT_EQ(TPMarket::Check(TPModel::Q510, 255, {0x00, 0xBA, 0x00}).verdict, Verdict::Unchecked);
 }
 } // namespace

@@ -52,7 +52,7 @@ protected:
         selection.PortCode = 0x0401;
         selection.Destination = QString::fromLatin1(visit.chosen);
         // What "OK" of the selection window leaves behind: port and channel open.
-        TPDLLFunction &dll = *program->dll;
+        TPDLLFunction &dll = program->dll;
         dll.ChanSetCommandCode(0x5E, 0xA7);
         dll.GateClosePort();
         ASSERT_EQ(dll.GateOpenPort(selection.PortCode), 1);
@@ -65,8 +65,8 @@ protected:
     void TearDown() override
     {
         window.reset();
-        if (program && program->dll)
-            program->dll->GateClosePort();
+        if (program)
+            program->dll.GateClosePort();
     }
 
     void Click(const char *button)
@@ -113,7 +113,7 @@ TEST_F(PrinterTest, ShowReportsAReadyPrinterWithItsInk)
     ASSERT_EQ(lines.size(), 4) << lines.join('|').toStdString();
     EXPECT_EQ(lines[0], "Printer is ready.");
     EXPECT_EQ(lines[1], "Ink remaining amount;");
-    const auto &level = program->status->Record().inkLevel;
+    const auto &level = program->status.Record().inkLevel;
     EXPECT_EQ(lines[2], QString(" Black:%1%, Cyan:%2%, Magenta:%3%, Yellow:%4%")
                             .arg(level[0])
                             .arg(level[1])
@@ -217,7 +217,7 @@ TEST_F(PrinterTest, CheckNamesTheMarketAndTheModel)
 TEST_F(PrinterTest, WrongMarketIsShownInRedWithTheAdviceAndTheModelName)
 {
     ASSERT_NO_FATAL_FAILURE(Open(UsEuroQ510));
-    ASSERT_EQ(program->dll->ChanWriteEeprom(0xCD, 0x01), 1); // the Latin byte
+    ASSERT_EQ(program->dll.ChanWriteEeprom(0xCD, 0x01), 1); // the Latin byte
     window->show();
     Click("DestCheckBtn");
     EXPECT_EQ(MemoLines(*window),
@@ -231,7 +231,7 @@ TEST_F(PrinterTest, WrongMarketIsShownInRedWithTheAdviceAndTheModelName)
 TEST_F(PrinterTest, EalCheckDoesNotLookAtTheThirdByte)
 {
     ASSERT_NO_FATAL_FAILURE(Open({"q530", "eal", 2, "EAL"}));
-    ASSERT_EQ(program->dll->ChanWriteEeprom(0xCD, 0x5A), 1);
+    ASSERT_EQ(program->dll.ChanWriteEeprom(0xCD, 0x5A), 1);
     window->show();
     Click("DestCheckBtn");
     EXPECT_EQ(MemoLines(*window),
@@ -241,7 +241,7 @@ TEST_F(PrinterTest, EalCheckDoesNotLookAtTheThirdByte)
 TEST_F(PrinterTest, AsiaCheckComparesTheThirdByte)
 {
     ASSERT_NO_FATAL_FAILURE(Open({"q530", "eal", 2, "Asia"}));
-    ASSERT_EQ(program->dll->ChanWriteEeprom(0xCD, 0x00), 1);
+    ASSERT_EQ(program->dll.ChanWriteEeprom(0xCD, 0x00), 1);
     window->show();
     Click("DestCheckBtn");
     EXPECT_EQ(MemoLines(*window).value(0), "The present market setting value is wrong.");
@@ -261,7 +261,7 @@ TEST_F(PrinterTest, BusyAndUnchargedPrintersAreReportedWithEveryItemFree)
 
     ASSERT_TRUE(printer->Control("clear"));
     ASSERT_TRUE(printer->Control("no-ink-charge"));
-    window->SetItemAvailability(2);
+    window->SetItemAvailability(TPLockLevel(2));
     Click("GetStatusBtn");
     EXPECT_EQ(MemoLines(*window), QStringList({"Printer is before initial ink charge."}));
     EXPECT_EQ(LineColour(*window, 0), Red);

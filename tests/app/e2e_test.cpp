@@ -1,10 +1,10 @@
 // The selection window, version and quit windows end to end: the real link libraries and
 // virtual printers on a private port directory.
+#include "adjust/dialogs/messagebox.h"
 #include "adjust/formadjust.h"
 #include "app/formabout.h"
 #include "app/formboot.h"
 #include "app/formquit.h"
-#include "app/messagebox.h"
 #include "app/startup.h"
 #include "apptest.h"
 #include "link/dllfunction.h"
@@ -141,9 +141,9 @@ private slots:
         for (const auto &printer : printers_)
             QVERIFY(AnswersAnotherProgram(printer->SocketPath()));
         // While this program holds a port, the other program is turned away.
-        QCOMPARE(int(shell_->Program().dll->GateOpenPort(0x0401)), 1);
+        QCOMPARE(int(shell_->Program().dll.GateOpenPort(0x0401)), 1);
         QVERIFY(!AnswersAnotherProgram(printers_.front()->SocketPath()));
-        shell_->Program().dll->GateClosePort();
+        shell_->Program().dll.GateClosePort();
     }
 
     void okOpensThePrinterAndShowsTheMainWindow()

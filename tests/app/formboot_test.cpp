@@ -1,8 +1,9 @@
 // The printer selection window against per-port scripted link libraries.
+#include "adjust/dialogs/messagebox.h"
 #include "app/formboot.h"
-#include "app/messagebox.h"
 #include "apptest.h"
 #include "fakelink.h"
+#include "runtimedir.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -18,7 +19,7 @@
 
 using apptest::Choose;
 using apptest::Items;
-using apptest::MakeSocketFile;
+using novari_test::MakeSocketFile;
 
 namespace
 {

@@ -1,10 +1,10 @@
 // Start-up, the window set, the version and quit windows and shutdown, with the per-port
 // scripted link libraries.
+#include "adjust/dialogs/messagebox.h"
 #include "adjust/formadjust.h"
 #include "app/formabout.h"
 #include "app/formboot.h"
 #include "app/formquit.h"
-#include "app/messagebox.h"
 #include "app/startup.h"
 #include "apptest.h"
 #include "fakelink.h"
@@ -25,7 +25,7 @@
 
 using apptest::Choose;
 using apptest::Items;
-using apptest::MakeSocketFile;
+using novari_test::MakeSocketFile;
 
 namespace
 {
@@ -165,8 +165,7 @@ private slots:
         QCOMPARE(windows.quit->windowTitle(), QString("Adjustment program"));
         QCOMPARE(QCoreApplication::applicationName(), QString("Adjustment program"));
         QVERIFY(Items(Combo("InterfaceCombo")).contains("USB001 (Halden Photo Q510)"));
-        QVERIFY(shell_->Program().dll && shell_->Program().raster && shell_->Program().status &&
-                shell_->Program().remote && shell_->Program().factory);
+        QVERIFY(shell_->Program().dll.IsLoaded());
 
         QStringList texts;
         for (QLabel *label : windows.about->findChildren<QLabel *>())

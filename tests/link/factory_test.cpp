@@ -1,7 +1,7 @@
 #include "fakelink.h"
 #include "link/factory.h"
+#include "link/raster.h"
 #include "link/statuscontrol.h"
-#include "print/raster.h"
 
 #include <functional>
 #include <gtest/gtest.h>
@@ -25,7 +25,7 @@ protected:
     fake::Link link;
     fake::Waits waits;
     TPDLLFunction dll{fake::Folder("fakelink")};
-    TPStatusControl status{dll};
+    TPStatusControl status{dll, raster};
     TPRaster raster{dll, status};
     TPFactory factory{dll};
 };

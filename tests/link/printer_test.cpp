@@ -2,8 +2,7 @@
 // and a virtual printer on a private port directory.
 #include "fakelink.h"
 #include "link/dllfunction.h"
-#include "link/statuscontrol.h"
-#include "print/raster.h"
+#include "link/program.h"
 #include "runtimedir.h"
 #include "virtualprinter.h"
 
@@ -47,11 +46,12 @@ protected:
 
         // Waits are shortened but real, so that the printer's timed faults run out.
         waits.onWait = [](int) { std::this_thread::sleep_for(std::chrono::milliseconds(50)); };
-        dll = std::make_unique<TPDLLFunction>(TPDLLFunction::ExecutableFolder());
-        ASSERT_TRUE(dll->IsLoaded());
-        status = std::make_unique<TPStatusControl>(*dll);
-        raster = std::make_unique<TPRaster>(*dll, *status);
-        status->SetRaster(raster.get());
+        TPProgram::Failure failure;
+        program = TPProgram::Create(TPDLLFunction::ExecutableFolder(), &failure);
+        ASSERT_TRUE(program);
+        dll = &program->dll;
+        status = &program->status;
+        raster = &program->raster;
         status->SetWindowLink(&window);
         raster->SetWindowLink(&window);
 
@@ -88,9 +88,10 @@ protected:
     std::unique_ptr<novari_test::VirtualPrinter> printer;
     fake::Waits waits;
     fake::Window window;
-    std::unique_ptr<TPDLLFunction> dll;
-    std::unique_ptr<TPStatusControl> status;
-    std::unique_ptr<TPRaster> raster;
+    std::unique_ptr<TPProgram> program;
+    TPDLLFunction *dll = nullptr;
+    TPStatusControl *status = nullptr;
+    TPRaster *raster = nullptr;
 };
 } // namespace
 

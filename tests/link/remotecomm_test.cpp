@@ -1,8 +1,8 @@
 #include "fakelink.h"
+#include "link/raster.h"
 #include "link/remotecomm.h"
 #include "link/statuscontrol.h"
 #include "papersettings.h"
-#include "print/raster.h"
 
 #include <gtest/gtest.h>
 
@@ -32,7 +32,7 @@ protected:
     fake::Link link;
     fake::Waits waits;
     TPDLLFunction dll{fake::Folder("fakelink")};
-    TPStatusControl status{dll};
+    TPStatusControl status{dll, raster};
     TPRaster raster{dll, status};
     TPRemoteComm remote{raster};
 };

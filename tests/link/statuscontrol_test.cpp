@@ -1,6 +1,6 @@
 #include "fakelink.h"
-#include "link/statuscontrol.h"
-#include "print/raster.h"
+#include "link/program.h"
+#include "link/raster.h"
 
 #include <gtest/gtest.h>
 
@@ -33,7 +33,8 @@ class StatusParse : public ::testing::Test
 protected:
     fake::Link link;
     TPDLLFunction dll{fake::Folder("fakelink")};
-    TPStatusControl status{dll};
+    TPStatusControl status{dll, raster};
+    TPRaster raster{dll, status};
 
     uint16_t Parse(const std::vector<uint8_t> &reply) { return status.ParseReply(reply.data()); }
     void Prime()
@@ -96,9 +97,8 @@ TEST_F(StatusParse, FetchFailurePassesItsCodeAndKeepsTheRecord)
     EXPECT_EQ(status.ReadStatus(), 0x2000);
     EXPECT_EQ(status.Record().state, 3);
 
-    TPDLLFunction none(fake::Folder("fakelink-nochan"));
-    TPStatusControl noLibrary(none);
-    EXPECT_EQ(noLibrary.ReadStatus(), TPDLLFunction::MissingExport);
+    TPProgram noLibrary(fake::Folder("fakelink-nochan"));
+    EXPECT_EQ(noLibrary.status.ReadStatus(), TPDLLFunction::MissingExport);
 }
 
 TEST_F(StatusParse, MalformedFieldsStopTheParseKeepingWhatCameBefore)
@@ -175,7 +175,6 @@ class WaitReady : public ::testing::Test
 protected:
     WaitReady()
     {
-        status.SetRaster(&raster);
         status.SetWindowLink(&window);
         raster.SetWindowLink(&window);
     }
@@ -184,7 +183,7 @@ protected:
     fake::Waits waits;
     fake::Window window;
     TPDLLFunction dll{fake::Folder("fakelink")};
-    TPStatusControl status{dll};
+    TPStatusControl status{dll, raster};
     TPRaster raster{dll, status};
 
     int ResetSends() const

@@ -1,5 +1,11 @@
 #include "runtimedir.h"
 
+#include <QFile>
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 
@@ -35,3 +41,19 @@ QString RuntimeDir::PortDirectory() const
 }
 
 } // namespace novari_test
+
+bool novari_test::MakeSocketFile(const QString &path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (size_t(name.size()) >= sizeof address.sun_path)
+        return false;
+    std::memcpy(address.sun_path, name.constData(), size_t(name.size()));
+    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    if (fd < 0)
+        return false;
+    const bool bound = bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
+    close(fd);
+    return bound;
+}

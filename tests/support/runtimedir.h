@@ -32,4 +32,7 @@ private:
     QByteArray previous_;
 };
 
+// A Unix-domain socket file at path, as a virtual printer leaves one (nobody listens).
+bool MakeSocketFile(const QString &path);
+
 } // namespace novari_test

@@ -174,9 +174,9 @@ public:
         int mode;
         QString text;
     };
-    uint16_t ShowStatus(int mode, const QString &text) override
+    uint16_t ShowStatus(TPMode mode, const QString &text) override
     {
-        lines.push_back({mode, text});
+        lines.push_back({int(mode), text});
         return showResult;
     }
     void Repaint() override { ++repaints; }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "itempanel.h"
+#include "adjust/items/itempanel.h"
 
 #include <array>
 #include <cstdint>

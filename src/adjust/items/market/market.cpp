@@ -4,17 +4,17 @@ namespace
 {
 struct Row {
     int destination;
-    int model;
+    TPModel model;
     TPMarket::MarketBytes bytes;
     bool comparesThird;
     const char *text;
 };
 
 constexpr Row Rows[] = {
-    {TPMarket::UsEuro, TPMarket::Q510, {0x00, 0xBA, 0x00}, true, "US / Euro."},
-    {TPMarket::Latin, TPMarket::Q510, {0x00, 0xBA, 0x01}, true, "LATIN."},
-    {TPMarket::Asia, TPMarket::Q530, {0x04, 0xFA, 0x01}, true, "Asia."},
-    {TPMarket::Eal, TPMarket::Q530, {0x04, 0xFA, 0x01}, false, "EAL."},
+    {TPMarket::UsEuro, TPModel::Q510, {0x00, 0xBA, 0x00}, true, "US / Euro."},
+    {TPMarket::Latin, TPModel::Q510, {0x00, 0xBA, 0x01}, true, "LATIN."},
+    {TPMarket::Asia, TPModel::Q530, {0x04, 0xFA, 0x01}, true, "Asia."},
+    {TPMarket::Eal, TPModel::Q530, {0x04, 0xFA, 0x01}, false, "EAL."},
 };
 
 const Row *rowOf(int destinationCode)
@@ -51,10 +51,10 @@ std::array<uint8_t, 3> TPMarket::CheckedAddresses()
     return {AddressMarket1, AddressMarket2, AddressMarket3};
 }
 
-TPMarket::Result TPMarket::Check(int modelCode, int destinationCode, const MarketBytes &stored)
+TPMarket::Result TPMarket::Check(TPModel model, int destinationCode, const MarketBytes &stored)
 {
     const Row *row = rowOf(destinationCode);
-    if (!row || row->model != modelCode)
+    if (!row || row->model != model)
         return {Verdict::Unchecked, QString()};
     const size_t compared = row->comparesThird ? 3 : 2;
     for (size_t i = 0; i < compared; ++i) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/resultcode.h"
+
 #include <QString>
 #include <cstdint>
 #include <utility>
@@ -35,7 +37,7 @@ public:
     // Hands a result code of an item unit or library call to the error report unless it is 1.
     bool Check(uint16_t code);
     // Completion message: mode 2 waits for a ready printer again, mode 18 does not.
-    bool Finish(int mode, const QString &doneText);
+    bool Finish(TPMode mode, const QString &doneText);
 
     bool Failed() const { return failed_; }
 

@@ -1,6 +1,5 @@
 // The port list's source: virtual printers by name, then USB device nodes, then parallel ports.
-#include "app/portenumeration.h"
-#include "apptest.h"
+#include "link/portenumeration.h"
 #include "runtimedir.h"
 
 #include <QDir>
@@ -21,7 +20,10 @@ protected:
     }
     QString Ports() const { return root_.filePath("ports"); }
     QString Dev() const { return root_.filePath("dev"); }
-    void Socket(const QString &name) { ASSERT_TRUE(apptest::MakeSocketFile(Ports() + "/" + name)); }
+    void Socket(const QString &name)
+    {
+        ASSERT_TRUE(novari_test::MakeSocketFile(Ports() + "/" + name));
+    }
     void Node(const QString &path)
     {
         QFile file(Dev() + "/" + path);
@@ -71,7 +73,7 @@ TEST(PortEnumeration, FollowsTheSessionsPortDirectory)
 {
     novari_test::RuntimeDir runtime;
     ASSERT_TRUE(runtime.IsValid());
-    ASSERT_TRUE(apptest::MakeSocketFile(runtime.PortDirectory() + "/USB004"));
+    ASSERT_TRUE(novari_test::MakeSocketFile(runtime.PortDirectory() + "/USB004"));
     QStringList names;
     ASSERT_TRUE(TPPortEnumeration().Enumerate(&names));
     ASSERT_FALSE(names.isEmpty());

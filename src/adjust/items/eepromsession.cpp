@@ -1,14 +1,12 @@
 #include "eepromsession.h"
 
+#include "link/resultcode.h"
+
 #include "adjustservices.h"
 #include "link/dllfunction.h"
 
 namespace
 {
-constexpr uint16_t Success = 1;
-constexpr uint16_t PrinterErrorState = 0x4000;
-constexpr int ModeWorking = TAdjustServices::ModeWorking;
-constexpr int ModeBusy = TAdjustServices::ModeBusy;
 } // namespace
 
 TPEepromSession::TPEepromSession(TAdjustServices &window, TPDLLFunction &dll)
@@ -18,9 +16,9 @@ TPEepromSession::TPEepromSession(TAdjustServices &window, TPDLLFunction &dll)
 
 bool TPEepromSession::Begin(const QString &workingText, OnPrinterError reaction)
 {
-    const uint16_t code = window_.ShowStatus(ModeWorking, workingText);
-    if (code == PrinterErrorState && reaction == OnPrinterError::GoOn)
-        return Check(window_.ShowStatus(ModeBusy, workingText));
+    const uint16_t code = window_.ShowStatus(TPMode::Working, workingText);
+    if (code == TPResult::PrinterErrorState && reaction == OnPrinterError::GoOn)
+        return Check(window_.ShowStatus(TPMode::Busy, workingText));
     return Check(code);
 }
 
@@ -57,20 +55,20 @@ bool TPEepromSession::Check(uint16_t code)
 {
     if (failed_)
         return false;
-    if (code == Success)
+    if (code == TPResult::Ok)
         return true;
     failed_ = true;
     window_.ReportError(code);
     return false;
 }
 
-bool TPEepromSession::Finish(int mode, const QString &doneText)
+bool TPEepromSession::Finish(TPMode mode, const QString &doneText)
 {
     if (failed_)
         return false;
     const uint16_t code = window_.ShowStatus(mode, doneText);
     // Mode 2 reports its own failed wait; nothing more to say here.
-    if (code != Success)
+    if (code != TPResult::Ok)
         failed_ = true;
     return !failed_;
 }

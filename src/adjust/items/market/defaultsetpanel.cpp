@@ -1,11 +1,11 @@
 #include "defaultsetpanel.h"
 
-#include "adjustservices.h"
-#include "app/messagebox.h"
-#include "app/program.h"
-#include "app/selection.h"
-#include "eepromsession.h"
+#include "adjust/dialogs/messagebox.h"
+#include "adjust/items/adjustservices.h"
+#include "adjust/items/eepromsession.h"
 #include "link/dllfunction.h"
+#include "link/program.h"
+#include "link/selection.h"
 #include "market.h"
 
 #include <QHBoxLayout>
@@ -15,19 +15,14 @@
 
 namespace
 {
-constexpr int ModeNewLine = TAdjustServices::ModeNewLine;
-constexpr int ModeAppend = TAdjustServices::ModeAppend;
-constexpr int ModeError = TAdjustServices::ModeError;
-constexpr int ModeDone = TAdjustServices::ModeDone;
 constexpr int ModelNameBufferSize = 52;
 } // namespace
 
 TDefaultSetPanel::TDefaultSetPanel(TAdjustServices &window, QWidget *parent)
-    : TItemPanel(window, QStringLiteral("DefaultSetPnl"), parent),
-      defaultSetOKBtn_(new QPushButton(QStringLiteral("OK"), this)),
+    : TItemPanel(window, parent), defaultSetOKBtn_(new QPushButton(QStringLiteral("OK"), this)),
       destCheckBtn_(new QPushButton(QStringLiteral("Check"), this))
 {
-    auto *layout = new QVBoxLayout(this);
+    QVBoxLayout *layout = PageLayout();
     AddTitle(layout, QStringLiteral("Market setting "));
     layout->addSpacing(8);
     AddText(layout, QStringLiteral("Click the [OK] button to write the specific data in EEPROM."));
@@ -58,13 +53,13 @@ QWidget *TDefaultSetPanel::OkButton()
 
 void TDefaultSetPanel::DefaultSetOKBtnClick()
 {
-    TPDLLFunction &dll = *Window().Program().dll;
+    TPDLLFunction &dll = Window().Program().dll;
     TPEepromSession session(Window(), dll);
     if (!session.Begin(QStringLiteral("Writing now..."), TPEepromSession::OnPrinterError::GoOn))
         return;
     if (!session.WriteAll(TPMarket::SettingWrites(Window().Selection().DestinationCode())))
         return;
-    if (!session.Finish(ModeDone,
+    if (!session.Finish(TPMode::Done,
                         QStringLiteral("The specific EEPROM data has been written properly.")))
         return;
     MessageBox::Show(Window().OwnerWidget(), MessageBox::Information, QStringLiteral("Information"),
@@ -72,13 +67,13 @@ void TDefaultSetPanel::DefaultSetOKBtnClick()
     if (!session.Check(dll.ChanResetPrinter()))
         return;
     linkDropped_ = true;
-    Window().ShowStatus(ModeNewLine,
+    Window().ShowStatus(TPMode::NewLine,
                         QStringLiteral("Click the [Check] button after printer initialization."));
 }
 
 void TDefaultSetPanel::DestCheckBtnClick()
 {
-    TPDLLFunction &dll = *Window().Program().dll;
+    TPDLLFunction &dll = Window().Program().dll;
     const TPSelection &selection = Window().Selection();
     TPEepromSession session(Window(), dll);
     if (linkDropped_ && !ReopenAfterRestart(session))
@@ -86,7 +81,7 @@ void TDefaultSetPanel::DestCheckBtnClick()
     if (!session.Begin(QStringLiteral("Reading now..."), TPEepromSession::OnPrinterError::GoOn))
         return;
     std::array<uint8_t, 3> stored{};
-    if (selection.ModelCode == TPMarket::Q510 || selection.ModelCode == TPMarket::Q530) {
+    if (selection.Model() != TPModel::None) {
         const auto addresses = TPMarket::CheckedAddresses();
         for (size_t i = 0; i < addresses.size(); ++i) {
             if (!session.Read(addresses[i], &stored[i]))
@@ -102,7 +97,7 @@ void TDefaultSetPanel::DestCheckBtnClick()
 
 bool TDefaultSetPanel::ReopenAfterRestart(TPEepromSession &session)
 {
-    TPDLLFunction &dll = *Window().Program().dll;
+    TPDLLFunction &dll = Window().Program().dll;
     dll.GateClosePort();
     if (!session.Check(dll.GateOpenPort(Window().Selection().PortCode)) ||
         !session.Check(dll.ChanOpen()))
@@ -115,24 +110,24 @@ void TDefaultSetPanel::ShowVerdict(const QString &modelName, const std::array<ui
 {
     const TPSelection &selection = Window().Selection();
     const TPMarket::Result result =
-        TPMarket::Check(selection.ModelCode, selection.DestinationCode(), stored);
+        TPMarket::Check(selection.Model(), selection.DestinationCode(), stored);
     switch (result.verdict) {
     case TPMarket::Verdict::Right:
-        Window().ShowStatus(ModeDone, QStringLiteral("The market is "));
-        Window().ShowStatus(ModeAppend, result.marketText);
+        Window().ShowStatus(TPMode::Done, QStringLiteral("The market is "));
+        Window().ShowStatus(TPMode::Append, result.marketText);
         break;
     case TPMarket::Verdict::Wrong:
-        Window().ShowStatus(ModeError,
+        Window().ShowStatus(TPMode::Error,
                             QStringLiteral("The present market setting value is wrong."));
-        Window().ShowStatus(ModeNewLine, QStringLiteral("Click the [OK] button to write the "
-                                                        "market setting value in EEPROM."));
+        Window().ShowStatus(TPMode::NewLine, QStringLiteral("Click the [OK] button to write the "
+                                                            "market setting value in EEPROM."));
         break;
     case TPMarket::Verdict::Unchecked:
         // No market line; the done message (empty) still releases the window.
-        Window().ShowStatus(ModeDone, QString());
+        Window().ShowStatus(TPMode::Done, QString());
         break;
     }
-    Window().ShowStatus(ModeNewLine, QStringLiteral("The present model name is "));
-    Window().ShowStatus(ModeAppend, modelName);
-    Window().ShowStatus(ModeAppend, QStringLiteral("."));
+    Window().ShowStatus(TPMode::NewLine, QStringLiteral("The present model name is "));
+    Window().ShowStatus(TPMode::Append, modelName);
+    Window().ShowStatus(TPMode::Append, QStringLiteral("."));
 }

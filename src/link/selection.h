@@ -1,5 +1,7 @@
 #pragma once
 
+#include "resultcode.h"
+
 #include <QString>
 #include <cstdint>
 
@@ -12,6 +14,13 @@ struct TPSelection {
     uint8_t ModelCode = NoModel; // 1 Halden Photo Q510, 2 Halden Photo Q530
     uint16_t PortCode = NoPort;
     QString Destination; // text of the chosen destination item
+
+    TPModel Model() const
+    {
+        return ModelCode == uint8_t(TPModel::Q510) || ModelCode == uint8_t(TPModel::Q530)
+                   ? TPModel(ModelCode)
+                   : TPModel::None;
+    }
 
     // "US/Euro" 0, "Asia" 1, "EAL" 3, "Latin" 4, anything else 255.
     int DestinationCode() const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "resultcode.h"
+
 #include <array>
 #include <cstdint>
 #include <initializer_list>
@@ -19,7 +21,7 @@ public:
     // Result of a call that asks for something the stream cannot do without corrupting it:
     // Append of more than SendSize bytes, a RepeatSend count outside 1..129. The call is
     // refused before anything is appended or sent; the buffer stays as it was.
-    static constexpr uint16_t RequestRefused = 0x9000;
+    static constexpr uint16_t RequestRefused = TPResult::RequestRefused;
     static constexpr int MaxRepeatCount = 129;
 
     TPRaster(TPDLLFunction &dll, TPStatusControl &status);

@@ -1,16 +1,14 @@
 #include "raster.h"
 
-#include "link/dllfunction.h"
-#include "link/statuscontrol.h"
-#include "link/wait.h"
-#include "link/windowlink.h"
+#include "resultcode.h"
+
+#include "dllfunction.h"
+#include "statuscontrol.h"
+#include "wait.h"
+#include "windowlink.h"
 
 namespace
 {
-constexpr uint16_t Ok = 1;
-constexpr uint16_t ChannelError = 0x2000;
-constexpr uint16_t PrinterErrorState = 0x4000;
-constexpr int16_t ChannelNotReady = 51;
 constexpr uint8_t PaperOut = 6;
 constexpr int ResendWaitMs = 500;
 constexpr int LargestSplitRun = 120;
@@ -35,24 +33,24 @@ void TPRaster::SetWindowLink(TPWindowLink *window)
 uint16_t TPRaster::Append(const uint8_t *bytes, int count)
 {
     if (count <= 0)
-        return Ok;
+        return TPResult::Ok;
     if (count > SendSize)
         return RequestRefused;
     for (int i = 0; i < count; ++i) {
         // A buffer left full by an earlier failed send goes out before it grows past SendSize.
         if (fill_ >= SendSize) {
             const uint16_t result = SendLoop();
-            if (result != Ok)
+            if (result != TPResult::Ok)
                 return result;
         }
         buffer_[fill_++] = bytes[i];
         if (fill_ == SendSize) {
             const uint16_t result = SendLoop();
-            if (result != Ok)
+            if (result != TPResult::Ok)
                 return result;
         }
     }
-    return Ok;
+    return TPResult::Ok;
 }
 
 uint16_t TPRaster::AppendBytes(std::initializer_list<uint8_t> bytes)
@@ -69,22 +67,22 @@ uint16_t TPRaster::SendLoop()
 {
     for (;;) {
         const uint16_t sent = dll_.ChanSendData(buffer_.data(), fill_);
-        if (sent == Ok) {
+        if (sent == TPResult::Ok) {
             buffer_.fill(0);
             fill_ = 0;
-            return Ok;
+            return TPResult::Ok;
         }
-        if (sent != ChannelError)
+        if (sent != TPResult::ChannelError)
             return sent;
-        if (dll_.ChanGetErrorCode() != ChannelNotReady)
-            return ChannelError;
+        if (dll_.ChanGetErrorCode() != TPResult::ChanNotReady)
+            return TPResult::ChannelError;
         const uint16_t status = status_.ReadStatus();
-        if (status != Ok)
+        if (status != TPResult::Ok)
             return status;
         const TPStatusControl::StatusRecord &record = status_.Record();
         if (record.state == TPStatusControl::StateError) {
             if (record.error != PaperOut)
-                return PrinterErrorState;
+                return TPResult::PrinterErrorState;
             if (window_)
                 window_->PaperPrompt();
         }
@@ -104,7 +102,7 @@ uint16_t TPRaster::RepeatSendSplit(int count, uint8_t value)
 {
     while (count > LargestSplitRun) {
         const uint16_t result = RepeatSend(LargestSplitRun, value);
-        if (result != Ok)
+        if (result != TPResult::Ok)
             return result;
         count -= LargestSplitRun;
     }
@@ -212,16 +210,16 @@ uint16_t TPRaster::NewLines(int n)
 {
     for (int i = 0; i < n; ++i) {
         const uint16_t result = AppendBytes({0x0D, 0x0A});
-        if (result != Ok)
+        if (result != TPResult::Ok)
             return result;
     }
-    return Ok;
+    return TPResult::Ok;
 }
 
 uint16_t TPRaster::EndPage()
 {
     const uint16_t result = AppendBytes({0x0C});
-    if (result != Ok)
+    if (result != TPResult::Ok)
         return result;
     return Flush();
 }
@@ -230,15 +228,15 @@ uint16_t TPRaster::BeginGraphicsPage(uint8_t unit, uint8_t direction, uint8_t do
                                      uint8_t colorMode)
 {
     uint16_t result = Reset();
-    if (result == Ok)
+    if (result == TPResult::Ok)
         result = EnterGraphicsMode();
-    if (result == Ok)
+    if (result == TPResult::Ok)
         result = SetUnit(unit);
-    if (result == Ok)
+    if (result == TPResult::Ok)
         result = SetPrintDirection(direction);
-    if (result == Ok)
+    if (result == TPResult::Ok)
         result = SetDotSize(dotSize);
-    if (result == Ok)
+    if (result == TPResult::Ok)
         result = SetColorMode(colorMode);
     return result;
 }
@@ -247,15 +245,15 @@ uint16_t TPRaster::FeedPaper(uint16_t n)
 {
     constexpr uint16_t FineBase = 5760;
     uint16_t result = Reset();
-    if (result == Ok)
+    if (result == TPResult::Ok)
         result = EnterGraphicsMode();
-    if (result == Ok)
+    if (result == TPResult::Ok)
         result = Flush();
-    if (result == Ok)
+    if (result == TPResult::Ok)
         result = SetUnits(1, 1, 1, FineBase);
-    if (result == Ok)
+    if (result == TPResult::Ok)
         result = Feed(n);
-    if (result == Ok)
+    if (result == TPResult::Ok)
         result = Reset();
     return result;
 }

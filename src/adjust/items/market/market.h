@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/resultcode.h"
+
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -22,7 +24,6 @@ public:
 
     // Destination codes of the selection window.
     enum Destination { UsEuro = 0, Asia = 1, Eal = 3, Latin = 4 };
-    enum Model { Q510 = 1, Q530 = 2 };
 
     // Stored market bytes in the order 0x6E, 0x5B, 0xCD.
     using MarketBytes = std::array<uint8_t, 3>;
@@ -47,5 +48,5 @@ public:
     };
     // Judges the stored bytes for the chosen model and destination. EAL does not compare
     // 0xCD.
-    static Result Check(int modelCode, int destinationCode, const MarketBytes &stored);
+    static Result Check(TPModel model, int destinationCode, const MarketBytes &stored);
 };

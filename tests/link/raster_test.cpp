@@ -1,6 +1,6 @@
 #include "fakelink.h"
+#include "link/program.h"
 #include "link/statuscontrol.h"
-#include "print/raster.h"
 
 #include <functional>
 #include <gtest/gtest.h>
@@ -13,11 +13,7 @@ using Bytes = std::vector<uint8_t>;
 class Raster : public ::testing::Test
 {
 protected:
-    Raster()
-    {
-        status.SetRaster(&raster);
-        raster.SetWindowLink(&window);
-    }
+    Raster() { raster.SetWindowLink(&window); }
 
     // What one operation appends, read back through a flush.
     Bytes AppendedBy(const std::function<uint16_t()> &operation)
@@ -40,7 +36,7 @@ protected:
     fake::Waits waits;
     fake::Window window;
     TPDLLFunction dll{fake::Folder("fakelink")};
-    TPStatusControl status{dll};
+    TPStatusControl status{dll, raster};
     TPRaster raster{dll, status};
 };
 } // namespace
@@ -279,8 +275,8 @@ TEST_F(Raster, MissingSendExportGivesB000)
 {
     fake::Link missing("fakelink-missing");
     TPDLLFunction partial(fake::Folder("fakelink-missing"));
-    TPStatusControl partialStatus(partial);
-    TPRaster stream(partial, partialStatus);
+    TPProgram parts(fake::Folder("fakelink-missing"));
+    TPRaster &stream = parts.raster;
     ASSERT_EQ(stream.Reset(), 1);
     EXPECT_EQ(stream.Flush(), TPDLLFunction::MissingExport);
     EXPECT_EQ(stream.Fill(), 2);

@@ -1,0 +1,101 @@
+#include "itemregistry.h"
+
+#include "market/defaultsetpanel.h"
+
+namespace
+{
+template <typename Panel> TItemRegistry::Maker maker()
+{
+    return [](TAdjustServices &window, QWidget *parent) -> TItemPanel * {
+        return new Panel(window, parent);
+    };
+}
+
+std::vector<TItemRegistry::Entry> buildEntries()
+{
+    using R = TItemRegistry;
+    auto text = [](const char *s) { return QString::fromUtf8(s); };
+    return {
+        {R::Adjustment, text("Market setting"), text("DefaultSetPnl"), true,
+         maker<TDefaultSetPanel>()},
+        {R::Adjustment, text("USB ID input"), text("USBIDInputPnl"), false, {}},
+        {R::Adjustment, text("Head ID input"), text("HeadIDInputPnl"), false, {}},
+        {R::Adjustment, text("Head angular adjustment"), text("HeadAngAdjustPnl"), false, {}},
+        {R::Adjustment, text("Bi-D adjustment"), text("BidPrintPnl"), false, {}},
+        {R::Adjustment, text("PW sensor adjustment"), text("PWSensorAdjustPnl"), false, {}},
+        {R::Adjustment, text("First dot adjustment"), text("LandMarginAdjustPnl"), false, {}},
+        {R::Adjustment, text("Top margin adjustment"), text("TopMarginMainPnl"), false, {}},
+        {R::Adjustment, text("Offset input for CR"), text("CRHeatProtectOffsetPnl"), false, {}},
+        {R::Maintenance, text("Head cleaning"), text("CleaningPnl"), false, {}},
+        {R::Maintenance, text("Ink charge"), text("InkChargePnl"), false, {}},
+        {R::Maintenance, text("Waste ink pad counter"), text("ProCounterMaintePnl"), true, {}},
+        {R::Maintenance, text("EEPROM data copy"), text("EepromDataCopyPnl"), true, {}},
+        {R::Appendix, text("Save all EEPROM data"), text("EepromReadOutPnl"), true, {}},
+        {R::Appendix, text("APG check"), text("APGCheckPnl"), false, {}},
+        {R::Appendix, text("Check Pattern"), text("CheckPatternPnl"), false, {}},
+    };
+}
+} // namespace
+
+const std::vector<TItemRegistry::Entry> &TItemRegistry::Entries()
+{
+    static const std::vector<Entry> entries = buildEntries();
+    return entries;
+}
+
+int TItemRegistry::IndexOf(const QString &panelName)
+{
+    int index[ListCount] = {};
+    for (const Entry &entry : Entries()) {
+        if (entry.panelName == panelName)
+            return index[entry.list];
+        ++index[entry.list];
+    }
+    return -1;
+}
+
+std::vector<TItemRegistry::Entry> TItemRegistry::EntriesOf(List list)
+{
+    std::vector<Entry> result;
+    for (const Entry &entry : Entries()) {
+        if (entry.list == list)
+            result.push_back(entry);
+    }
+    return result;
+}
+
+QString TItemRegistry::ListCaption(List list)
+{
+    switch (list) {
+    case Adjustment:
+        return QStringLiteral("Adjustment items");
+    case Maintenance:
+        return QStringLiteral("Maintenance items");
+    default:
+        return QStringLiteral("Appendix items");
+    }
+}
+
+QString TItemRegistry::PageCaption(List list)
+{
+    switch (list) {
+    case Adjustment:
+        return QStringLiteral("Adjustment");
+    case Maintenance:
+        return QStringLiteral("Maintenance");
+    default:
+        return QStringLiteral("Appendix");
+    }
+}
+
+QString TItemRegistry::ListName(List list)
+{
+    switch (list) {
+    case Adjustment:
+        return QStringLiteral("AdjustRdoGrp");
+    case Maintenance:
+        return QStringLiteral("MainteRdoGrp");
+    default:
+        return QStringLiteral("AppendixRdoGrp");
+    }
+}
