@@ -1,6 +1,7 @@
 #pragma once
 
 #include "errorreport.h"
+#include "howto/howto.h"
 #include "items/adjustservices.h"
 #include "items/itemregistry.h"
 #include "link/windowlink.h"
@@ -42,6 +43,7 @@ public:
     void ShowAdjustedItems() override;
     void ShowItemPanel(TItemPanel &panel) override;
     void SetSummaryValue(TPSummaryCell cell, const QString &text) override;
+    void ShowHowTo(THowToTopic topic) override { howTo_.Show(topic); }
     TPProgram &Program() override { return program_; }
     const TPSelection &Selection() const override { return selection_; }
     QWidget *OwnerWidget() override { return this; }
@@ -89,6 +91,7 @@ private:
 
     TPProgram &program_;
     const TPSelection &selection_;
+    THowToWindows howTo_;
 
     QTabWidget *adjustmentTab_ = nullptr;
     std::array<TRadioList *, TItemRegistry::ListCount> lists_{};

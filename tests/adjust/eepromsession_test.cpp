@@ -28,6 +28,7 @@ public:
     void ReportError(uint16_t code) override { reported.push_back(code); }
     void ShowAdjustedItems() override {}
     void ShowItemPanel(TItemPanel &) override {}
+    void ShowHowTo(THowToTopic) override {}
     void SetSummaryValue(TPSummaryCell, const QString &) override {}
     TPProgram &Program() override { return program; }
     const TPSelection &Selection() const override { return selection; }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "adjust/summarycells.h"
+#include "howto/howtotopic.h"
 #include "link/resultcode.h"
 
 #include <QString>
@@ -31,6 +32,9 @@ public:
     virtual void ShowItemPanel(TItemPanel &panel) = 0;
     // Writes text into one value panel of the "Adjusted items" summary.
     virtual void SetSummaryValue(TPSummaryCell cell, const QString &text) = 0;
+
+    // Shows the how-to window of a topic (modeless).
+    virtual void ShowHowTo(THowToTopic topic) = 0;
 
     virtual TPProgram &Program() = 0;
     virtual const TPSelection &Selection() const = 0;
