@@ -5,6 +5,7 @@
 #include "controlclient.h"
 #include "controlserver.h"
 #include "eepromstore.h"
+#include "enginebridge.h"
 #include "factoryimage.h"
 #include "firmware.h"
 #include "portdirectory.h"
@@ -132,13 +133,10 @@ QString VirtualPrinter::TryPort(const QString &port)
     PrintOptions printOptions;
     printOptions.pagesFolder = options_.pagesFolder.toStdString();
     printOptions.fullResolution = options_.fullResolution;
-    engine_ = std::make_unique<PrintEngine>(*firmware_, printOptions);
+    engine_ = std::make_unique<EngineBridge>(*firmware_, printOptions);
     if (pageListener_)
-        engine_->SetPageListener(pageListener_);
-    LinkSession::DataSink sink;
-    sink.feed = [this](const uint8_t *bytes, size_t count) { engine_->Feed(bytes, count); };
-    sink.endJob = [this]() { engine_->EndJob(); };
-    portServer_ = std::make_unique<PortServer>(portPath, *firmware_, capture, sink);
+        engine_->Engine().SetPageListener(pageListener_);
+    portServer_ = std::make_unique<PortServer>(portPath, *firmware_, capture, *engine_);
     controlServer_ =
         std::make_unique<ControlServer>(controlPath, [this](const QString &word, double seconds) {
             return Control(word, seconds);
@@ -181,7 +179,7 @@ void VirtualPrinter::SetPageListener(std::function<void(const PrintedPage &)> li
 {
     pageListener_ = std::move(listener);
     if (engine_)
-        engine_->SetPageListener(pageListener_);
+        engine_->Engine().SetPageListener(pageListener_);
 }
 
 QString VirtualPrinter::Control(const QString &word, double seconds)

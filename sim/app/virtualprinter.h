@@ -19,9 +19,9 @@ namespace sim
 
 class ControlServer;
 class EepromStore;
+class EngineBridge;
 class Firmware;
 class PortServer;
-class PrintEngine;
 struct PrintedPage;
 
 class VirtualPrinter : public QObject
@@ -59,7 +59,7 @@ private:
     Capture capture_;
     std::unique_ptr<EepromStore> eeprom_;
     std::unique_ptr<Firmware> firmware_;
-    std::unique_ptr<PrintEngine> engine_;
+    std::unique_ptr<EngineBridge> engine_;
     std::function<void(const PrintedPage &)> pageListener_;
     std::unique_ptr<PortServer> portServer_;
     std::unique_ptr<ControlServer> controlServer_;

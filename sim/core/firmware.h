@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "printengine.h"
 #include "printermodel.h"
 
 namespace sim
@@ -44,7 +43,7 @@ enum class Fault { PaperOut, Jam, InkOut, Busy, Cleaning, NoInkCharge };
 
 enum class InkColor { Black, Cyan, Magenta, Yellow, LightCyan, LightMagenta };
 
-class Firmware : public FirmwareHooks
+class Firmware
 {
 public:
     // Seconds on a monotonic clock.
@@ -92,11 +91,14 @@ public:
     // The waste ink counter's upper limit from the limit inputs in the EEPROM.
     int WasteInkLimit() const;
 
-    // FirmwareHooks
-    std::string FactoryPacket(const std::vector<uint8_t> &packet) override;
-    std::string RemoteCommand(const std::string &name,
-                              const std::vector<uint8_t> &parameters) override;
-    void PagePrinted(double seconds) override;
+    // What the print engine finds in the data stream. A factory packet (ESC "|" 00 count
+    // ...) exactly as it stood there: returns an empty text when it was accepted and applied,
+    // else why it was rejected.
+    std::string FactoryPacket(const std::vector<uint8_t> &packet);
+    // One remote-mode command with its parameter bytes; an empty text when accepted.
+    std::string RemoteCommand(const std::string &name, const std::vector<uint8_t> &parameters);
+    // A page left the printer; printing it took this long on paper (seconds, unscaled).
+    void PagePrinted(double seconds);
 
 private:
     struct Timed {
