@@ -151,25 +151,31 @@ QString VirtualPrinter::TryPort(const QString &port)
     return QString();
 }
 
-void VirtualPrinter::SetPower(bool on)
+QString VirtualPrinter::SetPower(bool on)
 {
     if (!portServer_ || !firmware_)
-        return;
+        return "the printer is not running";
     unplugTimer_.stop();
     if (!on) {
+        poweredOff_ = true;
         portServer_->Unplug();
-        return;
+        return QString();
     }
-    if (portServer_->Plugged())
-        return;
+    if (portServer_->Plugged() && !poweredOff_)
+        return QString();
+    poweredOff_ = false;
+    silentTimer_.stop();
+    portServer_->SetSilent(false);
     firmware_->Restart();
-    portServer_->Plug();
+    return portServer_->Plugged() ? QString() : portServer_->Plug();
 }
 
 QString VirtualPrinter::LinkCondition() const
 {
     if (!portServer_)
         return QString();
+    if (poweredOff_)
+        return "switched off";
     if (!portServer_->Plugged())
         return "unplugged";
     return portServer_->Silent() ? "silent" : QString();
@@ -213,6 +219,16 @@ QString VirtualPrinter::Control(const QString &word, double seconds)
             unplugTimer_.stop();
         return QString();
     }
+    if (word == "power-off" || word == "power-on")
+        return SetPower(word == "power-on");
+    if (word == "drive-time-out-of-range") {
+        firmware_->SpoilNextDriveTime();
+        return QString();
+    }
+    if (word == "drive-time-spread") {
+        firmware_->SpreadNextDriveTimes();
+        return QString();
+    }
     if (word == "reload-paper") {
         firmware_->ReloadPaper();
         return QString();
@@ -222,6 +238,7 @@ QString VirtualPrinter::Control(const QString &word, double seconds)
         silentTimer_.stop();
         unplugTimer_.stop();
         portServer_->SetSilent(false);
+        poweredOff_ = false;
         return portServer_->Plug();
     }
     return "unknown word \"" + word + "\"";

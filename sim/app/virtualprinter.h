@@ -40,10 +40,12 @@ public:
     // Carries out a control word (see controlclient.h); returns an empty text or why not.
     QString Control(const QString &word, double seconds);
     Firmware *GetFirmware() const { return firmware_.get(); }
-    // The power switch: off unplugs the printer; on plugs it in again and it boots (faults
-    // stay, as they would on a real printer).
-    void SetPower(bool on);
-    // "unplugged", "silent" or empty.
+    // The power switch: off takes the port away (every request fails, as with a printer
+    // switched off); on brings it back and the printer boots: values not yet committed are
+    // lost, cleaning and printing stop, faults stay. Returns an empty text or why not.
+    QString SetPower(bool on);
+    bool PoweredOn() const { return !poweredOff_; }
+    // "switched off", "unplugged", "silent" or empty.
     QString LinkCondition() const;
     // Called for every page that comes out (the output tray).
     void SetPageListener(std::function<void(const PrintedPage &)> listener);
@@ -65,6 +67,7 @@ private:
     std::unique_ptr<ControlServer> controlServer_;
     QTimer silentTimer_;
     QTimer unplugTimer_;
+    bool poweredOff_ = false;
 };
 
 } // namespace sim

@@ -118,7 +118,7 @@ TEST_F(InProcessPrinter, WindowShowsTheStateAndThePaperButtonReloads)
     EXPECT_TRUE(power->isChecked());
     QTest::mouseClick(power, Qt::LeftButton);
     EXPECT_FALSE(power->isChecked());
-    EXPECT_EQ(state->text(), "Ready (unplugged)");
+    EXPECT_EQ(state->text(), "Off");
     EXPECT_FALSE(QFileInfo::exists(printer.SocketPath()));
     QTest::mouseClick(power, Qt::LeftButton);
     EXPECT_TRUE(power->isChecked());
