@@ -32,10 +32,8 @@ constexpr ControlWord kWords[] = {
     {"reload-paper", "the paper was reloaded: ends a paper-out error"},
     {"power-off", "switched off: the port socket goes away, every request fails"},
     {"power-on", "switched on again: the port comes back and the printer boots"},
-    {"drive-time-out-of-range",
-     "the next carriage timing run leaves a drive time just out of range (273 or 871);"
-     " each use spoils one more run"},
-    {"drive-time-spread", "the next three carriage timing runs spread by 12 counts"},
+    {"drive-time-out-of-range", "next carriage timing run: drive time 273 or 871 (per use)"},
+    {"drive-time-spread", "next three carriage timing runs spread by 12 counts"},
     {"clear", "back to ready: every fault ends, plugged in and answering again"},
 };
 
@@ -50,7 +48,7 @@ QString ControlWordsHelp()
 {
     QString text;
     for (const ControlWord &word : kWords)
-        text += QString("  %1 %2\n").arg(word.word, -14).arg(word.help);
+        text += QString("  %1 %2\n").arg(word.word, -24).arg(word.help);
     return text;
 }
 
