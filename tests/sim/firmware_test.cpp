@@ -218,6 +218,7 @@ TEST_F(FirmwareTest, EachCommandLeavesItsEffectWhereTheProgramLooks)
         {0xF1, {2, 0x10, 0x27, 208, 0, 1}, nullptr, -1, 0},
         {0xF2, {0, 1}, "edge printing flags 0 1", -1, 0},
         {0xD5, {1}, "platen gap to PG- (1.2mm)", -1, 0},
+        {0x84, {7}, "ink charge: cleaning for 70 s, 15 % of each cartridge, waste ink", -1, 0},
         {0x84, {5}, nullptr, -1, 0},
     };
     for (const Step &step : steps) {
@@ -240,7 +241,7 @@ TEST_F(FirmwareTest, EachCommandLeavesItsEffectWhereTheProgramLooks)
         }
     }
     EXPECT_EQ(firmware_.PlatenGap(), kGapNarrow);
-    EXPECT_EQ(firmware_.State(), kStateReady) << "a rejected cleaning does not run";
+    EXPECT_EQ(firmware_.State(), kStateCleaning);
 }
 
 TEST_F(FirmwareTest, HeatProtectionCommandsStoreAndLeaveDriveTimes)
