@@ -30,6 +30,10 @@ constexpr ControlWord kWords[] = {
     {"silent", "takes requests and never answers"},
     {"unplug", "drops the connection and removes the port socket"},
     {"reload-paper", "the paper was reloaded: ends a paper-out error"},
+    {"power-off", "switched off: the port socket goes away, every request fails"},
+    {"power-on", "switched on again: the port comes back and the printer boots"},
+    {"drive-time-out-of-range", "next carriage timing run: drive time 273 or 871 (per use)"},
+    {"drive-time-spread", "next three carriage timing runs spread by 12 counts"},
     {"clear", "back to ready: every fault ends, plugged in and answering again"},
 };
 
@@ -44,7 +48,7 @@ QString ControlWordsHelp()
 {
     QString text;
     for (const ControlWord &word : kWords)
-        text += QString("  %1 %2\n").arg(word.word, -14).arg(word.help);
+        text += QString("  %1 %2\n").arg(word.word, -24).arg(word.help);
     return text;
 }
 
@@ -60,8 +64,10 @@ int RunControlCommand(const QStringList &arguments)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        "Puts a running virtual printer into a fault, or back to ready.\n\nWords:\n" +
-        ControlWordsHelp() + "SECONDS makes the fault last that long, then it clears.");
+        "Puts a running virtual printer into a fault, switches it off or on, or brings it\n"
+        "back to ready.\n\nWords:\n" +
+        ControlWordsHelp() +
+        "SECONDS makes a fault, silent or unplug last that long, then it clears.");
     parser.addHelpOption();
     parser.addPositionalArgument("control", "The subcommand.", "control");
     parser.addPositionalArgument("PORT", "Port name of the printer, e.g. USB001.");

@@ -21,9 +21,9 @@ bool PeerHasHungUp(QLocalSocket *socket)
 }
 } // namespace
 
-PortServer::PortServer(QString path, Firmware &firmware, Capture *capture,
-                       LinkSession::DataSink sink, QObject *parent)
-    : QObject(parent), firmware_(firmware), capture_(capture), sink_(std::move(sink)),
+PortServer::PortServer(QString path, Firmware &firmware, Capture *capture, PrintDataSink &sink,
+                       QObject *parent)
+    : QObject(parent), firmware_(firmware), capture_(capture), sink_(sink),
       listener_(std::move(path))
 {
     connect(&listener_.Server(), &QLocalServer::newConnection, this, &PortServer::OnNewConnection);

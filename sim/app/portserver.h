@@ -25,7 +25,7 @@ public:
     // Largest backlog of answers kept for a client that does not read them.
     static constexpr qint64 kMaxPendingOutput = 1 << 20;
 
-    PortServer(QString path, Firmware &firmware, Capture *capture, LinkSession::DataSink sink,
+    PortServer(QString path, Firmware &firmware, Capture *capture, PrintDataSink &sink,
                QObject *parent = nullptr);
     ~PortServer() override;
 
@@ -46,7 +46,7 @@ private:
 
     Firmware &firmware_;
     Capture *capture_;
-    LinkSession::DataSink sink_;
+    PrintDataSink &sink_;
     SocketListener listener_;
     QLocalSocket *client_ = nullptr;
     std::unique_ptr<LinkSession> session_;

@@ -56,6 +56,7 @@ QString StateText(uint8_t state, std::optional<uint8_t> error)
 
 PrinterWindow::PrinterWindow(VirtualPrinter &printer, QWidget *parent)
     : QWidget(parent), printer_(printer), stateLbl_(new QLabel(this)), inkLbl_(new QLabel(this)),
+      platenGapLbl_(new QLabel(this)), lastActionLbl_(new QLabel(this)),
       paperBtn_(new QPushButton("&Paper", this)), clearBtn_(new QPushButton("&Clear faults", this)),
       powerBtn_(new QPushButton("P&ower", this)), tray_(new OutputTray(this))
 {
@@ -64,6 +65,11 @@ PrinterWindow::PrinterWindow(VirtualPrinter &printer, QWidget *parent)
     stateLbl_->setAccessibleName("StateLbl");
     inkLbl_->setObjectName("InkLbl");
     inkLbl_->setAccessibleName("InkLbl");
+    platenGapLbl_->setObjectName("PlatenGapLbl");
+    platenGapLbl_->setAccessibleName("PlatenGapLbl");
+    lastActionLbl_->setObjectName("LastActionLbl");
+    lastActionLbl_->setAccessibleName("LastActionLbl");
+    lastActionLbl_->setWordWrap(true);
     paperBtn_->setObjectName("PaperBtn");
     paperBtn_->setToolTip("Paper reloaded: ends a paper-out error");
     clearBtn_->setObjectName("ClearBtn");
@@ -82,6 +88,10 @@ PrinterWindow::PrinterWindow(VirtualPrinter &printer, QWidget *parent)
     panel->addWidget(powerBtn_);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(panel);
+    auto *mechanism = new QHBoxLayout;
+    mechanism->addWidget(platenGapLbl_);
+    mechanism->addWidget(lastActionLbl_, 1);
+    layout->addLayout(mechanism);
     layout->addWidget(tray_, 1);
 
     connect(paperBtn_, &QPushButton::clicked, this, &PrinterWindow::PaperBtnClick);
@@ -111,9 +121,11 @@ void PrinterWindow::Refresh()
     if (firmware == nullptr)
         return;
     const QString link = printer_.LinkCondition();
-    powerBtn_->setChecked(link != "unplugged");
+    powerBtn_->setChecked(printer_.PoweredOn());
     QString state = StateText(firmware->State(), firmware->Error());
-    if (!link.isEmpty())
+    if (!printer_.PoweredOn())
+        state = "Off";
+    else if (!link.isEmpty())
         state += " (" + link + ")";
     stateLbl_->setText(state);
     static const char *const kInkNames[] = {"K", "C", "M", "Y", "LC", "LM"};
@@ -122,11 +134,17 @@ void PrinterWindow::Refresh()
     for (size_t color = 0; color < levels.size(); ++color)
         ink += QString(" %1 %2%").arg(kInkNames[color]).arg(levels[color]);
     inkLbl_->setText(ink);
+    platenGapLbl_->setText("Platen gap: " +
+                           QString::fromStdString(PlatenGapName(firmware->PlatenGap())));
+    const std::string &action = firmware->LastAction();
+    lastActionLbl_->setText("Last command: " +
+                            (action.empty() ? QString("none") : QString::fromStdString(action)));
 }
 
 QString PrinterWindow::PanelText() const
 {
-    return stateLbl_->text() + " | " + inkLbl_->text();
+    return stateLbl_->text() + " | " + inkLbl_->text() + " | " + platenGapLbl_->text() + " | " +
+           lastActionLbl_->text();
 }
 
 void PrinterWindow::PaperBtnClick()

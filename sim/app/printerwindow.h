@@ -1,8 +1,9 @@
 #pragma once
 
 // The window of a virtual printer started with --tray: a panel like the printer's own (what
-// it is doing, ink levels, the Paper button that ends a paper-out error) above the output
-// tray with the printed pages.
+// it is doing, ink levels, the Paper button that ends a paper-out error, the power switch),
+// where the platen gap stands and what the last factory command did, above the output tray
+// with the printed pages.
 
 #include <cstdint>
 #include <optional>
@@ -28,7 +29,7 @@ public:
     ~PrinterWindow() override;
 
     OutputTray *Tray() const { return tray_; }
-    // The panel's text as shown now (state, ink, port).
+    // The panel's text as shown now (state, ink, platen gap, last command).
     QString PanelText() const;
 
 public slots:
@@ -41,6 +42,8 @@ private:
     VirtualPrinter &printer_;
     QLabel *stateLbl_;
     QLabel *inkLbl_;
+    QLabel *platenGapLbl_;
+    QLabel *lastActionLbl_;
     QPushButton *paperBtn_;
     QPushButton *clearBtn_;
     QPushButton *powerBtn_;

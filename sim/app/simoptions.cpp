@@ -35,9 +35,15 @@ std::optional<int> ParseSimOptions(const QStringList &arguments, SimOptions &opt
     parser.setApplicationDescription(
         "Virtual Halden Photo Q510/Q530 printer: answers the link protocol on a socket in the "
         "port directory ($XDG_RUNTIME_DIR/novari-ports, else /tmp/novari-ports-<uid>), keeps "
-        "its EEPROM in a file, and prints what it is sent.\n\n"
+        "its EEPROM in a file, and prints what it is sent. It checks every factory packet "
+        "and applies it as the printer's firmware would: Bi-D, head angular and first dot "
+        "values land where the adjustment program reads them (head angular and first dot "
+        "once 50 commits them), cleaning (41 s) and ink charge (70 s) use ink and fill the "
+        "waste ink counter, carriage timing runs leave drive times at 52/53, D5 moves the "
+        "platen gap.\n\n"
         "  novari-printer-sim control PORT WORD [SECONDS]\n"
-        "puts the printer on PORT into a fault (WORD), for SECONDS if given:\n" +
+        "puts the printer on PORT into a fault (WORD), for SECONDS if given, or switches "
+        "it off and on:\n" +
         ControlWordsHelp());
     parser.addHelpOption();
     parser.addOptions({
@@ -56,7 +62,8 @@ std::optional<int> ParseSimOptions(const QStringList &arguments, SimOptions &opt
          "image.",
          "FILE"},
         {"capture",
-         "Write every data byte to DIR/data.bin and every request to "
+         "Write every data byte to DIR/data.bin and every request, and every "
+         "factory or remote-mode packet with what it did or why it was rejected, to "
          "DIR/events.jsonl.",
          "DIR"},
         {"time-scale",
@@ -65,7 +72,9 @@ std::optional<int> ParseSimOptions(const QStringList &arguments, SimOptions &opt
          "F", "1"},
         {"pages", "Save printed pages as PNG files, with a report per job, in DIR.", "DIR"},
         {"full-resolution", "Save pages at 360 dpi instead of a size for the screen."},
-        {"tray", "Show the output tray window with the printed pages."},
+        {"tray", "Show the printer's window: state, ink, platen gap, the last factory "
+                 "command, Paper, Clear faults and Power buttons, and the output tray "
+                 "with the printed pages."},
     });
     if (!parser.parse(arguments))
         return Fail(parser.errorText() + " (see --help)");

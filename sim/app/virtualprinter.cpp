@@ -5,6 +5,7 @@
 #include "controlclient.h"
 #include "controlserver.h"
 #include "eepromstore.h"
+#include "enginebridge.h"
 #include "factoryimage.h"
 #include "firmware.h"
 #include "portdirectory.h"
@@ -132,13 +133,10 @@ QString VirtualPrinter::TryPort(const QString &port)
     PrintOptions printOptions;
     printOptions.pagesFolder = options_.pagesFolder.toStdString();
     printOptions.fullResolution = options_.fullResolution;
-    engine_ = std::make_unique<PrintEngine>(*firmware_, printOptions);
+    engine_ = std::make_unique<EngineBridge>(*firmware_, printOptions);
     if (pageListener_)
-        engine_->SetPageListener(pageListener_);
-    LinkSession::DataSink sink;
-    sink.feed = [this](const uint8_t *bytes, size_t count) { engine_->Feed(bytes, count); };
-    sink.endJob = [this]() { engine_->EndJob(); };
-    portServer_ = std::make_unique<PortServer>(portPath, *firmware_, capture, sink);
+        engine_->Engine().SetPageListener(pageListener_);
+    portServer_ = std::make_unique<PortServer>(portPath, *firmware_, capture, *engine_);
     controlServer_ =
         std::make_unique<ControlServer>(controlPath, [this](const QString &word, double seconds) {
             return Control(word, seconds);
@@ -153,25 +151,31 @@ QString VirtualPrinter::TryPort(const QString &port)
     return QString();
 }
 
-void VirtualPrinter::SetPower(bool on)
+QString VirtualPrinter::SetPower(bool on)
 {
     if (!portServer_ || !firmware_)
-        return;
+        return "the printer is not running";
     unplugTimer_.stop();
     if (!on) {
+        poweredOff_ = true;
         portServer_->Unplug();
-        return;
+        return QString();
     }
-    if (portServer_->Plugged())
-        return;
+    if (portServer_->Plugged() && !poweredOff_)
+        return QString();
+    poweredOff_ = false;
+    silentTimer_.stop();
+    portServer_->SetSilent(false);
     firmware_->Restart();
-    portServer_->Plug();
+    return portServer_->Plugged() ? QString() : portServer_->Plug();
 }
 
 QString VirtualPrinter::LinkCondition() const
 {
     if (!portServer_)
         return QString();
+    if (poweredOff_)
+        return "switched off";
     if (!portServer_->Plugged())
         return "unplugged";
     return portServer_->Silent() ? "silent" : QString();
@@ -181,7 +185,7 @@ void VirtualPrinter::SetPageListener(std::function<void(const PrintedPage &)> li
 {
     pageListener_ = std::move(listener);
     if (engine_)
-        engine_->SetPageListener(pageListener_);
+        engine_->Engine().SetPageListener(pageListener_);
 }
 
 QString VirtualPrinter::Control(const QString &word, double seconds)
@@ -215,6 +219,16 @@ QString VirtualPrinter::Control(const QString &word, double seconds)
             unplugTimer_.stop();
         return QString();
     }
+    if (word == "power-off" || word == "power-on")
+        return SetPower(word == "power-on");
+    if (word == "drive-time-out-of-range") {
+        firmware_->SpoilNextDriveTime();
+        return QString();
+    }
+    if (word == "drive-time-spread") {
+        firmware_->SpreadNextDriveTimes();
+        return QString();
+    }
     if (word == "reload-paper") {
         firmware_->ReloadPaper();
         return QString();
@@ -224,6 +238,7 @@ QString VirtualPrinter::Control(const QString &word, double seconds)
         silentTimer_.stop();
         unplugTimer_.stop();
         portServer_->SetSilent(false);
+        poweredOff_ = false;
         return portServer_->Plug();
     }
     return "unknown word \"" + word + "\"";

@@ -19,9 +19,9 @@ namespace sim
 
 class ControlServer;
 class EepromStore;
+class EngineBridge;
 class Firmware;
 class PortServer;
-class PrintEngine;
 struct PrintedPage;
 
 class VirtualPrinter : public QObject
@@ -40,10 +40,12 @@ public:
     // Carries out a control word (see controlclient.h); returns an empty text or why not.
     QString Control(const QString &word, double seconds);
     Firmware *GetFirmware() const { return firmware_.get(); }
-    // The power switch: off unplugs the printer; on plugs it in again and it boots (faults
-    // stay, as they would on a real printer).
-    void SetPower(bool on);
-    // "unplugged", "silent" or empty.
+    // The power switch: off takes the port away (every request fails, as with a printer
+    // switched off); on brings it back and the printer boots: values not yet committed are
+    // lost, cleaning and printing stop, faults stay. Returns an empty text or why not.
+    QString SetPower(bool on);
+    bool PoweredOn() const { return !poweredOff_; }
+    // "switched off", "unplugged", "silent" or empty.
     QString LinkCondition() const;
     // Called for every page that comes out (the output tray).
     void SetPageListener(std::function<void(const PrintedPage &)> listener);
@@ -59,12 +61,13 @@ private:
     Capture capture_;
     std::unique_ptr<EepromStore> eeprom_;
     std::unique_ptr<Firmware> firmware_;
-    std::unique_ptr<PrintEngine> engine_;
+    std::unique_ptr<EngineBridge> engine_;
     std::function<void(const PrintedPage &)> pageListener_;
     std::unique_ptr<PortServer> portServer_;
     std::unique_ptr<ControlServer> controlServer_;
     QTimer silentTimer_;
     QTimer unplugTimer_;
+    bool poweredOff_ = false;
 };
 
 } // namespace sim

@@ -9,10 +9,10 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
-#include "printengine.h"
 #include "printermodel.h"
 
 namespace sim
@@ -44,7 +44,18 @@ enum class Fault { PaperOut, Jam, InkOut, Busy, Cleaning, NoInkCharge };
 
 enum class InkColor { Black, Cyan, Magenta, Yellow, LightCyan, LightMagenta };
 
-class Firmware : public FirmwareHooks
+// Platen gap positions of the gap mechanism, as command D5 names them.
+enum PlatenGapPosition : uint8_t {
+    kGapNarrow = 1,  // PG- (1.2mm)
+    kGapTypical = 2, // PG Typical (1.7mm)
+    kGapWide = 3,    // PG+ (2.35mm)
+    kGapWidest = 4,  // PG++ (4.2mm)
+};
+
+// "PG Typical (1.7mm)" and so on.
+std::string PlatenGapName(int position);
+
+class Firmware
 {
 public:
     // Seconds on a monotonic clock.
@@ -54,6 +65,19 @@ public:
     static constexpr double kCleaningSeconds = 41.0;
     static constexpr double kInkChargeSeconds = 70.0;
     static constexpr double kBootSeconds = 3.0;
+
+    // Ink used (percent of each cartridge) and waste ink points collected by a head cleaning
+    // and an ink charge.
+    static constexpr double kCleaningInk = 7.0;
+    static constexpr double kInkChargeInk = 15.0;
+    static constexpr int kCleaningWaste = 350;
+    static constexpr int kInkChargeWaste = 900;
+
+    // Drive times of the carriage timing runs: speed 3 (slow) and speed 1 (fast), each run
+    // within kDriveTimeJitter of its series value.
+    static constexpr int kSlowDriveTime = 380;
+    static constexpr int kFastDriveTime = 700;
+    static constexpr int kDriveTimeJitter = 2;
 
     // capture may be null. Every duration is multiplied by timeScale.
     Firmware(Model model, EepromStore &eeprom, double timeScale, Clock clock,
@@ -89,14 +113,25 @@ public:
 
     // Where the platen gap mechanism stands (position code 1..4, 2 = typical).
     int PlatenGap() const { return platenGap_; }
+    // What the last accepted factory packet did, in words (empty before the first).
+    const std::string &LastAction() const { return lastAction_; }
+
+    // Carriage timing runs for a tester: the next run leaves a drive time just outside its
+    // series' range (each call spoils one more run); the next three runs spread by 12
+    // counts, more than the measurement allows. Clear() ends both.
+    void SpoilNextDriveTime() { ++spoiledRuns_; }
+    void SpreadNextDriveTimes() { spreadRuns_ = kSpreadPattern.size(); }
     // The waste ink counter's upper limit from the limit inputs in the EEPROM.
     int WasteInkLimit() const;
 
-    // FirmwareHooks
-    std::string FactoryPacket(const std::vector<uint8_t> &packet) override;
-    std::string RemoteCommand(const std::string &name,
-                              const std::vector<uint8_t> &parameters) override;
-    void PagePrinted(double seconds) override;
+    // What the print engine finds in the data stream. A factory packet (ESC "|" 00 count
+    // ...) exactly as it stood there: returns an empty text when it was accepted and applied,
+    // else why it was rejected.
+    std::string FactoryPacket(const std::vector<uint8_t> &packet);
+    // One remote-mode command with its parameter bytes; an empty text when accepted.
+    std::string RemoteCommand(const std::string &name, const std::vector<uint8_t> &parameters);
+    // A page left the printer; printing it took this long on paper (seconds, unscaled).
+    void PagePrinted(double seconds);
 
 private:
     struct Timed {
@@ -108,17 +143,32 @@ private:
     double Now() const { return clock_(); }
     double Scaled(double seconds) const { return seconds * timeScale_; }
     void StartTimed(Timed &timed, double seconds);
-    std::string ApplyFactory(uint8_t code, const std::vector<uint8_t> &parameters);
-    std::string ApplyBiD(const std::vector<uint8_t> &parameters);
-    std::string ApplyCleaning(uint8_t mode);
-    void RecordDriveTime(uint8_t speed);
+    // What a factory packet came to: rejected (why) or applied (did).
+    struct Outcome {
+        std::string why;
+        std::string did;
+    };
+    static Outcome Rejected(std::string why) { return {std::move(why), ""}; }
+    static Outcome Done(std::string did) { return {"", std::move(did)}; }
+
+    Outcome ApplyFactory(uint8_t code, const std::vector<uint8_t> &parameters);
+    Outcome ApplyBiD(const std::vector<uint8_t> &parameters);
+    Outcome ApplyCommit();
+    Outcome ApplyCleaning(uint8_t mode);
+    Outcome ApplyCarriageRun(const std::vector<uint8_t> &parameters);
+    Outcome ApplyCarriageParameter(uint8_t code, const std::vector<uint8_t> &parameters);
+    Outcome ApplyPrintArea(const std::vector<uint8_t> &parameters);
+    Outcome ApplyPlatenGap(uint8_t position);
+    int NextDriveTime(bool slow);
     void UseInk(double percent);
     void AddWasteInk(int points);
     void Count(uint8_t highAddress);
     void RefillEmptyCartridges();
     int WasteInkCounter() const;
     void Log(const std::string &op, const std::string &why, int code = -1,
-             const std::string &command = "");
+             const std::string &command = "", const std::string &did = "");
+
+    static constexpr std::array<int, 3> kSpreadPattern = {-6, 6, 0};
 
     Model model_;
     EepromStore &eeprom_;
@@ -134,8 +184,11 @@ private:
     std::array<double, 6> ink_{};
     std::optional<uint8_t> stagedHeadAngular_;
     std::optional<uint8_t> stagedFirstDot_;
-    int platenGap_ = 2;
-    unsigned driveRuns_ = 0;
+    int platenGap_ = kGapTypical;
+    std::string lastAction_;
+    std::mt19937 random_;
+    int spoiledRuns_ = 0;
+    size_t spreadRuns_ = 0;
 };
 
 } // namespace sim

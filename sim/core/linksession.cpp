@@ -62,8 +62,8 @@ const char *ResultName(uint8_t result)
 
 } // namespace
 
-LinkSession::LinkSession(Firmware &firmware, Capture *capture, DataSink sink)
-    : firmware_(firmware), capture_(capture), sink_(std::move(sink))
+LinkSession::LinkSession(Firmware &firmware, Capture *capture, PrintDataSink &sink)
+    : firmware_(firmware), capture_(capture), sink_(sink)
 {
     link_decoder_reset(&decoder_);
 }
@@ -207,15 +207,14 @@ uint8_t LinkSession::HandleData(const uint8_t *payload, size_t length, nlohmann:
         event = nullptr;
         capture_->Data(payload, length);
     }
-    if (sink_.feed)
-        sink_.feed(payload, length);
+    sink_.Feed(payload, length);
     return LINK_RESULT_OK;
 }
 
 void LinkSession::CloseChannel()
 {
-    if (channelOpen_ && sink_.endJob)
-        sink_.endJob();
+    if (channelOpen_)
+        sink_.EndJob();
     channelOpen_ = false;
 }
 

@@ -6,12 +6,12 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <vector>
 
 #include <nlohmann/json.hpp>
 
 #include "linkframe.h"
+#include "printdatasink.h"
 
 namespace sim
 {
@@ -22,16 +22,11 @@ class Firmware;
 class LinkSession
 {
 public:
-    // Where accepted data-channel bytes go (the print engine), and how a job is ended.
-    struct DataSink {
-        std::function<void(const uint8_t *bytes, size_t count)> feed;
-        std::function<void()> endJob;
-    };
-
     // After this many malformed frames in a row the printer hangs up.
     static constexpr int kGarbageLimit = 64;
 
-    LinkSession(Firmware &firmware, Capture *capture, DataSink sink);
+    // Accepted data-channel bytes go to sink (the print engine), which outlives the session.
+    LinkSession(Firmware &firmware, Capture *capture, PrintDataSink &sink);
     ~LinkSession();
     LinkSession(const LinkSession &) = delete;
     LinkSession &operator=(const LinkSession &) = delete;
@@ -59,7 +54,7 @@ private:
 
     Firmware &firmware_;
     Capture *capture_;
-    DataSink sink_;
+    PrintDataSink &sink_;
     link_decoder decoder_{};
     bool channelOpen_ = false;
     bool silent_ = false;

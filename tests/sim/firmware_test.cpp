@@ -189,6 +189,61 @@ TEST_F(FirmwareTest, HeadAngularAndFirstDotWaitForTheCommit)
     EXPECT_EQ(eeprom_.Read(0x75), 0xFD);
 }
 
+// Each command in the order the program's items send them, with what it leaves behind: the
+// EEPROM byte the program reads afterwards (or none) and what the capture says it did.
+TEST_F(FirmwareTest, EachCommandLeavesItsEffectWhereTheProgramLooks)
+{
+    struct Step {
+        uint8_t code;
+        std::vector<uint8_t> parameters;
+        const char *did; // nullptr: rejected, nothing changes
+        int address;     // -1: no EEPROM byte to check
+        int value;
+    };
+    const Step steps[] = {
+        {0x00, {0x00, 2, 0x05, 0x00}, "ECO Color typical gap 5 at 33", 0x33, 0x05},
+        {0x00, {0x10, 2, 0x00, 0x00}, "ECO Color narrow gap 0 at D3", 0xD3, 0x00},
+        {0x05, {0x03}, "head angular 3 held", 0x75, 0x00},
+        {0x06, {0x80}, "first dot -128 held", 0x59, 0xFC},
+        {0x50, {}, "head angular 3 at 75, first dot -128 at 59", 0x75, 0x03},
+        {0x50, {}, "settings committed", 0x59, 0x80},
+        {0x4C, {0x56, 0xE7}, "EEPROM 56 = E7", 0x56, 0xE7},
+        {0x81, {}, "offset -25", -1, 0},
+        {0xC4, {20, 1, 4, 0}, "carriage run speed 20 direction 1 distance 4", -1, 0},
+        {0xC4, {20, 2, 4, 0}, nullptr, -1, 0},
+        {0xC5, {19, 1, 200, 0}, "carriage parameter 19 = 200 flag 1", -1, 0},
+        {0xC5, {19, 2, 200, 0}, nullptr, -1, 0},
+        {0xCD, {20, 0, 0xFF, 0xFF}, "carriage parameter 20 = -1", -1, 0},
+        {0xF1, {0, 0x10, 0x27, 208, 0, 1}, "print area 10000 x 208 flags 0 1", -1, 0},
+        {0xF1, {2, 0x10, 0x27, 208, 0, 1}, nullptr, -1, 0},
+        {0xF2, {0, 1}, "edge printing flags 0 1", -1, 0},
+        {0xD5, {1}, "platen gap to PG- (1.2mm)", -1, 0},
+        {0x84, {7}, "ink charge: cleaning for 70 s, 15 % of each cartridge, waste ink", -1, 0},
+        {0x84, {5}, nullptr, -1, 0},
+    };
+    for (const Step &step : steps) {
+        const EepromImage before = eeprom_.Bytes();
+        const std::string why = Factory(step.code, step.parameters);
+        const nlohmann::json event = Events().back();
+        if (step.did == nullptr) {
+            EXPECT_NE(why, "") << std::hex << int(step.code);
+            EXPECT_EQ(eeprom_.Bytes(), before) << std::hex << int(step.code);
+            EXPECT_FALSE(event.contains("did"));
+            continue;
+        }
+        EXPECT_EQ(why, "") << std::hex << int(step.code);
+        EXPECT_NE(event.value("did", "").find(step.did), std::string::npos)
+            << event.dump() << " should say " << step.did;
+        EXPECT_NE(firmware_.LastAction().find(step.did), std::string::npos);
+        if (step.address >= 0) {
+            EXPECT_EQ(eeprom_.Read(step.address), step.value)
+                << std::hex << int(step.code) << " at " << step.address;
+        }
+    }
+    EXPECT_EQ(firmware_.PlatenGap(), kGapNarrow);
+    EXPECT_EQ(firmware_.State(), kStateCleaning);
+}
+
 TEST_F(FirmwareTest, HeatProtectionCommandsStoreAndLeaveDriveTimes)
 {
     EXPECT_EQ(Factory(0x4C, {0x56, 0x2A}), "");
@@ -219,6 +274,30 @@ TEST_F(FirmwareTest, HeatProtectionCommandsStoreAndLeaveDriveTimes)
         EXPECT_GE(ti, 546);
         EXPECT_LE(ti, 870);
     }
+
+    // On a tester's word: readings just out of range, one run per word, then a wide spread.
+    firmware_.SpoilNextDriveTime();
+    firmware_.SpoilNextDriveTime();
+    EXPECT_EQ(Factory(0xC4, {3, 0, 0x08, 0x07}), "");
+    EXPECT_LT(driveTime(), 274);
+    EXPECT_EQ(Factory(0xC4, {1, 0, 0x08, 0x07}), "");
+    EXPECT_GT(driveTime(), 870);
+    EXPECT_EQ(Factory(0xC4, {1, 0, 0x08, 0x07}), "");
+    EXPECT_LE(driveTime(), 870) << "two words spoil two runs";
+    firmware_.SpreadNextDriveTimes();
+    std::vector<int> spread;
+    for (int run = 0; run < 3; ++run) {
+        EXPECT_EQ(Factory(0xC4, {3, 0, 0x08, 0x07}), "");
+        spread.push_back(driveTime());
+        EXPECT_GE(spread.back(), 274);
+        EXPECT_LE(spread.back(), 502);
+    }
+    const auto [low, high] = std::minmax_element(spread.begin(), spread.end());
+    EXPECT_GT(*high - *low, 10);
+    firmware_.SpoilNextDriveTime();
+    firmware_.Clear();
+    EXPECT_EQ(Factory(0xC4, {3, 0, 0x08, 0x07}), "");
+    EXPECT_GE(driveTime(), 274) << "clear takes the word back";
     EXPECT_EQ(Factory(0xC5, {19, 0, 200, 0}), "");
     EXPECT_NE(Factory(0xCD, {0, 1, 193, 0}), "") << "CD byte 11 is 00";
     EXPECT_NE(Factory(0xD5, {5}), "");
@@ -238,7 +317,7 @@ TEST_F(FirmwareTest, CleaningKeepsThePrinterBusyUsesInkAndFillsThePad)
     const std::array<uint8_t, 6> after = firmware_.InkLevels();
     for (size_t color = 0; color < 6; ++color)
         EXPECT_EQ(after[color], before[color] - 7);
-    EXPECT_GT(WasteCounter(), waste);
+    EXPECT_EQ(WasteCounter(), waste + Firmware::kCleaningWaste);
     EXPECT_EQ(eeprom_.Read(0x11), 1) << "cleanings are counted";
 
     now_ += Firmware::kCleaningSeconds * 0.5 - 0.01;
@@ -257,6 +336,7 @@ TEST_F(FirmwareTest, CleaningKeepsThePrinterBusyUsesInkAndFillsThePad)
     now_ += Firmware::kInkChargeSeconds * 0.5;
     EXPECT_EQ(firmware_.State(), kStateReady);
     EXPECT_EQ(firmware_.InkLevels()[0], before[0] - 7 - 15);
+    EXPECT_EQ(WasteCounter(), waste + Firmware::kCleaningWaste + Firmware::kInkChargeWaste);
 
     EXPECT_NE(Factory(0x84, {3}), "");
     EXPECT_EQ(firmware_.State(), kStateReady);

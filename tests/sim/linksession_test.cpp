@@ -47,25 +47,21 @@ std::vector<Reply> Decode(const std::vector<uint8_t> &bytes)
     return replies;
 }
 
-class LinkSessionTest : public ::testing::Test
+class LinkSessionTest : public ::testing::Test, public PrintDataSink
 {
 protected:
     LinkSessionTest()
         : eeprom_(FactoryImage(Model::Q530, Destination::Asia)),
           firmware_(Model::Q530, eeprom_, 0.01, [this]() { return now_; }),
-          session_(firmware_, nullptr, Sink())
+          session_(firmware_, nullptr, *this)
     {
     }
 
-    LinkSession::DataSink Sink()
+    void Feed(const uint8_t *bytes, size_t count) override
     {
-        LinkSession::DataSink sink;
-        sink.feed = [this](const uint8_t *bytes, size_t count) {
-            fed_.insert(fed_.end(), bytes, bytes + count);
-        };
-        sink.endJob = [this]() { ++jobsEnded_; };
-        return sink;
+        fed_.insert(fed_.end(), bytes, bytes + count);
     }
+    void EndJob() override { ++jobsEnded_; }
 
     // One request, exactly one answer expected.
     Reply Ask(uint8_t op, const std::vector<uint8_t> &payload = {})

@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "factorypacket.h"
 #include "firmware.h"
 #include "linkframe.h"
 #include "outputtray.h"
@@ -96,6 +97,10 @@ TEST_F(InProcessPrinter, WindowShowsTheStateAndThePaperButtonReloads)
     ASSERT_TRUE(state && ink && paper && clear && window.Tray());
     EXPECT_EQ(state->text(), "Ready");
     EXPECT_EQ(ink->text(), "Ink: K 82% C 74% M 69% Y 91% LC 57% LM 63%");
+    printer.GetFirmware()->FactoryPacket(BuildFactoryPacket(0xD5, {4}));
+    window.Refresh();
+    EXPECT_TRUE(window.PanelText().contains("Platen gap: PG++ (4.2mm) | Last command: platen gap"))
+        << window.PanelText().toStdString();
 
     printer.Control("paper-out", 0);
     window.Refresh();
@@ -118,7 +123,7 @@ TEST_F(InProcessPrinter, WindowShowsTheStateAndThePaperButtonReloads)
     EXPECT_TRUE(power->isChecked());
     QTest::mouseClick(power, Qt::LeftButton);
     EXPECT_FALSE(power->isChecked());
-    EXPECT_EQ(state->text(), "Ready (unplugged)");
+    EXPECT_EQ(state->text(), "Off");
     EXPECT_FALSE(QFileInfo::exists(printer.SocketPath()));
     QTest::mouseClick(power, Qt::LeftButton);
     EXPECT_TRUE(power->isChecked());
