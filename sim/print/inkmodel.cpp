@@ -19,29 +19,36 @@ constexpr double kTransmission[kInkCount][3] = {
     {0.98, 0.62, 0.82}, // light magenta
 };
 
-// Share of a pixel a drop covers, by drop level (dot value; overprints add up to 3).
-constexpr double kCoverage[4] = {0.0, 0.45, 0.72, 0.95};
+// Picolitres that cover about 63 % of a pixel (360 dpi): a 6 pl drop covers 63 %, a 2 pl
+// drop 28 %, a 24 pl drop 98 %.
+constexpr double kCoveringPicolitres = 6.0;
 
 // A slightly warm paper white.
 constexpr double kPaper[3] = {1.0, 1.0, 0.98};
 
-std::array<uint32_t, 4096> BuildTable()
+constexpr int kBitsPerInk = InkModel::kBitsPerInk;
+static_assert(kBitsPerInk * kInkCount <= 32, "a pixel holds every ink in 32 bits");
+constexpr uint32_t kAmountMask = (1u << kBitsPerInk) - 1;
+constexpr int kPairBits = 2 * kBitsPerInk;
+constexpr uint32_t kPairMask = (1u << kPairBits) - 1;
+
+double Coverage(uint32_t picolitres)
 {
-    std::array<uint32_t, 4096> table{};
-    for (int pixel = 0; pixel < 4096; ++pixel) {
-        double light[3] = {kPaper[0], kPaper[1], kPaper[2]};
-        for (int ink = 0; ink < kInkCount; ++ink) {
-            const double coverage = kCoverage[(pixel >> (2 * ink)) & 3];
-            for (int c = 0; c < 3; ++c) {
-                light[c] *= 1.0 - coverage * (1.0 - kTransmission[ink][c]);
-            }
-        }
-        uint32_t rgb = 0;
+    return 1.0 - std::exp(-static_cast<double>(picolitres) / kCoveringPicolitres);
+}
+
+std::array<std::array<float, 3>, 1024> BuildPairTable(int firstInk)
+{
+    std::array<std::array<float, 3>, 1024> table{};
+    for (uint32_t pair = 0; pair <= kPairMask; ++pair) {
         for (int c = 0; c < 3; ++c) {
-            const long value = std::lround(light[c] * 255.0);
-            rgb = (rgb << 8) | static_cast<uint32_t>(value < 0 ? 0 : value > 255 ? 255 : value);
+            double light = 1.0;
+            for (int i = 0; i < 2; ++i) {
+                const uint32_t amount = (pair >> (kBitsPerInk * i)) & kAmountMask;
+                light *= 1.0 - Coverage(amount) * (1.0 - kTransmission[firstInk + i][c]);
+            }
+            table[pair][static_cast<size_t>(c)] = static_cast<float>(light);
         }
-        table[pixel] = rgb;
     }
     return table;
 }
@@ -91,10 +98,26 @@ double InkModel::DropPicolitres(int dotSizeMode, int dotValue)
     return kDrops[mode][dotValue - 1];
 }
 
-const std::array<uint32_t, 4096> &InkModel::Table()
+const std::array<InkModel::PairTable, 3> &InkModel::Tables()
 {
-    static const std::array<uint32_t, 4096> table = BuildTable();
-    return table;
+    static const std::array<PairTable, 3> tables = {BuildPairTable(0), BuildPairTable(2),
+                                                    BuildPairTable(4)};
+    return tables;
+}
+
+uint32_t InkModel::PixelColor(uint32_t pixel)
+{
+    const std::array<PairTable, 3> &tables = Tables();
+    const auto &first = tables[0][pixel & kPairMask];
+    const auto &second = tables[1][(pixel >> kPairBits) & kPairMask];
+    const auto &third = tables[2][(pixel >> (2 * kPairBits)) & kPairMask];
+    uint32_t rgb = 0;
+    for (size_t c = 0; c < 3; ++c) {
+        const double light = kPaper[c] * first[c] * second[c] * third[c];
+        const long value = std::lround(light * 255.0);
+        rgb = (rgb << 8) | static_cast<uint32_t>(value < 0 ? 0 : value > 255 ? 255 : value);
+    }
+    return rgb;
 }
 
 } // namespace sim

@@ -1,8 +1,9 @@
 #pragma once
 
 // How the printer's six inks look on paper and how much each drop holds. Every sheet pixel
-// holds one 2-bit drop level (0-3) per ink; the table below turns the 12 bits into a colour by
-// subtractive mixing (each ink lets through a share of red, green and blue light).
+// holds the picolitres of each ink laid on it (5 bits per ink); the more ink, the more of the
+// pixel it covers, and the inks mix subtractively (each lets through a share of red, green
+// and blue light).
 
 #include <array>
 #include <cstdint>
@@ -23,16 +24,20 @@ enum Ink : int {
 class InkModel
 {
 public:
+    // A sheet pixel keeps this many bits of each ink, black in the lowest bits.
+    static constexpr int kBitsPerInk = 5;
     // The ink of a raster header colour code, or -1 for a code the printer does not have.
     static int InkOfColorCode(int colorCode);
     static const char *InkName(int ink);
     // Drop volume in picolitres for a dot value 1-3 under a dot-size mode (16-19).
     static double DropPicolitres(int dotSizeMode, int dotValue);
-    // 0xRRGGBB for a sheet pixel (six 2-bit levels, black in the lowest bits).
-    static uint32_t PixelColor(uint16_t pixel) { return Table()[pixel & 0x0FFF]; }
+    // 0xRRGGBB for a sheet pixel (six 5-bit amounts, black in the lowest bits).
+    static uint32_t PixelColor(uint32_t pixel);
 
 private:
-    static const std::array<uint32_t, 4096> &Table();
+    // Light let through, red, green and blue, by the amounts of two inks (10 bits).
+    using PairTable = std::array<std::array<float, 3>, 1024>;
+    static const std::array<PairTable, 3> &Tables();
 };
 
 } // namespace sim

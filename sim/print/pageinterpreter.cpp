@@ -42,6 +42,12 @@ double Clamp(double ticks)
     return std::clamp(ticks, -kFarAway, kFarAway);
 }
 
+// Picolitres a dot of a value (1-3) lays on the sheet under a dot-size mode.
+int Drop(int dotSizeMode, int dotValue)
+{
+    return static_cast<int>(std::lround(InkModel::DropPicolitres(dotSizeMode, dotValue)));
+}
+
 } // namespace
 
 PageInterpreter::PageInterpreter(JobReport &report, std::function<void(const PageOut &)> pageOut)
@@ -106,7 +112,7 @@ void PageInterpreter::Command(const ParsedCommand &command)
         return;
     case 'U':
         Count("SetPrintDirection");
-        if (value == 0 || value == 1 || value == 3) {
+        if (value == kBidirectional || value == kUnidirectional || value == kReturnPrint) {
             state_.direction = value;
         } else {
             Report(command.offset, ErrorKind::ParameterOutOfRange,
@@ -439,6 +445,7 @@ void PageInterpreter::Text(uint8_t byte, uint64_t offset)
     Count("Text");
     const int64_t left = SheetX(x_);
     const int64_t top = SheetY(y_) + BitmapFont::kTopOffset;
+    const int drop = Drop(state_.dotSize, 3);
     bool outside = false;
     uint64_t dots = 0;
     for (int column = 0; column < BitmapFont::kColumns; ++column) {
@@ -449,7 +456,7 @@ void PageInterpreter::Text(uint8_t byte, uint64_t offset)
             for (int dy = 0; dy < BitmapFont::kScale; ++dy) {
                 for (int dx = 0; dx < BitmapFont::kScale; ++dx) {
                     if (SetDot(left + column * BitmapFont::kScale + dx,
-                               top + row * BitmapFont::kScale + dy, InkBlack, 3)) {
+                               top + row * BitmapFont::kScale + dy, InkBlack, drop)) {
                         ++dots;
                     } else {
                         outside = true;
@@ -467,21 +474,29 @@ void PageInterpreter::Text(uint8_t byte, uint64_t offset)
                "text at " + Hex(offset) + " falls outside the sheet");
     }
     if (dots > 0) {
-        report_.AddInk(InkBlack, 3, dots,
-                       static_cast<double>(dots) * InkModel::DropPicolitres(state_.dotSize, 3));
+        report_.AddInk(InkBlack, 3, dots, static_cast<double>(dots) * drop);
         const int from = static_cast<int>(std::clamp<int64_t>(left, 0, sheet_.Width()));
         clock_.Printed(from, from + BitmapFont::kCellWidth - 1, false);
     }
     x_ = Clamp(x_ + BitmapFont::kCellWidth * kTicksPerDot);
 }
 
-bool PageInterpreter::SetDot(int64_t x, int64_t y, int ink, int level)
+bool PageInterpreter::SetDot(int64_t x, int64_t y, int ink, int picolitres)
 {
     if (!sheet_.Contains(x, y)) {
         return false;
     }
-    sheet_.LayDot(static_cast<int>(x), static_cast<int>(y), ink, level);
+    sheet_.LayDot(static_cast<int>(x), static_cast<int>(y), ink, picolitres);
     return true;
+}
+
+double PageInterpreter::BlockShift(int colorCode) const
+{
+    if (state_.direction != kReturnPrint || !returnShift_) {
+        return 0.0;
+    }
+    const double inches = returnShift_(state_.dotSize, colorCode);
+    return std::isfinite(inches) ? Clamp(inches * kTicksPerInch) : 0.0;
 }
 
 void PageInterpreter::RasterBegin(const RasterHeaderInfo &header)
@@ -507,6 +522,9 @@ void PageInterpreter::RasterBegin(const RasterHeaderInfo &header)
     }
     drawing_ = true;
     ink_ = ink;
+    for (int value = 1; value <= 3; ++value) {
+        dropPicolitres_[value] = Drop(state_.dotSize, value);
+    }
     dotPitch_ = kTicksPerInch * state_.dotDivisor / state_.resolution;
     linePitch_ = kTicksPerInch * state_.lineDivisor / state_.resolution;
     blockTop_ = state_.topMargin + y_;
@@ -514,10 +532,12 @@ void PageInterpreter::RasterBegin(const RasterHeaderInfo &header)
     blockDots_[0] = blockDots_[1] = blockDots_[2] = 0;
     blockFrom_ = INT32_MAX;
     blockTo_ = -1;
+    // The head stands at x_ whichever way it prints; only where the dots land may differ.
+    const double left = x_ + BlockShift(header.color);
     const size_t dots = static_cast<size_t>(header.bytesPerLine) * 4;
     dotColumns_.resize(dots);
     for (size_t i = 0; i < dots; ++i) {
-        const int64_t column = SheetX(x_ + static_cast<double>(i) * dotPitch_);
+        const int64_t column = SheetX(left + static_cast<double>(i) * dotPitch_);
         dotColumns_[i] = column >= 0 && column < sheet_.Width() ? static_cast<int>(column) : -1;
     }
 }
@@ -529,7 +549,7 @@ void PageInterpreter::RasterLine(const uint8_t *bytes, size_t count, int lineInd
     }
     const int64_t y = ToDot(blockTop_ + lineIndex * linePitch_);
     const bool rowOnSheet = y >= 0 && y < sheet_.Length();
-    uint16_t *row = nullptr;
+    Sheet::Pixel *row = nullptr;
     const int *columns = dotColumns_.data();
     for (size_t i = 0; i < count; ++i) {
         const uint8_t byte = bytes[i];
@@ -549,7 +569,7 @@ void PageInterpreter::RasterLine(const uint8_t *bytes, size_t count, int lineInd
             if (row == nullptr) {
                 row = sheet_.MutableRow(static_cast<int>(y));
             }
-            Sheet::AddLevel(row[column], ink_, level);
+            Sheet::AddInk(row[column], ink_, dropPicolitres_[level]);
             ++blockDots_[level - 1];
             blockFrom_ = std::min(blockFrom_, column);
             blockTo_ = std::max(blockTo_, column);
@@ -572,13 +592,12 @@ void PageInterpreter::RasterEnd(bool complete)
     for (int level = 1; level <= 3; ++level) {
         const uint64_t dots = blockDots_[level - 1];
         if (dots > 0) {
-            report_.AddInk(ink_, level, dots,
-                           static_cast<double>(dots) *
-                               InkModel::DropPicolitres(state_.dotSize, level));
+            report_.AddInk(ink_, level, dots, static_cast<double>(dots) * dropPicolitres_[level]);
         }
     }
     if (blockTo_ >= blockFrom_) {
-        clock_.Printed(blockFrom_, blockTo_, (state_.direction & 1) != 0);
+        // A return print costs what a unidirectional pass does: one way empty, one printing.
+        clock_.Printed(blockFrom_, blockTo_, state_.direction != kBidirectional);
     }
 }
 
@@ -588,6 +607,7 @@ void PageInterpreter::PrintNozzleCheck(uint64_t offset)
     static const int kOrder[kInkCount] = {InkBlack,   InkCyan,         InkLightCyan,
                                           InkMagenta, InkLightMagenta, InkYellow};
     const int64_t top = SheetY(y_);
+    const int drop = Drop(state_.dotSize, 2);
     bool outside = false;
     for (int c = 0; c < kInkCount; ++c) {
         const int64_t left = SheetX(x_) + c * 420;
@@ -596,15 +616,14 @@ void PageInterpreter::PrintNozzleCheck(uint64_t offset)
             const int64_t y = top + nozzle * 3;
             const int64_t x0 = left + (nozzle % 15) * 24;
             for (int dx = 0; dx < 16; ++dx) {
-                if (SetDot(x0 + dx, y, kOrder[c], 2)) {
+                if (SetDot(x0 + dx, y, kOrder[c], drop)) {
                     ++dots;
                 } else {
                     outside = true;
                 }
             }
         }
-        report_.AddInk(kOrder[c], 2, dots,
-                       static_cast<double>(dots) * InkModel::DropPicolitres(state_.dotSize, 2));
+        report_.AddInk(kOrder[c], 2, dots, static_cast<double>(dots) * drop);
     }
     if (outside) {
         Report(offset, ErrorKind::OutsideSheet,

@@ -33,6 +33,16 @@ struct PageOut {
 class PageInterpreter
 {
 public:
+    // Print directions (ESC U n). A return print is a band printed on the carriage's way back,
+    // the second half of a bidirectional pass; its dots are placed like a forward band's and
+    // then shifted by the return print shift.
+    static constexpr int kBidirectional = 0;
+    static constexpr int kUnidirectional = 1;
+    static constexpr int kReturnPrint = 3;
+    // Inches a return-printed band of a raster colour lands right of where the same band
+    // printed forwards would, under a dot-size mode (16-19): the mechanism's Bi-D misalignment.
+    using ReturnPrintShift = std::function<double(int dotSizeMode, int colorCode)>;
+
     static constexpr double kTicksPerInch = 28800.0;
     static constexpr double kTicksPerDot = kTicksPerInch / Sheet::kDpi;
     static constexpr int kLeftMarginDots = 48;
@@ -44,6 +54,8 @@ public:
 
     // The state after power-on: defaults, a blank A4 sheet, position at the top left.
     void PowerOn();
+    // Without one, return prints land exactly on their forward twins.
+    void SetReturnPrintShift(ReturnPrintShift shift) { returnShift_ = std::move(shift); }
 
     void Command(const ParsedCommand &command);
     void Byte(uint8_t byte, uint64_t offset);
@@ -98,7 +110,9 @@ private:
     void Text(uint8_t byte, uint64_t offset);
     void StrayByte(uint8_t byte, uint64_t offset);
     void EjectPage(uint64_t offset);
-    bool SetDot(int64_t x, int64_t y, int ink, int level);
+    bool SetDot(int64_t x, int64_t y, int ink, int picolitres);
+    // Ticks a block of this colour is moved right under the current direction and dot size.
+    double BlockShift(int colorCode) const;
     void Report(uint64_t offset, ErrorKind kind, std::string message);
     void Count(const char *kind) { report_.CountCommand(kind); }
     int64_t SheetX(double ticks) const;
@@ -106,6 +120,7 @@ private:
 
     JobReport &report_;
     std::function<void(const PageOut &)> pageOut_;
+    ReturnPrintShift returnShift_;
     State state_;
     Sheet sheet_;
     PrintClock clock_;
@@ -119,6 +134,7 @@ private:
     // The raster block being printed.
     bool drawing_ = false;
     int ink_ = 0;
+    int dropPicolitres_[4] = {0, 0, 0, 0}; // by dot value
     RasterHeaderInfo block_;
     std::vector<int> dotColumns_; // sheet column of every dot of a line, -1 off the sheet
     double blockTop_ = 0.0;       // ticks below the sheet top

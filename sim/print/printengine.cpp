@@ -38,6 +38,9 @@ public:
         : hooks_(hooks), options_(std::move(options)),
           interpreter_(report_, [this](const PageOut &page) { OnPage(page); })
     {
+        interpreter_.SetReturnPrintShift([this](int dotSizeMode, int colorCode) {
+            return hooks_.ReturnPrintShiftInches(dotSizeMode, colorCode);
+        });
         report_.Begin(1, 0);
     }
 

@@ -30,6 +30,16 @@ public:
                                       const std::vector<uint8_t> &parameters) = 0;
     // A page left the printer; printing it took this long on paper (seconds, unscaled).
     virtual void PagePrinted(double seconds) = 0;
+    // Inches a band printed on the carriage's way back (print direction 3) lands right of the
+    // same band printed forwards (negative: left), for a dot-size mode (16-19) and a raster
+    // colour code: where the mechanism's Bi-D misalignment shows. Asked at every such raster
+    // block. The default is a perfectly aligned mechanism.
+    virtual double ReturnPrintShiftInches(int dotSizeMode, int colorCode)
+    {
+        (void)dotSizeMode;
+        (void)colorCode;
+        return 0.0;
+    }
 };
 
 struct PrintOptions {

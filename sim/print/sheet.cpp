@@ -17,27 +17,28 @@ void Sheet::Load(int widthDots, int lengthDots)
     blank_ = true;
 }
 
-uint16_t *Sheet::Row(int y)
+Sheet::Pixel *Sheet::Row(int y)
 {
-    std::unique_ptr<uint16_t[]> &row = rows_[static_cast<size_t>(y)];
+    std::unique_ptr<Pixel[]> &row = rows_[static_cast<size_t>(y)];
     if (!row) {
-        row.reset(new uint16_t[static_cast<size_t>(width_)]());
+        row.reset(new Pixel[static_cast<size_t>(width_)]());
     }
     return row.get();
 }
 
-void Sheet::LayDot(int x, int y, int ink, int level)
+void Sheet::LayDot(int x, int y, int ink, int picolitres)
 {
-    AddLevel(Row(y)[x], ink, level);
+    AddInk(Row(y)[x], ink, picolitres);
     blank_ = false;
 }
 
-int Sheet::Level(int x, int y, int ink) const
+int Sheet::Picolitres(int x, int y, int ink) const
 {
     if (!Contains(x, y) || !rows_[static_cast<size_t>(y)]) {
         return 0;
     }
-    return (rows_[static_cast<size_t>(y)][x] >> (2 * ink)) & 3;
+    return static_cast<int>((rows_[static_cast<size_t>(y)][x] >> (kBitsPerInk * ink)) &
+                            kMaxPicolitres);
 }
 
 void Sheet::RenderFull(QImage &image) const
@@ -51,13 +52,18 @@ void Sheet::RenderFull(QImage &image) const
     }
     for (int y = 0; y < length_; ++y) {
         uchar *line = image.scanLine(y);
-        const uint16_t *row = rows_[static_cast<size_t>(y)].get();
+        const Pixel *row = rows_[static_cast<size_t>(y)].get();
         if (!row) {
             std::memcpy(line, blank.data(), blank.size());
             continue;
         }
+        Pixel last = 0;
+        uint32_t rgb = white;
         for (int x = 0; x < width_; ++x) {
-            const uint32_t rgb = InkModel::PixelColor(row[x]);
+            if (row[x] != last) {
+                last = row[x];
+                rgb = InkModel::PixelColor(last);
+            }
             line[3 * x] = static_cast<uchar>(rgb >> 16);
             line[3 * x + 1] = static_cast<uchar>(rgb >> 8);
             line[3 * x + 2] = static_cast<uchar>(rgb);
@@ -84,16 +90,21 @@ QImage Sheet::Render(int divisor) const
         const int yEnd = std::min(length_, yBegin + divisor);
         int blankRows = 0;
         for (int y = yBegin; y < yEnd; ++y) {
-            const uint16_t *row = rows_[static_cast<size_t>(y)].get();
+            const Pixel *row = rows_[static_cast<size_t>(y)].get();
             if (!row) {
                 ++blankRows;
                 continue;
             }
+            Pixel last = 0;
+            uint32_t rgb = white;
             for (int outX = 0; outX < outWidth; ++outX) {
                 const int xEnd = std::min(width_, (outX + 1) * divisor);
                 uint32_t *sum = &sums[static_cast<size_t>(outX) * 3];
                 for (int x = outX * divisor; x < xEnd; ++x) {
-                    const uint32_t rgb = InkModel::PixelColor(row[x]);
+                    if (row[x] != last) {
+                        last = row[x];
+                        rgb = InkModel::PixelColor(last);
+                    }
                     sum[0] += rgb >> 16;
                     sum[1] += (rgb >> 8) & 0xFF;
                     sum[2] += rgb & 0xFF;

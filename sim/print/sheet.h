@@ -1,14 +1,17 @@
 #pragma once
 
-// One sheet of paper at 360 dots per inch both ways. Every pixel keeps a 2-bit drop level per
-// ink in 16 bits; rows are allocated when first printed on, so a blank A4 sheet costs almost
-// nothing and a fully printed one about 25 MB.
+// One sheet of paper at 360 dots per inch both ways. Every pixel keeps, per ink, the ink laid
+// on it in picolitres (5 bits, up to 31) in 32 bits, so that the drops of the dot-size modes
+// look different; rows are allocated when first printed on, so a blank A4 sheet costs almost
+// nothing and a fully printed one about 50 MB.
 
 #include <cstdint>
 #include <memory>
 #include <vector>
 
 #include <QImage>
+
+#include "inkmodel.h"
 
 namespace sim
 {
@@ -17,7 +20,7 @@ class Sheet
 {
 public:
     static constexpr int kDpi = 360;
-    // The largest sheet the printer takes (13 x 19 inches): caps memory at about 64 MB.
+    // The largest sheet the printer takes (13 x 19 inches): caps memory at about 128 MB.
     static constexpr int kMaxWidth = 13 * kDpi;
     static constexpr int kMaxLength = 19 * kDpi;
 
@@ -30,34 +33,41 @@ public:
     {
         return x >= 0 && y >= 0 && x < width_ && y < length_;
     }
-    // Adds a drop of the given level (1-3) of an ink; levels add up to 3. x, y must be inside.
-    void LayDot(int x, int y, int ink, int level);
+    using Pixel = uint32_t;
+    static constexpr int kBitsPerInk = InkModel::kBitsPerInk;
+    // More ink than this on one pixel changes nothing: the paper is soaked.
+    static constexpr int kMaxPicolitres = (1 << kBitsPerInk) - 1;
+
+    // Adds a drop of an ink (picolitres, 1 or more); drops add up to kMaxPicolitres. x, y
+    // must be inside.
+    void LayDot(int x, int y, int ink, int picolitres);
     // The pixels of row y (0 <= y < Length()) for laying many dots at once; see LayDot.
-    uint16_t *MutableRow(int y)
+    Pixel *MutableRow(int y)
     {
         blank_ = false;
         return Row(y);
     }
-    static void AddLevel(uint16_t &pixel, int ink, int level)
+    static void AddInk(Pixel &pixel, int ink, int picolitres)
     {
-        const int shift = 2 * ink;
-        int now = ((pixel >> shift) & 3) + level;
-        now = now > 3 ? 3 : now;
-        pixel = static_cast<uint16_t>((pixel & ~(3 << shift)) | (now << shift));
+        const int shift = kBitsPerInk * ink;
+        int now = static_cast<int>((pixel >> shift) & kMaxPicolitres) + picolitres;
+        now = now > kMaxPicolitres ? kMaxPicolitres : now;
+        pixel = (pixel & ~(static_cast<Pixel>(kMaxPicolitres) << shift)) |
+                (static_cast<Pixel>(now) << shift);
     }
-    // Drop level of an ink at a pixel (0 when outside or blank).
-    int Level(int x, int y, int ink) const;
+    // Picolitres of an ink at a pixel (0 when outside or blank).
+    int Picolitres(int x, int y, int ink) const;
     // The picture, each output pixel the average of divisor x divisor sheet pixels.
     QImage Render(int divisor) const;
 
 private:
-    uint16_t *Row(int y);
+    Pixel *Row(int y);
     void RenderFull(QImage &image) const;
 
     int width_ = 0;
     int length_ = 0;
     bool blank_ = true;
-    std::vector<std::unique_ptr<uint16_t[]>> rows_;
+    std::vector<std::unique_ptr<Pixel[]>> rows_;
 };
 
 } // namespace sim

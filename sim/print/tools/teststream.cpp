@@ -1,6 +1,7 @@
 #include "teststream.h"
 
 #include <string>
+#include <vector>
 
 namespace sim
 {
@@ -51,6 +52,9 @@ public:
     }
     Writer &Feed(int n) { return Bytes({0x1B, 0x28, 0x76, 0x02, 0x00, n & 0xFF, n >> 8, 0x0D}); }
     Writer &Position(int x) { return Bytes({0x1B, 0x28, 0x24, 0x04, 0x00, x, 0, 0, 0}); }
+    Writer &Absolute(int p) { return Bytes({0x1B, 0x24, p & 0xFF, p >> 8}); }
+    Writer &Direction(int n) { return Bytes({0x1B, 0x55, n}); }
+    Writer &DotSize(int d) { return Bytes({0x1B, 0x28, 0x65, 0x02, 0x00, 0x00, d}); }
     Writer &A4()
     {
         Bytes({0x1B, 0x28, 0x53, 0x08, 0x00, 0xA0, 0x0B, 0x00, 0x00, 0x71, 0x10, 0x00, 0x00});
@@ -134,6 +138,60 @@ void Positions(Writer &w)
     w.Unit(10).Feed(0).Unit(30).Feed(50);
 }
 
+// Black patches at dot values 1, 2 and 3 (20 lines each) under the four dot-size modes,
+// VSD1, VSD2, VSD3 and ECO from left to right, 4/3 inch apart, in three passes.
+void DotSizes(Writer &w)
+{
+    static const int kModes[4] = {16, 17, 18, 19};
+    w.Graphics(10, 1, 16, 1);
+    for (int pass = 0; pass < 3; ++pass) {
+        for (int m = 0; m < 4; ++m) {
+            w.DotSize(kModes[m]).Absolute(480 * m + 16).Block(0, 96, 60);
+            for (int line = 0; line < 60; ++line) {
+                w.Run(96, line < 20 ? 0x55 : line < 40 ? 0xAA : 0xFF);
+            }
+        }
+        w.Unit(10).Feed(1);
+    }
+    w.Unit(30).Feed(65);
+}
+
+// Bi-D bars: two bars printed forwards, three on the carriage's way back between and beside
+// them. Where the return prints land where the forward prints do, each group closes into one
+// solid bar 20 bytes wide; a misaligned mechanism leaves gaps or overlaps. Black, then light
+// cyan, light magenta and yellow over each other.
+void ReturnPrints(Writer &w)
+{
+    static const int kGroupColumns[6] = {4, 124, 244, 364, 484, 604};
+    const auto band = [&w](int color, bool back) {
+        w.Direction(back ? 3 : 1).Position(0).Block(color, 720, 40);
+        for (int line = 0; line < 40; ++line) {
+            int column = 0;
+            for (int group : kGroupColumns) {
+                w.Run(group - column, 0);
+                for (int bar = 0; bar < 5; ++bar) {
+                    w.Run(4, (bar % 2 == 0) == back ? 0xAA : 0x00);
+                }
+                column = group + 20;
+            }
+            w.Run(720 - column, 0);
+        }
+    };
+    const std::vector<std::vector<int>> groups = {{0}, {0x12, 0x11, 4}};
+    for (const std::vector<int> &colors : groups) {
+        w.Graphics(10, 1, 17, colors.size() == 1 ? 1 : 0);
+        for (int pass = 0; pass < 3; ++pass) {
+            for (const bool back : {false, true}) {
+                for (const int color : colors) {
+                    band(color, back);
+                }
+            }
+            w.Unit(10).Feed(1);
+        }
+        w.Unit(30).Feed(45);
+    }
+}
+
 void PageStart(Writer &w, const std::string &title)
 {
     w.Reset().A4().Bytes({0x1B, 0x78, 0x30});
@@ -152,6 +210,10 @@ std::vector<uint8_t> TestStream::TestPage()
     Overlaps(w);
     w.Reset().Line("Marks placed in 1/360, 1/2880 and 1/720 inch units:");
     Positions(w);
+    w.Reset().Line("Dot sizes VSD1, VSD2, VSD3, ECO at dot values 1, 2, 3:");
+    DotSizes(w);
+    w.Reset().Line("Forward and return prints (solid bars when aligned):");
+    ReturnPrints(w);
     w.Reset().Line("Nozzle check:");
     w.Bytes({0x1B, 0x28, 0x52, 0x08, 0x00, 0x00, 'R', 'E', 'M', 'O', 'T', 'E', '1'});
     w.Text("NC").Bytes({0x02, 0x00, 0x00, 0x00});

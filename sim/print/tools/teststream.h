@@ -14,7 +14,8 @@ class TestStream
 {
 public:
     // One A4 test page: title text, patches of the six inks at dot values 1-3, ink overlaps,
-    // a three-pass band, position commands in several units and a nozzle check.
+    // a three-pass band, position commands in several units, the four dot-size modes, Bi-D
+    // bars printed forwards and back, and a nozzle check.
     static std::vector<uint8_t> TestPage();
     // The test page followed by a second page with one fault of each kind the report knows.
     static std::vector<uint8_t> FaultPage();

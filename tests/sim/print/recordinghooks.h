@@ -26,10 +26,17 @@ public:
         return remoteAnswer;
     }
     void PagePrinted(double seconds) override { pageSeconds.push_back(seconds); }
+    double ReturnPrintShiftInches(int dotSizeMode, int colorCode) override
+    {
+        returnShiftAsked.emplace_back(dotSizeMode, colorCode);
+        return returnShiftInches;
+    }
 
     std::vector<std::vector<uint8_t>> factoryPackets;
     std::vector<std::pair<std::string, std::vector<uint8_t>>> remoteCommands;
     std::vector<double> pageSeconds;
+    std::vector<std::pair<int, int>> returnShiftAsked; // dot-size mode, colour code
+    double returnShiftInches = 0.0;
     std::string factoryAnswer;
     std::string remoteAnswer;
 };
