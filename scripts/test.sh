@@ -13,7 +13,7 @@ status=0
 (cd "$build" && ctest --output-on-failure -j 2 --timeout 300) || status=$?
 
 # The tests without windows: printer logic, link libraries, virtual printer and print engine.
-sanitized_targets="link_tests lib_tests simcore_test simprocess_test simprint_test"
+sanitized_targets="link_tests print_tests lib_tests simcore_test simprocess_test simprint_test"
 if [ "${NOVARI_SKIP_ASAN:-0}" != 1 ]; then
   asan="$root/build-asan"
   [ -f "$asan/CMakeCache.txt" ] || cmake -S "$root" -B "$asan" -G Ninja \

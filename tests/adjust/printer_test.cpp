@@ -1,8 +1,6 @@
 // The main window against the virtual printer: the status on show, the item locks by printer
 // state, and the market setting with its check, as the capture of the printer records them.
-#include "adjusttest.h"
-#include "runtimedir.h"
-#include "virtualprinter.h"
+#include "printerfixture.h"
 
 #include <QJsonObject>
 #include <QLabel>
@@ -20,88 +18,7 @@ const QString Advice = QStringLiteral("Check the I/F cable connection and power 
 const QColor Red(255, 0, 0);
 const QColor Black(0, 0, 0);
 
-struct Visit {
-    const char *model;       // printer played by the virtual printer
-    const char *destination; // its factory market
-    uint8_t modelCode;       // chosen in the selection window
-    const char *chosen;      // destination chosen there
-};
-
-class PrinterTest : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        if (!VirtualPrinter::IsBuilt())
-            GTEST_SKIP() << "virtual printer not built yet";
-    }
-
-    // Starts the printer and leaves port and channel open, as "OK" of the selection window
-    // does, with a window over them. Call through ASSERT_NO_FATAL_FAILURE.
-    void Open(const Visit &visit)
-    {
-        VirtualPrinter::Options options;
-        options.port = QStringLiteral("USB001");
-        options.model = QString::fromLatin1(visit.model);
-        options.destination = QString::fromLatin1(visit.destination);
-        options.timeScale = 0.01;
-        printer = std::make_unique<VirtualPrinter>(runtime, options);
-        ASSERT_TRUE(printer->Start()) << printer->ErrorText().toStdString();
-
-        selection.ModelCode = visit.modelCode;
-        selection.PortCode = 0x0401;
-        selection.Destination = QString::fromLatin1(visit.chosen);
-        // What "OK" of the selection window leaves behind: port and channel open.
-        TPDLLFunction &dll = program->dll;
-        dll.ChanSetCommandCode(0x5E, 0xA7);
-        dll.GateClosePort();
-        ASSERT_EQ(dll.GateOpenPort(selection.PortCode), 1);
-        ASSERT_EQ(dll.GateCheckDeviceId(), 1);
-        ASSERT_EQ(dll.ChanOpen(), 1);
-        window = std::make_unique<TFormAdjust>(*program, selection);
-        MessageBox::ClearHistory();
-    }
-
-    void TearDown() override
-    {
-        window.reset();
-        if (program)
-            program->dll.GateClosePort();
-    }
-
-    void Click(const char *button)
-    {
-        auto *widget = window->findChild<QPushButton *>(QString::fromLatin1(button));
-        ASSERT_NE(widget, nullptr) << button;
-        ASSERT_TRUE(WaitForEnabled(*window));
-        widget->click();
-    }
-
-    QList<QPair<int, int>> EepromWrites() const
-    {
-        QList<QPair<int, int>> writes;
-        for (const QJsonObject &event : printer->EventsOf(QStringLiteral("eeprom_write")))
-            writes.append({event.value("address").toInt(), event.value("value").toInt()});
-        return writes;
-    }
-
-    int IndexOfLast(const QString &op) const
-    {
-        const QList<QJsonObject> events = printer->Events();
-        for (int i = events.size() - 1; i >= 0; --i) {
-            if (events[i].value("op").toString() == op)
-                return i;
-        }
-        return -1;
-    }
-
-    novari_test::RuntimeDir runtime;
-    InstantWaits waits;
-    std::unique_ptr<VirtualPrinter> printer;
-    std::unique_ptr<TPProgram> program = MakeProgram();
-    TPSelection selection;
-    std::unique_ptr<TFormAdjust> window;
-};
+using PrinterTest = PrinterFixture;
 
 const Visit UsEuroQ510 = {"q510", "us-euro", 1, "US/Euro"};
 
