@@ -11,22 +11,12 @@
 #include "statusmemo.h"
 
 #include <QCloseEvent>
-#include <QEvent>
-#include <QFrame>
-#include <QGuiApplication>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QRadioButton>
-#include <QScreen>
-#include <QShortcut>
 #include <QShowEvent>
 #include <QSignalBlocker>
-#include <QStyle>
-#include <QStyleOptionButton>
 #include <QTabWidget>
 #include <QTimer>
-#include <QVBoxLayout>
 
 namespace
 {
@@ -38,39 +28,6 @@ const QColor ErrorColour(255, 0, 0);
 
 const QString CrOffsetPanel = QStringLiteral("CRHeatProtectOffsetPnl");
 
-// Places the full caption of the CR offset item over the short caption of its radio entry.
-class Memo1Placer : public QObject
-{
-public:
-    Memo1Placer(QRadioButton *button, QWidget *memo) : QObject(button), button_(button), memo_(memo)
-    {
-        button->installEventFilter(this);
-    }
-
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (watched == button_ &&
-            (event->type() == QEvent::Resize || event->type() == QEvent::Show ||
-             event->type() == QEvent::StyleChange || event->type() == QEvent::FontChange))
-            Place();
-        return false;
-    }
-
-    void Place()
-    {
-        QStyleOptionButton option;
-        option.initFrom(button_);
-        const QRect contents =
-            button_->style()->subElementRect(QStyle::SE_RadioButtonContents, &option, button_);
-        memo_->setGeometry(contents.left(), 0, button_->width() - contents.left(),
-                           button_->height());
-        memo_->raise();
-    }
-
-private:
-    QRadioButton *button_;
-    QWidget *memo_;
-};
 } // namespace
 
 TFormAdjust::TFormAdjust(TPProgram &program, const TPSelection &selection, QWidget *parent)
@@ -92,165 +49,6 @@ TFormAdjust::TFormAdjust(TPProgram &program, const TPSelection &selection, QWidg
 }
 
 TFormAdjust::~TFormAdjust() = default;
-
-// ---------------------------------------------------------------------------------------
-// Building the window
-
-void TFormAdjust::BuildWindow()
-{
-    auto *top = new QHBoxLayout;
-    adjustmentTab_ = new QTabWidget(this);
-    adjustmentTab_->setObjectName(QStringLiteral("AdjustmentTab"));
-    for (int list = 0; list < TItemRegistry::ListCount; ++list) {
-        const auto which = static_cast<TItemRegistry::List>(list);
-        adjustmentTab_->addTab(BuildListPage(which), TItemRegistry::PageCaption(which));
-    }
-    adjustmentTab_->setFixedWidth(300);
-    connect(adjustmentTab_, &QTabWidget::currentChanged, this,
-            [this](int) { AdjustmentTabChange(); });
-    top->addWidget(adjustmentTab_);
-    top->addWidget(BuildItemArea(), 1);
-
-    auto *layout = new QVBoxLayout(this);
-    layout->addLayout(top, 1);
-    layout->addWidget(BuildBottomRow());
-
-    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(escape, &QShortcut::activated, this, [this] {
-        if (isEnabled() && adjustQuitBtn_->isEnabled())
-            adjustQuitBtn_->click();
-    });
-    resize(1000, 720);
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
-}
-
-QWidget *TFormAdjust::BuildListPage(TItemRegistry::List list)
-{
-    auto *page = new QWidget;
-    page->setObjectName(QStringLiteral("TabSheet%1").arg(list + 1));
-    QStringList captions;
-    for (const auto &entry : TItemRegistry::EntriesOf(list))
-        captions << entry.caption;
-    auto *radios = new TRadioList(TItemRegistry::ListCaption(list), captions, page);
-    radios->setObjectName(TItemRegistry::ListName(list));
-    for (int i = 0; i < radios->Count(); ++i)
-        radios->Button(i)->setObjectName(
-            QStringLiteral("%1Item%2").arg(radios->objectName()).arg(i));
-    lists_[list] = radios;
-    connect(radios, &TRadioList::Clicked, this, [this, list](int) { ListClick(list); });
-
-    if (list == TItemRegistry::Adjustment) {
-        QRadioButton *crItem = radios->Button(TItemRegistry::IndexOf(CrOffsetPanel));
-        // The entry keeps its short caption (for assistive tools) but paints it invisibly;
-        // the full caption lies over it, in the entry's own text colours.
-        const QPalette shown = crItem->palette();
-        QPalette hidden = shown;
-        QPalette memoPalette;
-        for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-            hidden.setColor(group, QPalette::WindowText, Qt::transparent);
-            hidden.setColor(group, QPalette::ButtonText, Qt::transparent);
-            memoPalette.setColor(group, QPalette::WindowText,
-                                 shown.color(group, QPalette::WindowText));
-        }
-        crItem->setPalette(hidden);
-        memo1_ = new TClickText(crItem);
-        memo1_->setPalette(memoPalette);
-        memo1_->setForegroundRole(QPalette::WindowText);
-        memo1_->setObjectName(QStringLiteral("Memo1"));
-        memo1_->setAccessibleName(QStringLiteral("Memo1"));
-        memo1_->setWordWrap(true);
-        memo1_->setFocusPolicy(Qt::NoFocus);
-        crItem->setMinimumHeight(2 * crItem->sizeHint().height());
-        new Memo1Placer(crItem, memo1_);
-        connect(memo1_, &TClickText::Clicked, this, &TFormAdjust::Memo1Click);
-    }
-
-    auto *layout = new QVBoxLayout(page);
-    layout->addWidget(radios);
-    return page;
-}
-
-QWidget *TFormAdjust::BuildItemArea()
-{
-    canvasPnl_ = new QFrame(this);
-    canvasPnl_->setObjectName(QStringLiteral("CanvasPnl"));
-    static_cast<QFrame *>(canvasPnl_)->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-    auto *layout = new QVBoxLayout(canvasPnl_);
-    adjustedItemsPnl_ = new TAdjustedItemsPanel(canvasPnl_);
-    layout->addWidget(adjustedItemsPnl_);
-    BuildItemPanels(canvasPnl_);
-    return canvasPnl_;
-}
-
-void TFormAdjust::BuildItemPanels(QWidget *canvas)
-{
-    int index[TItemRegistry::ListCount] = {};
-    for (const auto &entry : TItemRegistry::Entries()) {
-        const std::pair<int, int> key{entry.list, index[entry.list]++};
-        QWidget *panel = nullptr;
-        if (entry.make) {
-            TItemPanel *item = entry.make(*this, canvas);
-            items_[key] = item;
-            panel = item;
-        } else {
-            panel = new QWidget(canvas);
-        }
-        panel->setObjectName(entry.panelName);
-        panel->hide();
-        canvas->layout()->addWidget(panel);
-        panels_[key] = panel;
-    }
-}
-
-QWidget *TFormAdjust::BuildBottomRow()
-{
-    auto *row = new QWidget(this);
-    auto *layout = new QHBoxLayout(row);
-    layout->setContentsMargins(0, 0, 0, 0);
-
-    statusMemo_ = new TStatusMemo(row);
-    statusMemo_->setObjectName(QStringLiteral("StatusMemo"));
-    statusMemo_->setAccessibleName(QStringLiteral("StatusMemo"));
-    statusMemo_->setFixedHeight(120);
-    layout->addWidget(statusMemo_, 1);
-
-    auto *side = new QVBoxLayout;
-    auto *returnPnl = new QFrame(row);
-    returnPnl->setObjectName(QStringLiteral("ReturnPnl"));
-    returnPnl->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
-    auto *returnLayout = new QVBoxLayout(returnPnl);
-    modelNameLbl_ = new QLabel(returnPnl);
-    modelNameLbl_->setObjectName(QStringLiteral("ModelNameLbl"));
-    modelNameLbl_->setAccessibleName(QStringLiteral("ModelNameLbl"));
-    modelNameLbl_->setAlignment(Qt::AlignCenter);
-    QFont font = modelNameLbl_->font();
-    font.setBold(true);
-    modelNameLbl_->setFont(font);
-    returnLayout->addWidget(modelNameLbl_);
-    side->addWidget(returnPnl);
-
-    getStatusBtn_ = new QPushButton(QStringLiteral("Get Status"), row);
-    getStatusBtn_->setObjectName(QStringLiteral("GetStatusBtn"));
-    adjustQuitBtn_ = new QPushButton(QStringLiteral("Quit"), row);
-    adjustQuitBtn_->setObjectName(QStringLiteral("AdjustQuitBtn"));
-    auto *buttons = new QHBoxLayout;
-    buttons->addWidget(getStatusBtn_);
-    buttons->addWidget(adjustQuitBtn_);
-    side->addLayout(buttons);
-    side->addStretch(1);
-    layout->addLayout(side);
-
-    connect(getStatusBtn_, &QPushButton::clicked, this, &TFormAdjust::GetStatusBtnClick);
-    connect(adjustQuitBtn_, &QPushButton::clicked, this, &TFormAdjust::AdjustQuitBtnClick);
-    return row;
-}
-
-QWidget *TFormAdjust::ItemPanel(TItemRegistry::List list, int index) const
-{
-    const auto found = panels_.find({list, index});
-    return found == panels_.end() ? nullptr : found->second;
-}
 
 // ---------------------------------------------------------------------------------------
 // Messages

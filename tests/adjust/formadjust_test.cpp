@@ -286,6 +286,11 @@ TEST_F(FormAdjustTest, ChoosingAnItemReplacesTheSummaryWithItsPanel)
     EXPECT_FALSE(Shown("AdjustedItemsPnl"));
     EXPECT_TRUE(MemoLines(*window).isEmpty());
 
+    // A second click on the chosen item keeps what its panel showed (a check's verdict).
+    window->ShowStatus(TPMode::Done, "The market is ");
+    List(*window, "AdjustRdoGrp")->Button(0)->click();
+    EXPECT_EQ(MemoLines(*window), QStringList{"The market is "});
+
     List(*window, "AppendixRdoGrp")->Button(1)->click();
     EXPECT_TRUE(Shown("APGCheckPnl"));
     EXPECT_FALSE(Shown("DefaultSetPnl"));
