@@ -2,8 +2,7 @@
 
 #include "howtoforms.h"
 
-#include <QGuiApplication>
-#include <QScreen>
+#include "app/windowplacement.h"
 
 THowToWindows::THowToWindows()
 {
@@ -24,11 +23,8 @@ QWidget *THowToWindows::Window(THowToTopic topic) const
 void THowToWindows::Show(THowToTopic topic)
 {
     QWidget *window = Window(topic);
-    if (!window->isVisible()) {
-        window->adjustSize();
-        if (const QScreen *screen = QGuiApplication::primaryScreen())
-            window->move(screen->availableGeometry().center() - window->rect().center());
-    }
+    if (!window->isVisible())
+        TWindowPlacement::CentreOnScreen(window);
     window->show();
     window->raise();
     window->activateWindow();
