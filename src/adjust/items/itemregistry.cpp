@@ -1,6 +1,8 @@
 #include "itemregistry.h"
 
+#include "headid/headidpanel.h"
 #include "market/defaultsetpanel.h"
+#include "usbid/usbidpanel.h"
 
 namespace
 {
@@ -18,8 +20,9 @@ std::vector<TItemRegistry::Entry> buildEntries()
     return {
         {R::Adjustment, text("Market setting"), text("DefaultSetPnl"), true,
          maker<TDefaultSetPanel>()},
-        {R::Adjustment, text("USB ID input"), text("USBIDInputPnl"), false, {}},
-        {R::Adjustment, text("Head ID input"), text("HeadIDInputPnl"), false, {}},
+        {R::Adjustment, text("USB ID input"), text("USBIDInputPnl"), false, maker<TUsbIdPanel>()},
+        {R::Adjustment, text("Head ID input"), text("HeadIDInputPnl"), false,
+         maker<THeadIdPanel>()},
         {R::Adjustment, text("Head angular adjustment"), text("HeadAngAdjustPnl"), false, {}},
         {R::Adjustment, text("Bi-D adjustment"), text("BidPrintPnl"), false, {}},
         {R::Adjustment, text("PW sensor adjustment"), text("PWSensorAdjustPnl"), false, {}},
