@@ -1,7 +1,9 @@
 #include "itemregistry.h"
 
+#include "firstdot/landmarginadjustpanel.h"
 #include "headid/headidpanel.h"
 #include "market/defaultsetpanel.h"
+#include "topmargin/topmarginmainpanel.h"
 #include "usbid/usbidpanel.h"
 
 namespace
@@ -26,8 +28,10 @@ std::vector<TItemRegistry::Entry> buildEntries()
         {R::Adjustment, text("Head angular adjustment"), text("HeadAngAdjustPnl"), false, {}},
         {R::Adjustment, text("Bi-D adjustment"), text("BidPrintPnl"), false, {}},
         {R::Adjustment, text("PW sensor adjustment"), text("PWSensorAdjustPnl"), false, {}},
-        {R::Adjustment, text("First dot adjustment"), text("LandMarginAdjustPnl"), false, {}},
-        {R::Adjustment, text("Top margin adjustment"), text("TopMarginMainPnl"), false, {}},
+        {R::Adjustment, text("First dot adjustment"), text("LandMarginAdjustPnl"), false,
+         maker<TLandMarginAdjustPanel>()},
+        {R::Adjustment, text("Top margin adjustment"), text("TopMarginMainPnl"), false,
+         maker<TTopMarginMainPanel>()},
         {R::Adjustment, text("Offset input for CR"), text("CRHeatProtectOffsetPnl"), false, {}},
         {R::Maintenance, text("Head cleaning"), text("CleaningPnl"), false, {}},
         {R::Maintenance, text("Ink charge"), text("InkChargePnl"), false, {}},
