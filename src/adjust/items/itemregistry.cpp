@@ -1,5 +1,7 @@
 #include "itemregistry.h"
 
+#include "bid/bidpanel.h"
+#include "headangular/headangularpanel.h"
 #include "market/defaultsetpanel.h"
 
 namespace
@@ -20,8 +22,9 @@ std::vector<TItemRegistry::Entry> buildEntries()
          maker<TDefaultSetPanel>()},
         {R::Adjustment, text("USB ID input"), text("USBIDInputPnl"), false, {}},
         {R::Adjustment, text("Head ID input"), text("HeadIDInputPnl"), false, {}},
-        {R::Adjustment, text("Head angular adjustment"), text("HeadAngAdjustPnl"), false, {}},
-        {R::Adjustment, text("Bi-D adjustment"), text("BidPrintPnl"), false, {}},
+        {R::Adjustment, text("Head angular adjustment"), text("HeadAngAdjustPnl"), false,
+         maker<THeadAngularPanel>()},
+        {R::Adjustment, text("Bi-D adjustment"), text("BidPrintPnl"), false, maker<TBidPanel>()},
         {R::Adjustment, text("PW sensor adjustment"), text("PWSensorAdjustPnl"), false, {}},
         {R::Adjustment, text("First dot adjustment"), text("LandMarginAdjustPnl"), false, {}},
         {R::Adjustment, text("Top margin adjustment"), text("TopMarginMainPnl"), false, {}},
