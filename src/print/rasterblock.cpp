@@ -29,19 +29,43 @@ void Fill(Line &line, int column, int count, uint8_t value)
         line[static_cast<std::size_t>(column + i)] = value;
 }
 
-uint16_t SendLine(TPRaster &raster, const Line &line)
+namespace
 {
+struct Run {
+    int count;
+    uint8_t value;
+};
+// The stretches of equal bytes of a line (at most one per byte).
+int RunsOf(const Line &line, std::array<Run, LineBytes> &runs)
+{
+    int used = 0;
     std::size_t start = 0;
     while (start < line.size()) {
         std::size_t end = start + 1;
         while (end < line.size() && line[end] == line[start])
             ++end;
-        const uint16_t sent = raster.RepeatSendSplit(static_cast<int>(end - start), line[start]);
-        if (sent != TPResult::Ok)
-            return sent;
+        runs[static_cast<std::size_t>(used++)] = {static_cast<int>(end - start), line[start]};
         start = end;
     }
+    return used;
+}
+
+uint16_t SendRuns(TPRaster &raster, const std::array<Run, LineBytes> &runs, int used)
+{
+    for (int i = 0; i < used; ++i) {
+        const Run &run = runs[static_cast<std::size_t>(i)];
+        const uint16_t sent = raster.RepeatSendSplit(run.count, run.value);
+        if (sent != TPResult::Ok)
+            return sent;
+    }
     return TPResult::Ok;
+}
+} // namespace
+
+uint16_t SendLine(TPRaster &raster, const Line &line)
+{
+    std::array<Run, LineBytes> runs;
+    return SendRuns(raster, runs, RunsOf(line, runs));
 }
 
 uint16_t SendBlock(TPRaster &raster, uint8_t color, std::initializer_list<Lines> stretches)
@@ -54,9 +78,12 @@ uint16_t SendBlock(TPRaster &raster, uint8_t color, std::initializer_list<Lines>
     if (result == TPResult::Ok)
         result = raster.RasterHeader(color, RunLength, TwoBitsPerDot, LineBytes,
                                      static_cast<uint16_t>(lines));
+    // Each stretch's line is scanned once and its runs sent for every line of the stretch.
+    std::array<Run, LineBytes> runs;
     for (const Lines &stretch : stretches) {
+        const int used = RunsOf(*stretch.line, runs);
         for (int i = 0; i < stretch.count && result == TPResult::Ok; ++i)
-            result = SendLine(raster, *stretch.line);
+            result = SendRuns(raster, runs, used);
     }
     return result;
 }
