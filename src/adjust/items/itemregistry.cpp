@@ -1,6 +1,8 @@
 #include "itemregistry.h"
 
+#include "bid/bidpanel.h"
 #include "firstdot/landmarginadjustpanel.h"
+#include "headangular/headangularpanel.h"
 #include "headid/headidpanel.h"
 #include "market/defaultsetpanel.h"
 #include "topmargin/topmarginmainpanel.h"
@@ -25,8 +27,9 @@ std::vector<TItemRegistry::Entry> buildEntries()
         {R::Adjustment, text("USB ID input"), text("USBIDInputPnl"), false, maker<TUsbIdPanel>()},
         {R::Adjustment, text("Head ID input"), text("HeadIDInputPnl"), false,
          maker<THeadIdPanel>()},
-        {R::Adjustment, text("Head angular adjustment"), text("HeadAngAdjustPnl"), false, {}},
-        {R::Adjustment, text("Bi-D adjustment"), text("BidPrintPnl"), false, {}},
+        {R::Adjustment, text("Head angular adjustment"), text("HeadAngAdjustPnl"), false,
+         maker<THeadAngularPanel>()},
+        {R::Adjustment, text("Bi-D adjustment"), text("BidPrintPnl"), false, maker<TBidPanel>()},
         {R::Adjustment, text("PW sensor adjustment"), text("PWSensorAdjustPnl"), false, {}},
         {R::Adjustment, text("First dot adjustment"), text("LandMarginAdjustPnl"), false,
          maker<TLandMarginAdjustPanel>()},

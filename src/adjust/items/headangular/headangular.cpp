@@ -1,0 +1,58 @@
+#include "headangular.h"
+
+#include "link/dllfunction.h"
+#include "link/factory.h"
+#include "link/raster.h"
+#include "link/remotecomm.h"
+#include "print/headangularpattern.h"
+
+int TPHeadAngular::ParseValue(const QString &text)
+{
+    if (text.size() > MaxTextLength)
+        return NotANumber;
+    bool ok = false;
+    const int value = text.toInt(&ok, 10);
+    return ok ? value : NotANumber;
+}
+
+TPHeadAngular::TPHeadAngular(TPDLLFunction &dll, TPRaster &raster, TPRemoteComm &remote,
+                             TPFactory &factory)
+    : dll_(dll), raster_(raster), remote_(remote), factory_(factory)
+{
+}
+
+uint16_t TPHeadAngular::WriteValue(const QString &text)
+{
+    const int value = ParseValue(text);
+    if (value < MinValue || value > MaxValue) {
+        failureIndex_ = FailureOutOfRange;
+        return TPResult::HeadAngularError;
+    }
+    failureIndex_ = 0;
+    const uint16_t sent = factory_.FactoryCommand05(static_cast<uint8_t>(value));
+    return sent == TPResult::Ok ? factory_.FactoryCommand50() : sent;
+}
+
+uint16_t TPHeadAngular::ReadValue(QString *text)
+{
+    uint8_t stored = 0;
+    const uint16_t read = dll_.ChanReadEeprom(TPHeadAngularPattern::ValueAddress, &stored);
+    if (read == TPResult::Ok)
+        *text = QString::number(static_cast<int8_t>(stored));
+    return read;
+}
+
+uint16_t TPHeadAngular::Print()
+{
+    uint16_t result = remote_.SendPaperSettings(PaperSettingsBlock);
+    if (result == TPResult::Ok)
+        result = TPHeadAngularPattern(dll_, raster_, factory_).HeadAngularPattern();
+    return result == TPResult::Ok ? raster_.EndPage() : result;
+}
+
+TPErrorWording TPHeadAngular::ErrorWording() const
+{
+    if (failureIndex_ != FailureOutOfRange)
+        return {};
+    return {{{TPMode::Error, QStringLiteral("Head angular value is wrong.")}}, std::nullopt};
+}

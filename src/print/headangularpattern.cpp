@@ -1,0 +1,117 @@
+#include "headangularpattern.h"
+
+#include "link/dllfunction.h"
+#include "link/factory.h"
+#include "link/raster.h"
+#include "patternstep.h"
+#include "rasterblock.h"
+
+using namespace TPRasterBlock;
+
+namespace
+{
+constexpr uint8_t Black = 0;
+constexpr uint8_t UnitHalfTenth = 20; // 1/180 inch
+constexpr uint8_t UnitFine = 10;      // 1/360 inch
+constexpr uint8_t UnitCoarse = 30;    // 1/120 inch
+constexpr uint8_t Unidirectional = 1;
+constexpr uint8_t Vsd1 = 16;
+constexpr uint8_t ColorMode = 1;
+constexpr int Passes = 3;
+constexpr int Groups = 5;
+constexpr int FirstGroupColumn = 270;
+constexpr int GroupPitch = 36; // one group every 0.4 inch
+constexpr uint8_t ReferencePosition = 6;
+constexpr uint8_t ShiftStep = 3; // 1/2880 inch per comparison column
+constexpr uint16_t TopFeed = 90;
+constexpr uint16_t BandGap = 89;
+constexpr uint16_t LabelFeed = 100;
+
+const char Title[] = "Head angular adjustment\r\n";
+const char Labels[] = "                             NG  -3   0   3  NG";
+
+// A line with the given groups (FF 0F F0 at the start of each) and, for the first line of a
+// pass, a single dot at each end.
+Line GroupLine(int firstGroup, int lastGroup, bool endDots)
+{
+    Line line{};
+    for (int group = firstGroup; group <= lastGroup; ++group)
+        Place(line, FirstGroupColumn + GroupPitch * group, {0xFF, 0x0F, 0xF0});
+    if (endDots) {
+        line.front() = 0x40;
+        line.back() = 0x01;
+    }
+    return line;
+}
+
+uint16_t AppendText(TPRaster &raster, const char *text, size_t lengthWithZero)
+{
+    return raster.Append(reinterpret_cast<const uint8_t *>(text), static_cast<int>(lengthWithZero));
+}
+} // namespace
+
+TPHeadAngularPattern::TPHeadAngularPattern(TPDLLFunction &dll, TPRaster &raster, TPFactory &factory)
+    : dll_(dll), raster_(raster), factory_(factory)
+{
+}
+
+uint16_t TPHeadAngularPattern::HeadAngularPattern()
+{
+    uint8_t stored = 0;
+    PATTERN_STEP(dll_.ChanReadEeprom(ValueAddress, &stored));
+    PATTERN_STEP(WriteAngle(0));
+    PATTERN_STEP(AppendText(raster_, Title, sizeof Title));
+    PATTERN_STEP(raster_.BeginGraphicsPage(UnitHalfTenth, Unidirectional, Vsd1, ColorMode));
+    PATTERN_STEP(raster_.Feed(TopFeed));
+    PATTERN_STEP(ReferenceBand());
+    PATTERN_STEP(raster_.SetUnit(UnitCoarse));
+    PATTERN_STEP(raster_.Feed(BandGap));
+    PATTERN_STEP(ComparisonBand());
+    PATTERN_STEP(raster_.SetUnit(UnitCoarse));
+    PATTERN_STEP(raster_.Feed(LabelFeed));
+    PATTERN_STEP(raster_.Reset());
+    PATTERN_STEP(AppendText(raster_, Labels, sizeof Labels));
+    PATTERN_STEP(raster_.Flush());
+    return WriteAngle(stored);
+}
+
+uint16_t TPHeadAngularPattern::WriteAngle(uint8_t value)
+{
+    PATTERN_STEP(factory_.FactoryCommand05(value));
+    return factory_.FactoryCommand50();
+}
+
+// Three passes 1/360 inch apart, each with all five groups.
+uint16_t TPHeadAngularPattern::ReferenceBand()
+{
+    const Line first = GroupLine(0, Groups - 1, true);
+    const Line other = GroupLine(0, Groups - 1, false);
+    for (int pass = 0; pass < Passes; ++pass) {
+        PATTERN_STEP(raster_.SetUnitsFine());
+        PATTERN_STEP(raster_.SetHorizontalPosition(ReferencePosition));
+        PATTERN_STEP(SendBlock(raster_, Black, {{1, &first}, {BlockLines - 1, &other}}));
+        PATTERN_STEP(raster_.SetUnit(UnitFine));
+        PATTERN_STEP(raster_.Feed(1));
+    }
+    return TPResult::Ok;
+}
+
+// Three passes; in each, group l alone is overprinted from position 3 l, so column l lands
+// 3 l - 6 units of 1/2880 inch off its reference.
+uint16_t TPHeadAngularPattern::ComparisonBand()
+{
+    for (int pass = 0; pass < Passes; ++pass) {
+        for (int group = 0; group < Groups; ++group) {
+            const Line first = GroupLine(group, group, true);
+            const Line other = GroupLine(group, group, false);
+            PATTERN_STEP(raster_.SetUnitsFine());
+            PATTERN_STEP(raster_.SetHorizontalPosition(static_cast<uint8_t>(ShiftStep * group)));
+            PATTERN_STEP(SendBlock(raster_, Black, {{1, &first}, {BlockLines - 1, &other}}));
+            PATTERN_STEP(raster_.SetUnit(UnitFine));
+            PATTERN_STEP(raster_.Feed(0));
+        }
+        PATTERN_STEP(raster_.SetUnit(UnitFine));
+        PATTERN_STEP(raster_.Feed(1));
+    }
+    return TPResult::Ok;
+}

@@ -1,0 +1,12 @@
+#pragma once
+
+#include "link/resultcode.h"
+
+// Inside a layout: runs one step and returns its result code from the layout unless it is Ok,
+// so that nothing further is sent after the first failure.
+#define PATTERN_STEP(step)                                                                         \
+    do {                                                                                           \
+        const uint16_t patternStepResult = (step);                                                 \
+        if (patternStepResult != TPResult::Ok)                                                     \
+            return patternStepResult;                                                              \
+    } while (false)
