@@ -1,5 +1,6 @@
 #include "itemregistry.h"
 
+#include "checkpattern/checkpatternpanel.h"
 #include "market/defaultsetpanel.h"
 
 namespace
@@ -32,7 +33,8 @@ std::vector<TItemRegistry::Entry> buildEntries()
         {R::Maintenance, text("EEPROM data copy"), text("EepromDataCopyPnl"), true, {}},
         {R::Appendix, text("Save all EEPROM data"), text("EepromReadOutPnl"), true, {}},
         {R::Appendix, text("APG check"), text("APGCheckPnl"), false, {}},
-        {R::Appendix, text("Check Pattern"), text("CheckPatternPnl"), false, {}},
+        {R::Appendix, text("Check Pattern"), text("CheckPatternPnl"), false,
+         maker<TCheckPatternPanel>()},
     };
 }
 } // namespace
