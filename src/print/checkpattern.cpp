@@ -258,9 +258,12 @@ QStringList TPCheckPattern::CdrSearchFolders() const
     if (!cdrFolders_.isEmpty())
         return cdrFolders_;
     const QString programFolder = TPDLLFunction::ExecutableFolder();
-    return {QDir::currentPath(),
-            QDir::cleanPath(programFolder + QLatin1Char('/') + QLatin1String(InstalledDataFolder)),
-            programFolder};
+    QStringList folders = {
+        QDir::currentPath(),
+        QDir::cleanPath(programFolder + QLatin1Char('/') + QLatin1String(InstalledDataFolder)),
+        programFolder};
+    folders.removeDuplicates(); // run from the program's own folder
+    return folders;
 }
 
 void TPCheckPattern::SetCdrSearchFolders(const QStringList &folders)

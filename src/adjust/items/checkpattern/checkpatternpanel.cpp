@@ -122,7 +122,7 @@ void TCheckPatternPanel::CDRPrintBtnClick()
     QStringList folders;
     for (const QString &folder : checks_.CdrSearchFolders())
         folders << QDir::toNativeSeparators(folder);
-    Window().ShowStatus(TPMode::NewLine, QStringLiteral("%1 was not found in %2.")
+    Window().ShowStatus(TPMode::NewLine, QStringLiteral("No readable %1 in %2.")
                                              .arg(QLatin1String(TPCheckPattern::CdrFileName),
                                                   folders.join(QStringLiteral(", "))));
 }
