@@ -1,6 +1,7 @@
 #include "itemregistry.h"
 
 #include "bid/bidpanel.h"
+#include "checkpattern/checkpatternpanel.h"
 #include "firstdot/landmarginadjustpanel.h"
 #include "headangular/headangularpanel.h"
 #include "headid/headidpanel.h"
@@ -42,7 +43,8 @@ std::vector<TItemRegistry::Entry> buildEntries()
         {R::Maintenance, text("EEPROM data copy"), text("EepromDataCopyPnl"), true, {}},
         {R::Appendix, text("Save all EEPROM data"), text("EepromReadOutPnl"), true, {}},
         {R::Appendix, text("APG check"), text("APGCheckPnl"), false, {}},
-        {R::Appendix, text("Check Pattern"), text("CheckPatternPnl"), false, {}},
+        {R::Appendix, text("Check Pattern"), text("CheckPatternPnl"), false,
+         maker<TCheckPatternPanel>()},
     };
 }
 } // namespace
