@@ -62,8 +62,10 @@ TEST_F(HeadIdPrinterTest, PrintPageFeedsPaperAndPrintsOnlyForAReadyPrinter)
     Click("HeadCheckPaperFeedBtn");
     EXPECT_EQ(printer->Data(), QByteArray("\r\n").repeated(20));
 
+    const int fedBytes = printer->Data().size();
     Click("HeadCheckPrintBtn");
     EXPECT_EQ(MemoLines(*window), QStringList({"The head check pattern print has completed."}));
+    EXPECT_GT(printer->Data().size(), fedBytes + 1000); // the head check pattern went out
 
     ASSERT_TRUE(printer->Control("paper-out"));
     Click("HeadCheckPrintBtn");

@@ -56,3 +56,10 @@ TPErrorWording TPHeadAngular::ErrorWording() const
         return {};
     return {{{TPMode::Error, QStringLiteral("Head angular value is wrong.")}}, std::nullopt};
 }
+
+uint16_t TPHeadAngular::PaperFeed(TPRaster &raster)
+{
+    constexpr int PaperFeedLines = 20;
+    const uint16_t code = raster.NewLines(PaperFeedLines);
+    return code == TPResult::Ok ? raster.Flush() : code;
+}

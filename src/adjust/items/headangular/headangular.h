@@ -35,6 +35,8 @@ public:
     // Paper settings, the pattern (printed at angle 0, the stored value restored) and the
     // form feed.
     uint16_t Print();
+    // Feeds the paper out by line feeds (also the head check page's "Paper feed").
+    static uint16_t PaperFeed(TPRaster &raster);
 
     int FailureIndex() const { return failureIndex_; }
     TPErrorWording ErrorWording() const;

@@ -14,7 +14,6 @@
 namespace
 {
 constexpr int UpDownStep = 3;
-constexpr int PaperFeedLines = 20;
 
 QPushButton *MakeButton(const char *name, const QString &caption, QWidget *parent)
 {
@@ -172,10 +171,7 @@ void THeadAngularPanel::HeadAngularReadBtnClick()
 
 void THeadAngularPanel::HeadAngularPaperFeedBtnClick()
 {
-    TPRaster &raster = Window().Program().raster;
-    uint16_t code = raster.NewLines(PaperFeedLines);
-    if (code == TPResult::Ok)
-        code = raster.Flush();
+    const uint16_t code = TPHeadAngular::PaperFeed(Window().Program().raster);
     if (code != TPResult::Ok)
         Window().ReportError(code);
 }

@@ -1,5 +1,8 @@
 #include "headidpanel.h"
 
+#include "adjust/items/headangular/headangular.h"
+#include "print/checkpattern.h"
+
 #include "adjust/items/adjustservices.h"
 #include "adjust/items/eepromsession.h"
 #include "adjust/items/uppercasevalidator.h"
@@ -205,25 +208,16 @@ void THeadIdPanel::HeadCheckPrintBtnClick()
     if (!session.Begin(QStringLiteral("Printing now..."), TPEepromSession::OnPrinterError::Report))
         return;
     // The head check print (its layout is wired in here).
-    if (!session.Check(PrintHeadCheck())) // TODO(lead): TPCheckPattern::HeadCheckPrint()
+    if (!session.Check(TPCheckPattern(Window().Program()).HeadCheckPrint()))
         return;
     session.Finish(TPMode::DoneAfterWait,
                    QStringLiteral("The head check pattern print has completed."));
 }
 
-uint16_t THeadIdPanel::PrintHeadCheck()
-{
-    // TODO(lead): TPCheckPattern::HeadCheckPrint()
-    return TPResult::Ok;
-}
-
 void THeadIdPanel::HeadCheckPaperFeedBtnClick()
 {
-    // The head angular adjustment's paper feed: line feeds, then send them.
-    TPRaster &raster = Window().Program().raster;
-    uint16_t result = raster.NewLines(PaperFeedLines);
-    if (result == TPResult::Ok)
-        result = raster.Flush();
+    // The head angular adjustment's paper feed.
+    const uint16_t result = TPHeadAngular::PaperFeed(Window().Program().raster);
     if (result != TPResult::Ok)
         Window().ReportError(result);
 }

@@ -28,12 +28,9 @@ public:
 
 private:
     enum Page { InputPage = 0, PrintPage = 1 };
-    static constexpr int PaperFeedLines = 20;
 
     void BuildInputPage();
     void BuildPrintPage();
-    // The head check print itself, between the working and the done message.
-    uint16_t PrintHeadCheck();
 
     TPHeadID headId_;
     // The last head ID read, kept while the program runs.
