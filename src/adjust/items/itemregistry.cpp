@@ -1,5 +1,9 @@
 #include "itemregistry.h"
 
+#include "eepromcopy/eepromdatacopypanel.h"
+#include "eepromsave/eepromreadoutpanel.h"
+#include "maintenance/cleaningpanel.h"
+#include "maintenance/procountermaintepanel.h"
 #include "market/defaultsetpanel.h"
 
 namespace
@@ -26,11 +30,15 @@ std::vector<TItemRegistry::Entry> buildEntries()
         {R::Adjustment, text("First dot adjustment"), text("LandMarginAdjustPnl"), false, {}},
         {R::Adjustment, text("Top margin adjustment"), text("TopMarginMainPnl"), false, {}},
         {R::Adjustment, text("Offset input for CR"), text("CRHeatProtectOffsetPnl"), false, {}},
-        {R::Maintenance, text("Head cleaning"), text("CleaningPnl"), false, {}},
-        {R::Maintenance, text("Ink charge"), text("InkChargePnl"), false, {}},
-        {R::Maintenance, text("Waste ink pad counter"), text("ProCounterMaintePnl"), true, {}},
-        {R::Maintenance, text("EEPROM data copy"), text("EepromDataCopyPnl"), true, {}},
-        {R::Appendix, text("Save all EEPROM data"), text("EepromReadOutPnl"), true, {}},
+        {R::Maintenance, text("Head cleaning"), text("CleaningPnl"), false,
+         maker<TCleaningPanel>()},
+        {R::Maintenance, text("Ink charge"), text("InkChargePnl"), false, maker<TInkChargePanel>()},
+        {R::Maintenance, text("Waste ink pad counter"), text("ProCounterMaintePnl"), true,
+         maker<TProCounterMaintePanel>()},
+        {R::Maintenance, text("EEPROM data copy"), text("EepromDataCopyPnl"), true,
+         maker<TEepromDataCopyPanel>()},
+        {R::Appendix, text("Save all EEPROM data"), text("EepromReadOutPnl"), true,
+         maker<TEepromReadOutPanel>()},
         {R::Appendix, text("APG check"), text("APGCheckPnl"), false, {}},
         {R::Appendix, text("Check Pattern"), text("CheckPatternPnl"), false, {}},
     };
