@@ -109,9 +109,9 @@ uint16_t TPEEPROMCopy::WriteBackupFile(const QString &path, const Image &bytes, 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return TPResult::FileOpen;
-    const auto size = static_cast<qint64>(bytes.size());
-    if (file.write(reinterpret_cast<const char *>(bytes.data()), size) != size || !file.commit()) {
-        file.cancelWriting();
+    const QByteArray content(reinterpret_cast<const char *>(bytes.data()),
+                             static_cast<qsizetype>(bytes.size()));
+    if (!TPEEPROMCopy::WriteWhole(file, content)) {
         *detail = CannotCreate;
         return TPResult::EepromCopyError;
     }
@@ -145,4 +145,14 @@ TPErrorWording TPEEPROMCopy::Wording(uint16_t detail)
     default:
         return {};
     }
+}
+
+bool TPEEPROMCopy::WriteWhole(QSaveFile &file, const QByteArray &content)
+{
+    // A full disk can take part of a write without an error: the size on disk decides.
+    if (file.write(content) != content.size() || !file.flush() || file.size() != content.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
 }

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+class QSaveFile;
 class TPDLLFunction;
 
 // EEPROM data copy: carries the board-specific EEPROM bytes from an old main board to its
@@ -52,6 +53,10 @@ public:
     // disk; ReadBackupFile accepts exactly 68 bytes.
     static uint16_t WriteBackupFile(const QString &path, const Image &bytes, uint16_t *detail);
     static uint16_t ReadBackupFile(const QString &path, Image *bytes, uint16_t *detail);
+
+    // Writes content into an open save file and commits it only when all of it is on disk;
+    // false (and the target as it was) otherwise.
+    static bool WriteWhole(QSaveFile &file, const QByteArray &content);
 
 private:
     uint16_t Fail(uint16_t detail);

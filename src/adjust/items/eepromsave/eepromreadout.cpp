@@ -1,5 +1,6 @@
 #include "eepromreadout.h"
 
+#include "adjust/items/eepromcopy/eepromcopy.h"
 #include "link/dllfunction.h"
 #include "link/resultcode.h"
 
@@ -72,11 +73,7 @@ TPEepromReadout::SaveResult TPEepromReadout::SaveFile(const QString &path, const
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return SaveResult::CannotOpen;
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
-        file.cancelWriting();
-        return SaveResult::CannotWrite;
-    }
-    return SaveResult::Saved;
+    return TPEEPROMCopy::WriteWhole(file, bytes) ? SaveResult::Saved : SaveResult::CannotWrite;
 }
 
 QString TPEepromReadout::WithDefaultExtension(const QString &fileName)

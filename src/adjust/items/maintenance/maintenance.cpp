@@ -63,7 +63,11 @@ uint16_t TPMaintenance::ResetWasteInkCounter()
 int32_t TPMaintenance::LimitFrom(uint8_t a, uint8_t b, uint8_t c)
 {
     const int32_t base = b <= SteepInputsEnd ? SteepBase + SteepPerB * b : FlatBase + FlatPerB * b;
-    const int32_t raw = base - PerA * a - PerC * c;
+    return ClampLimit(base - PerA * a - PerC * c);
+}
+
+int32_t TPMaintenance::ClampLimit(int32_t raw)
+{
     if (raw >= LargestLimit)
         return LargestLimit;
     if (raw <= SmallestLimit)

@@ -31,6 +31,8 @@ public:
     // The upper limit from the inputs A (0x3F), B (0x2B) and C (0x3E), clamped to
     // 20000..46750.
     static int32_t LimitFrom(uint8_t a, uint8_t b, uint8_t c);
+    // A raw limit held to 20000..46750.
+    static int32_t ClampLimit(int32_t raw);
     static uint16_t CounterFrom(uint8_t high, uint8_t low);
     // Counter in percent of the limit, rounded up; -1 when the limit is not a positive number.
     static int64_t UsageRate(uint32_t counter, int64_t limit);
