@@ -82,11 +82,6 @@ QPushButton *TEepromDataCopyPanel::MakeStartPanel(const QString &caption, const 
     return panel;
 }
 
-QWidget *TEepromDataCopyPanel::InitialFocus()
-{
-    return backUpStartPnl_;
-}
-
 TPErrorWording TEepromDataCopyPanel::ItemError(uint16_t code) const
 {
     if (code != TPResult::EepromCopyError)

@@ -15,7 +15,6 @@ class TEepromDataCopyPanel : public TItemPanel
 public:
     explicit TEepromDataCopyPanel(TAdjustServices &window, QWidget *parent = nullptr);
 
-    QWidget *InitialFocus() override;
     TPErrorWording ItemError(uint16_t code) const override;
 
     void EepDataCopyBackUpStartPnlClick();

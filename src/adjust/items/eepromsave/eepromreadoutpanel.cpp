@@ -47,11 +47,6 @@ TEepromReadOutPanel::TEepromReadOutPanel(TAdjustServices &window, QWidget *paren
             &TEepromReadOutPanel::EepromReadoutBtnClick);
 }
 
-QWidget *TEepromReadOutPanel::InitialFocus()
-{
-    return eepromReadoutBtn_;
-}
-
 QWidget *TEepromReadOutPanel::OkButton()
 {
     return eepromReadoutBtn_;

@@ -20,7 +20,6 @@ public:
 
     explicit TEepromReadOutPanel(TAdjustServices &window, QWidget *parent = nullptr);
 
-    QWidget *InitialFocus() override;
     QWidget *OkButton() override;
     void SetSeedSource(SeedSource source) { seedSource_ = std::move(source); }
 

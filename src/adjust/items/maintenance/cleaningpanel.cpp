@@ -43,11 +43,6 @@ TMainteCommandPanel::TMainteCommandPanel(TAdjustServices &window, const Texts &t
     connect(okBtn_, &QPushButton::clicked, this, &TMainteCommandPanel::OkBtnClick);
 }
 
-QWidget *TMainteCommandPanel::InitialFocus()
-{
-    return okBtn_;
-}
-
 QWidget *TMainteCommandPanel::OkButton()
 {
     return okBtn_;

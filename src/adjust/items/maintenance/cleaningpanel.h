@@ -26,7 +26,6 @@ public:
     TMainteCommandPanel(TAdjustServices &window, const Texts &texts, uint8_t commandMode,
                         QWidget *parent);
 
-    QWidget *InitialFocus() override;
     QWidget *OkButton() override;
 
     // The "OK" button: working message (waits for a ready printer; a printer error stops it),

@@ -107,11 +107,6 @@ void TProCounterMaintePanel::Shown()
     ReadLimit();
 }
 
-QWidget *TProCounterMaintePanel::InitialFocus()
-{
-    return proCounterCheckBtn_;
-}
-
 void TProCounterMaintePanel::ReadLimit()
 {
     // At once, without a working message or a wait for the printer.

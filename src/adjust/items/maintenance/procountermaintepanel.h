@@ -18,7 +18,6 @@ public:
 
     void Prepare() override;
     void Shown() override;
-    QWidget *InitialFocus() override;
 
     void ProCounterCheckBtnClick();
     void ProCounterClearBtnClick();
