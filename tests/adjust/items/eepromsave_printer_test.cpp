@@ -25,7 +25,17 @@ TEST_F(EepromSavePrinterTest, ReadsEveryByteAndSavesAfterACancelAndAFailedFile)
     FileDialog::SetNextFileName(folder.filePath("gone/x.eep")); // cannot be opened
     MessageBox::SetNextAnswer(QMessageBox::Ok);
     FileDialog::SetNextFileName(folder.filePath("board")); // saved as board.eep
+    // The percentage as the memo shows it while the reads run.
+    QStringList progress;
+    QObject::connect(Memo(*window), &QTextEdit::textChanged, [&] {
+        const QStringList lines = MemoLines(*window);
+        if (lines.size() == 2 && lines[0] == "Reading now...")
+            progress << lines[1];
+    });
     Click("EepromReadoutBtn");
+    ASSERT_EQ(progress.size(), 256); // one line after every byte
+    EXPECT_EQ(progress.mid(0, 3), QStringList({"0%", "0%", "1%"}));
+    EXPECT_EQ(progress.last(), "100%");
 
     const QList<QJsonObject> reads = printer->EventsOf("eeprom_read");
     ASSERT_EQ(reads.size(), 256);

@@ -54,10 +54,11 @@ QWidget *TEepromReadOutPanel::OkButton()
 
 void TEepromReadOutPanel::ShowProgress(int address)
 {
-    // Each line is shown with a repaint, so the percentage advances while the reads run.
-    Window().ShowStatus(TPMode::Busy, QStringLiteral("Reading now..."));
-    Window().ShowStatus(TPMode::NewLine,
-                        QStringLiteral("%1%").arg(TPEepromReadout::ProgressPercent(address)));
+    // The working text and the percentage line in one message, shown with one repaint, so
+    // the percentage advances while the reads run.
+    Window().ShowStatus(
+        TPMode::Busy,
+        QStringLiteral("Reading now...\n%1%").arg(TPEepromReadout::ProgressPercent(address)));
 }
 
 void TEepromReadOutPanel::EepromReadoutBtnClick()
