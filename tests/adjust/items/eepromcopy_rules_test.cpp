@@ -147,11 +147,4 @@ TEST_F(EepromCopyFile, FailedBackupLeavesThePreviousBackupWhole)
     EXPECT_EQ(TPEEPROMCopy::Wording(detail).lines,
               (std::vector<TPMessageLine>{{TPMode::Error, "Cannot create file."}}));
 }
-
-TEST_F(EepromCopyFile, BackupPathLiesInTheDataFolder)
-{
-    const QString defaultPath = TPEEPROMCopy::DefaultBackupPath();
-    EXPECT_TRUE(defaultPath.endsWith("/Adjustment Program/HPQ510530/backupdata.eep"))
-        << defaultPath.toStdString();
-}
 } // namespace

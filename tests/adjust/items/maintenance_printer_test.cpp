@@ -92,23 +92,4 @@ TEST_F(MaintenancePrinterTest, CounterReadAgainstTheLimitThenResetUntilThePrinte
     for (const auto &[address, value] : zeroes)
         EXPECT_EQ(eeprom[address], char(value)) << address;
 }
-
-TEST_F(MaintenancePrinterTest, ReadWithoutALimitShowsTheCounterWithoutARate)
-{
-    ASSERT_NO_FATAL_FAILURE(Open(UsEuroQ510));
-    window->show();
-    ASSERT_TRUE(printer->Control("unplug"));
-    SelectMaintenance(*window, 2);
-    EXPECT_EQ(MemoLines(*window).value(0), "Communication error occurred.");
-    EXPECT_TRUE(window->findChild<QLineEdit *>("ProCounterEdit")->text().isEmpty());
-
-    ASSERT_TRUE(printer->Control("clear"));
-    Click("GetStatusBtn");
-    ASSERT_TRUE(window->findChild<QWidget *>("ProCounterMaintePnl")->isVisible());
-    Click("ProCounterCheckBtn");
-    const QStringList lines = MemoLines(*window);
-    ASSERT_EQ(lines.size(), 2) << lines.join('|').toStdString();
-    EXPECT_TRUE(lines[0].startsWith("Waste ink pad counter value = "));
-    EXPECT_TRUE(lines[1].contains("not available"));
-}
 } // namespace
