@@ -104,8 +104,16 @@ uint16_t TFormAdjust::ShowStatus(TPMode mode, const QString &text)
 
 void TFormAdjust::Repaint()
 {
-    if (isVisible())
+    if (!isVisible())
+        return;
+    // Between two messages only the memo changes, so a run of progress lines repaints just
+    // the memo; the whole window when it was disabled or released since its last repaint.
+    if (paintedEnabled_ != std::optional<bool>(isEnabled())) {
+        paintedEnabled_ = isEnabled();
         repaint();
+    } else {
+        statusMemo_->repaint();
+    }
 }
 
 void TFormAdjust::PaperPrompt()

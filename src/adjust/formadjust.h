@@ -11,6 +11,7 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <optional>
 
 class QLabel;
 class QPushButton;
@@ -103,6 +104,8 @@ private:
     QPushButton *getStatusBtn_ = nullptr;
     QPushButton *adjustQuitBtn_ = nullptr;
     QTimer *disableTimer_ = nullptr;
+    // Enabled state of the window at its last whole repaint.
+    std::optional<bool> paintedEnabled_;
 
     // Every item panel by list and index; built items are also kept as TItemPanel.
     std::map<std::pair<int, int>, QWidget *> panels_;

@@ -4,8 +4,13 @@
 
 namespace
 {
+struct Answer {
+    QMessageBox::StandardButton button;
+    std::function<void()> then;
+};
+
 struct Answers {
-    QQueue<QMessageBox::StandardButton> next;
+    QQueue<Answer> next;
     QMessageBox::StandardButton standing = QMessageBox::NoButton;
     QList<MessageBox::Shown> history;
 };
@@ -41,8 +46,12 @@ QMessageBox::StandardButton MessageBox::Show(QWidget *owner, Icon icon, const QS
 {
     Answers &state = answers();
     state.history.append({caption, text, icon});
-    if (!state.next.isEmpty())
-        return state.next.dequeue();
+    if (!state.next.isEmpty()) {
+        const Answer answer = state.next.dequeue();
+        if (answer.then)
+            answer.then();
+        return answer.button;
+    }
     if (state.standing != QMessageBox::NoButton)
         return state.standing;
 
@@ -54,7 +63,12 @@ QMessageBox::StandardButton MessageBox::Show(QWidget *owner, Icon icon, const QS
 
 void MessageBox::SetNextAnswer(QMessageBox::StandardButton answer)
 {
-    answers().next.enqueue(answer);
+    answers().next.enqueue({answer, {}});
+}
+
+void MessageBox::SetNextAnswer(QMessageBox::StandardButton answer, std::function<void()> then)
+{
+    answers().next.enqueue({answer, std::move(then)});
 }
 
 void MessageBox::SetStandingAnswer(QMessageBox::StandardButton answer)

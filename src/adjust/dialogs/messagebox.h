@@ -3,6 +3,7 @@
 #include <QList>
 #include <QMessageBox>
 #include <QString>
+#include <functional>
 
 // Every modal message box of the program goes through here, so that tests can answer them:
 // a queued next answer, or a standing answer for every box, is returned without showing one.
@@ -24,6 +25,9 @@ public:
 
     // Tests: the next box answers this at once (answers queue up in order).
     static void SetNextAnswer(QMessageBox::StandardButton answer);
+    // Tests: as above, and runs then before the answer is given (a printer switched off while
+    // the box is up, ...).
+    static void SetNextAnswer(QMessageBox::StandardButton answer, std::function<void()> then);
     // Tests: every box with no queued answer answers this; NoButton shows real boxes again.
     static void SetStandingAnswer(QMessageBox::StandardButton answer);
     // Every box asked for since the last ClearHistory, answered or shown.

@@ -2,9 +2,13 @@
 
 #include "bid/bidpanel.h"
 #include "checkpattern/checkpatternpanel.h"
+#include "eepromcopy/eepromdatacopypanel.h"
+#include "eepromsave/eepromreadoutpanel.h"
 #include "firstdot/landmarginadjustpanel.h"
 #include "headangular/headangularpanel.h"
 #include "headid/headidpanel.h"
+#include "maintenance/cleaningpanel.h"
+#include "maintenance/procountermaintepanel.h"
 #include "market/defaultsetpanel.h"
 #include "topmargin/topmarginmainpanel.h"
 #include "usbid/usbidpanel.h"
@@ -37,11 +41,15 @@ std::vector<TItemRegistry::Entry> buildEntries()
         {R::Adjustment, text("Top margin adjustment"), text("TopMarginMainPnl"), false,
          maker<TTopMarginMainPanel>()},
         {R::Adjustment, text("Offset input for CR"), text("CRHeatProtectOffsetPnl"), false, {}},
-        {R::Maintenance, text("Head cleaning"), text("CleaningPnl"), false, {}},
-        {R::Maintenance, text("Ink charge"), text("InkChargePnl"), false, {}},
-        {R::Maintenance, text("Waste ink pad counter"), text("ProCounterMaintePnl"), true, {}},
-        {R::Maintenance, text("EEPROM data copy"), text("EepromDataCopyPnl"), true, {}},
-        {R::Appendix, text("Save all EEPROM data"), text("EepromReadOutPnl"), true, {}},
+        {R::Maintenance, text("Head cleaning"), text("CleaningPnl"), false,
+         maker<TCleaningPanel>()},
+        {R::Maintenance, text("Ink charge"), text("InkChargePnl"), false, maker<TInkChargePanel>()},
+        {R::Maintenance, text("Waste ink pad counter"), text("ProCounterMaintePnl"), true,
+         maker<TProCounterMaintePanel>()},
+        {R::Maintenance, text("EEPROM data copy"), text("EepromDataCopyPnl"), true,
+         maker<TEepromDataCopyPanel>()},
+        {R::Appendix, text("Save all EEPROM data"), text("EepromReadOutPnl"), true,
+         maker<TEepromReadOutPanel>()},
         {R::Appendix, text("APG check"), text("APGCheckPnl"), false, {}},
         {R::Appendix, text("Check Pattern"), text("CheckPatternPnl"), false,
          maker<TCheckPatternPanel>()},
