@@ -10,7 +10,7 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
 fi
 
 "$root/scripts/setup-debian.sh"
-NOVARI_TARGETS="novari-adjust novari-printer-sim portgate chanlink" "$root/scripts/build.sh"
+NOVARI_TARGETS="novari-adjust novari-printer-sim portgate chanlink cdr-sample" "$root/scripts/build.sh"
 bin="$build/bin"
 
 portdir="${XDG_RUNTIME_DIR:+$XDG_RUNTIME_DIR/novari-ports}"
