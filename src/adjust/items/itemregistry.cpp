@@ -1,6 +1,9 @@
 #include "itemregistry.h"
 
+#include "apgcheck/apgcheckpanel.h"
+#include "heatprotectoffset/crheatprotectpanel.h"
 #include "market/defaultsetpanel.h"
+#include "pwadjust/pwsensorpanel.h"
 
 namespace
 {
@@ -22,16 +25,18 @@ std::vector<TItemRegistry::Entry> buildEntries()
         {R::Adjustment, text("Head ID input"), text("HeadIDInputPnl"), false, {}},
         {R::Adjustment, text("Head angular adjustment"), text("HeadAngAdjustPnl"), false, {}},
         {R::Adjustment, text("Bi-D adjustment"), text("BidPrintPnl"), false, {}},
-        {R::Adjustment, text("PW sensor adjustment"), text("PWSensorAdjustPnl"), false, {}},
+        {R::Adjustment, text("PW sensor adjustment"), text("PWSensorAdjustPnl"), false,
+         maker<TPWSensorPanel>()},
         {R::Adjustment, text("First dot adjustment"), text("LandMarginAdjustPnl"), false, {}},
         {R::Adjustment, text("Top margin adjustment"), text("TopMarginMainPnl"), false, {}},
-        {R::Adjustment, text("Offset input for CR"), text("CRHeatProtectOffsetPnl"), false, {}},
+        {R::Adjustment, text("Offset input for CR"), text("CRHeatProtectOffsetPnl"), false,
+         maker<TCRHeatProtectPanel>()},
         {R::Maintenance, text("Head cleaning"), text("CleaningPnl"), false, {}},
         {R::Maintenance, text("Ink charge"), text("InkChargePnl"), false, {}},
         {R::Maintenance, text("Waste ink pad counter"), text("ProCounterMaintePnl"), true, {}},
         {R::Maintenance, text("EEPROM data copy"), text("EepromDataCopyPnl"), true, {}},
         {R::Appendix, text("Save all EEPROM data"), text("EepromReadOutPnl"), true, {}},
-        {R::Appendix, text("APG check"), text("APGCheckPnl"), false, {}},
+        {R::Appendix, text("APG check"), text("APGCheckPnl"), false, maker<TAPGCheckPanel>()},
         {R::Appendix, text("Check Pattern"), text("CheckPatternPnl"), false, {}},
     };
 }
