@@ -198,7 +198,10 @@ QWidget *TPWSensorPanel::BuildSide(TPPWAdjust::Side side)
     row->addWidget(controls.edit);
     row->addWidget(upDown);
     row->addStretch(1);
-    connect(controls.edit, &QLineEdit::textChanged, this, [this, side] { EditChange(side); });
+    constexpr void (TPWSensorPanel::*handlers[TPPWAdjust::SideCount])() = {
+        &TPWSensorPanel::PWSensorHMXUEditChange, &TPWSensorPanel::PWSensorHMXDEditChange,
+        &TPWSensorPanel::PWSensorHMYUEditChange, &TPWSensorPanel::PWSensorHMYDEditChange};
+    connect(controls.edit, &QLineEdit::textChanged, this, handlers[side]);
     return box;
 }
 

@@ -26,7 +26,11 @@ public:
     void PWSensorCheckBtnClick();
     void PWSensorPrintBtnClick();
     void PWSensorHowToAdjustBtnClick();
-    void EditChange(TPPWAdjust::Side side);
+    // An emptied edit unchecks its side; any other text checks it.
+    void PWSensorHMXUEditChange() { EditChange(TPPWAdjust::Right); }
+    void PWSensorHMXDEditChange() { EditChange(TPPWAdjust::Left); }
+    void PWSensorHMYUEditChange() { EditChange(TPPWAdjust::Top); }
+    void PWSensorHMYDEditChange() { EditChange(TPPWAdjust::Bottom); }
 
 private:
     struct SideControls {
@@ -37,6 +41,7 @@ private:
     QWidget *BuildInputGroup();
     QWidget *BuildPrintGroup();
     QWidget *BuildSide(TPPWAdjust::Side side);
+    void EditChange(TPPWAdjust::Side side);
     bool AnyChecked() const;
     // Prints the PW sensor pattern (its stored corrections are zeroed first).
     uint16_t PrintPattern();
