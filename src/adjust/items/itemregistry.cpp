@@ -1,5 +1,6 @@
 #include "itemregistry.h"
 
+#include "apgcheck/apgcheckpanel.h"
 #include "bid/bidpanel.h"
 #include "checkpattern/checkpatternpanel.h"
 #include "eepromcopy/eepromdatacopypanel.h"
@@ -7,9 +8,11 @@
 #include "firstdot/landmarginadjustpanel.h"
 #include "headangular/headangularpanel.h"
 #include "headid/headidpanel.h"
+#include "heatprotectoffset/crheatprotectpanel.h"
 #include "maintenance/cleaningpanel.h"
 #include "maintenance/procountermaintepanel.h"
 #include "market/defaultsetpanel.h"
+#include "pwadjust/pwsensorpanel.h"
 #include "topmargin/topmarginmainpanel.h"
 #include "usbid/usbidpanel.h"
 
@@ -35,12 +38,14 @@ std::vector<TItemRegistry::Entry> buildEntries()
         {R::Adjustment, text("Head angular adjustment"), text("HeadAngAdjustPnl"), false,
          maker<THeadAngularPanel>()},
         {R::Adjustment, text("Bi-D adjustment"), text("BidPrintPnl"), false, maker<TBidPanel>()},
-        {R::Adjustment, text("PW sensor adjustment"), text("PWSensorAdjustPnl"), false, {}},
+        {R::Adjustment, text("PW sensor adjustment"), text("PWSensorAdjustPnl"), false,
+         maker<TPWSensorPanel>()},
         {R::Adjustment, text("First dot adjustment"), text("LandMarginAdjustPnl"), false,
          maker<TLandMarginAdjustPanel>()},
         {R::Adjustment, text("Top margin adjustment"), text("TopMarginMainPnl"), false,
          maker<TTopMarginMainPanel>()},
-        {R::Adjustment, text("Offset input for CR"), text("CRHeatProtectOffsetPnl"), false, {}},
+        {R::Adjustment, text("Offset input for CR"), text("CRHeatProtectOffsetPnl"), false,
+         maker<TCRHeatProtectPanel>()},
         {R::Maintenance, text("Head cleaning"), text("CleaningPnl"), false,
          maker<TCleaningPanel>()},
         {R::Maintenance, text("Ink charge"), text("InkChargePnl"), false, maker<TInkChargePanel>()},
@@ -50,7 +55,7 @@ std::vector<TItemRegistry::Entry> buildEntries()
          maker<TEepromDataCopyPanel>()},
         {R::Appendix, text("Save all EEPROM data"), text("EepromReadOutPnl"), true,
          maker<TEepromReadOutPanel>()},
-        {R::Appendix, text("APG check"), text("APGCheckPnl"), false, {}},
+        {R::Appendix, text("APG check"), text("APGCheckPnl"), false, maker<TAPGCheckPanel>()},
         {R::Appendix, text("Check Pattern"), text("CheckPatternPnl"), false,
          maker<TCheckPatternPanel>()},
     };
