@@ -82,6 +82,17 @@ TEST_F(PwSensorPrinterTest, InputWritesBothCopiesThenCommitsAndReadShowsTheFirst
     Click("PWSensorInputBtn");
     EXPECT_EQ(MemoLines(*window), QStringList({"Please select item."}));
     EXPECT_EQ(Commits(*printer), 1);
+
+    // The pattern prints without correction: all eight bytes are 0 afterwards.
+    Click("PWSensorPrintBtn");
+    ASSERT_TRUE(WaitForEnabled(*window));
+    EXPECT_EQ(MemoLines(*window).value(0),
+              "The PW sensor adjustment pattern print has been completed.");
+    const QByteArray afterPrint = printer->Eeprom();
+    for (int address : {0x70, 0x71, 0x72, 0x73, 0xCE, 0xCF, 0xD0, 0xD1})
+        EXPECT_EQ(uint8_t(afterPrint[address]), 0) << address;
+    EXPECT_GT(printer->Data().size(), 10000);
+    EXPECT_EQ(Commits(*printer), 2);
 }
 
 TEST_F(PwSensorPrinterTest, BadLeftValueStopsWithItsMessageAndFocus)
