@@ -8,6 +8,7 @@
 #include "link/statuscontrol.h"
 #include "print/bidpattern.h"
 #include "print/headangularpattern.h"
+#include "print/marginpatterns.h"
 
 #include <chrono>
 #include <cstdio>
@@ -47,6 +48,8 @@ const std::vector<Layout> Layouts = {
      [](Printer &p) {
          return TPBidPattern(p.raster, p.status, p.factory).BidBlock(0, 1, 17, 5, 255, 255);
      }},
+    {"FirstDotPattern", [](Printer &p) { return FirstDotPattern(p.raster); }},
+    {"TopMarginPattern", [](Printer &p) { return TopMarginPattern(p.raster); }},
 };
 
 // A status reply of a ready printer, as the scripted library hands it out.
