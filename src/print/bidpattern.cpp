@@ -111,21 +111,21 @@ uint16_t TPBidPattern::BidPage(uint8_t platenGap, uint8_t mode, int blackCentre,
 {
     if (mode < FirstMode || mode > LastMode)
         return TPResult::RequestRefused;
-    PATTERN_STEP(AppendText(raster_, ModeLabels[mode - FirstMode], true));
+    TP_STEP(AppendText(raster_, ModeLabels[mode - FirstMode], true));
     const char *inkLabel = colorCentre == LeftOut   ? "Bi-D Black "
                            : blackCentre == LeftOut ? "Bi-D Color "
                                                     : "Bi-D Black/Color ";
-    PATTERN_STEP(AppendText(raster_, inkLabel, true));
+    TP_STEP(AppendText(raster_, inkLabel, true));
     if (platenGap == NarrowGap)
-        PATTERN_STEP(AppendText(raster_, "PG-", true));
-    PATTERN_STEP(raster_.NewLines(1));
-    PATTERN_STEP(raster_.Flush());
-    PATTERN_STEP(AppendText(raster_, "\r", true));
-    PATTERN_STEP(raster_.Flush());
+        TP_STEP(AppendText(raster_, "PG-", true));
+    TP_STEP(raster_.NewLines(1));
+    TP_STEP(raster_.Flush());
+    TP_STEP(AppendText(raster_, "\r", true));
+    TP_STEP(raster_.Flush());
     if (blackCentre != LeftOut)
-        PATTERN_STEP(BidBlock(BlackColor, platenGap, mode, blackCentre, NoColor, NoColor));
+        TP_STEP(BidBlock(BlackColor, platenGap, mode, blackCentre, NoColor, NoColor));
     if (colorCentre != LeftOut)
-        PATTERN_STEP(BidBlock(LightCyan, platenGap, mode, colorCentre, LightMagenta, Yellow));
+        TP_STEP(BidBlock(LightCyan, platenGap, mode, colorCentre, LightMagenta, Yellow));
     return status_.WaitUntilReady(false, true);
 }
 
@@ -149,39 +149,39 @@ uint16_t TPBidPattern::BidBlock(uint8_t firstColor, uint8_t platenGap, uint8_t m
 
     for (int row = 0; row < Rows; ++row) {
         for (int pass = 0; pass < block.look.passes; ++pass) {
-            PATTERN_STEP(ForwardPrint(block, row, centre));
+            TP_STEP(ForwardPrint(block, row, centre));
             // Return prints right to left, each with its column's value.
             if (row == MiddleRow) {
                 for (int column = int(GroupColumns.size()) - 1; column >= 0; --column)
-                    PATTERN_STEP(
+                    TP_STEP(
                         ReturnPrint(block, column, centre + ValueStep * (column - CentreColumn)));
             } else {
-                PATTERN_STEP(ReturnPrint(block, CentreColumn, row == 0 ? centre - 1 : centre + 1));
+                TP_STEP(ReturnPrint(block, CentreColumn, row == 0 ? centre - 1 : centre + 1));
             }
-            PATTERN_STEP(raster_.SetUnit(Unit720));
-            PATTERN_STEP(raster_.Feed(PassStep));
-            PATTERN_STEP(raster_.SetUnit(Unit360));
+            TP_STEP(raster_.SetUnit(Unit720));
+            TP_STEP(raster_.Feed(PassStep));
+            TP_STEP(raster_.SetUnit(Unit360));
         }
-        PATTERN_STEP(raster_.Feed(RowFeed));
-        PATTERN_STEP(RowLabel(row, centre));
+        TP_STEP(raster_.Feed(RowFeed));
+        TP_STEP(RowLabel(row, centre));
     }
-    PATTERN_STEP(raster_.Reset());
-    PATTERN_STEP(raster_.Flush());
-    PATTERN_STEP(status_.WaitUntilReady(false, true));
+    TP_STEP(raster_.Reset());
+    TP_STEP(raster_.Flush());
+    TP_STEP(status_.WaitUntilReady(false, true));
     return factory_.FactoryCommand00(block.mode, block.typicalGap, block.kind, centre);
 }
 
 uint16_t TPBidPattern::StartPass(const Block &block, int value, uint8_t direction)
 {
-    PATTERN_STEP(raster_.Reset());
-    PATTERN_STEP(raster_.Flush());
-    PATTERN_STEP(status_.WaitUntilReady(false, true));
-    PATTERN_STEP(factory_.FactoryCommand00(block.mode, block.typicalGap, block.kind, value));
-    PATTERN_STEP(raster_.EnterGraphicsMode());
-    PATTERN_STEP(raster_.SetDotSize(block.mode));
-    PATTERN_STEP(raster_.SetUnit(Unit360));
-    PATTERN_STEP(raster_.SetColorMode(block.colorMode));
-    PATTERN_STEP(raster_.SetPrintDirection(direction));
+    TP_STEP(raster_.Reset());
+    TP_STEP(raster_.Flush());
+    TP_STEP(status_.WaitUntilReady(false, true));
+    TP_STEP(factory_.FactoryCommand00(block.mode, block.typicalGap, block.kind, value));
+    TP_STEP(raster_.EnterGraphicsMode());
+    TP_STEP(raster_.SetDotSize(block.mode));
+    TP_STEP(raster_.SetUnit(Unit360));
+    TP_STEP(raster_.SetColorMode(block.colorMode));
+    TP_STEP(raster_.SetPrintDirection(direction));
     return raster_.SetHorizontalPosition(0);
 }
 
@@ -195,10 +195,10 @@ uint16_t TPBidPattern::ForwardPrint(const Block &block, int row, int centre)
     } else {
         PlaceGroupA(bars, GroupColumns[CentreColumn], block.look.dot);
     }
-    PATTERN_STEP(StartPass(block, centre, Forward));
+    TP_STEP(StartPass(block, centre, Forward));
     for (uint8_t color : block.colors) {
-        PATTERN_STEP(SendBars(raster_, color, bars));
-        PATTERN_STEP(raster_.SetHorizontalPosition(0));
+        TP_STEP(SendBars(raster_, color, bars));
+        TP_STEP(raster_.SetHorizontalPosition(0));
     }
     return TPResult::Ok;
 }
@@ -208,19 +208,19 @@ uint16_t TPBidPattern::ReturnPrint(const Block &block, int column, int value)
 {
     Line bars{};
     PlaceGroupB(bars, GroupColumns[static_cast<size_t>(column)], block.look.dot);
-    PATTERN_STEP(StartPass(block, value, Return));
+    TP_STEP(StartPass(block, value, Return));
     for (uint8_t color : block.colors) {
-        PATTERN_STEP(SendBars(raster_, color, bars));
-        PATTERN_STEP(raster_.SetHorizontalPosition(0));
+        TP_STEP(SendBars(raster_, color, bars));
+        TP_STEP(raster_.SetHorizontalPosition(0));
     }
     return TPResult::Ok;
 }
 
 uint16_t TPBidPattern::RowLabel(int row, int centre)
 {
-    PATTERN_STEP(raster_.Reset());
-    PATTERN_STEP(AppendText(raster_, "\r         ", false));
-    PATTERN_STEP(raster_.Reset());
+    TP_STEP(raster_.Reset());
+    TP_STEP(AppendText(raster_, "\r         ", false));
+    TP_STEP(raster_.Reset());
     QByteArray label;
     if (row == 0) {
         label = Format("                                  %3d\r\r", centre - 1);

@@ -58,26 +58,26 @@ TPHeadAngularPattern::TPHeadAngularPattern(TPDLLFunction &dll, TPRaster &raster,
 uint16_t TPHeadAngularPattern::HeadAngularPattern()
 {
     uint8_t stored = 0;
-    PATTERN_STEP(dll_.ChanReadEeprom(ValueAddress, &stored));
-    PATTERN_STEP(WriteAngle(0));
-    PATTERN_STEP(AppendText(raster_, Title, sizeof Title));
-    PATTERN_STEP(raster_.BeginGraphicsPage(UnitHalfTenth, Unidirectional, Vsd1, ColorMode));
-    PATTERN_STEP(raster_.Feed(TopFeed));
-    PATTERN_STEP(ReferenceBand());
-    PATTERN_STEP(raster_.SetUnit(UnitCoarse));
-    PATTERN_STEP(raster_.Feed(BandGap));
-    PATTERN_STEP(ComparisonBand());
-    PATTERN_STEP(raster_.SetUnit(UnitCoarse));
-    PATTERN_STEP(raster_.Feed(LabelFeed));
-    PATTERN_STEP(raster_.Reset());
-    PATTERN_STEP(AppendText(raster_, Labels, sizeof Labels));
-    PATTERN_STEP(raster_.Flush());
+    TP_STEP(dll_.ChanReadEeprom(ValueAddress, &stored));
+    TP_STEP(WriteAngle(0));
+    TP_STEP(AppendText(raster_, Title, sizeof Title));
+    TP_STEP(raster_.BeginGraphicsPage(UnitHalfTenth, Unidirectional, Vsd1, ColorMode));
+    TP_STEP(raster_.Feed(TopFeed));
+    TP_STEP(ReferenceBand());
+    TP_STEP(raster_.SetUnit(UnitCoarse));
+    TP_STEP(raster_.Feed(BandGap));
+    TP_STEP(ComparisonBand());
+    TP_STEP(raster_.SetUnit(UnitCoarse));
+    TP_STEP(raster_.Feed(LabelFeed));
+    TP_STEP(raster_.Reset());
+    TP_STEP(AppendText(raster_, Labels, sizeof Labels));
+    TP_STEP(raster_.Flush());
     return WriteAngle(stored);
 }
 
 uint16_t TPHeadAngularPattern::WriteAngle(uint8_t value)
 {
-    PATTERN_STEP(factory_.FactoryCommand05(value));
+    TP_STEP(factory_.FactoryCommand05(value));
     return factory_.FactoryCommand50();
 }
 
@@ -87,11 +87,11 @@ uint16_t TPHeadAngularPattern::ReferenceBand()
     const Line first = GroupLine(0, Groups - 1, true);
     const Line other = GroupLine(0, Groups - 1, false);
     for (int pass = 0; pass < Passes; ++pass) {
-        PATTERN_STEP(raster_.SetUnitsFine());
-        PATTERN_STEP(raster_.SetHorizontalPosition(ReferencePosition));
-        PATTERN_STEP(SendBlock(raster_, Black, {{1, &first}, {BlockLines - 1, &other}}));
-        PATTERN_STEP(raster_.SetUnit(UnitFine));
-        PATTERN_STEP(raster_.Feed(1));
+        TP_STEP(raster_.SetUnitsFine());
+        TP_STEP(raster_.SetHorizontalPosition(ReferencePosition));
+        TP_STEP(SendBlock(raster_, Black, {{1, &first}, {BlockLines - 1, &other}}));
+        TP_STEP(raster_.SetUnit(UnitFine));
+        TP_STEP(raster_.Feed(1));
     }
     return TPResult::Ok;
 }
@@ -104,14 +104,14 @@ uint16_t TPHeadAngularPattern::ComparisonBand()
         for (int group = 0; group < Groups; ++group) {
             const Line first = GroupLine(group, group, true);
             const Line other = GroupLine(group, group, false);
-            PATTERN_STEP(raster_.SetUnitsFine());
-            PATTERN_STEP(raster_.SetHorizontalPosition(static_cast<uint8_t>(ShiftStep * group)));
-            PATTERN_STEP(SendBlock(raster_, Black, {{1, &first}, {BlockLines - 1, &other}}));
-            PATTERN_STEP(raster_.SetUnit(UnitFine));
-            PATTERN_STEP(raster_.Feed(0));
+            TP_STEP(raster_.SetUnitsFine());
+            TP_STEP(raster_.SetHorizontalPosition(static_cast<uint8_t>(ShiftStep * group)));
+            TP_STEP(SendBlock(raster_, Black, {{1, &first}, {BlockLines - 1, &other}}));
+            TP_STEP(raster_.SetUnit(UnitFine));
+            TP_STEP(raster_.Feed(0));
         }
-        PATTERN_STEP(raster_.SetUnit(UnitFine));
-        PATTERN_STEP(raster_.Feed(1));
+        TP_STEP(raster_.SetUnit(UnitFine));
+        TP_STEP(raster_.Feed(1));
     }
     return TPResult::Ok;
 }

@@ -4,9 +4,9 @@
 
 // Inside a layout: runs one step and returns its result code from the layout unless it is Ok,
 // so that nothing further is sent after the first failure.
-#define PATTERN_STEP(step)                                                                         \
+#define TP_STEP(step)                                                                              \
     do {                                                                                           \
-        const uint16_t patternStepResult = (step);                                                 \
-        if (patternStepResult != TPResult::Ok)                                                     \
-            return patternStepResult;                                                              \
+        const uint16_t stepResult = (step);                                                        \
+        if (stepResult != TPResult::Ok)                                                            \
+            return stepResult;                                                                     \
     } while (false)

@@ -2,17 +2,10 @@
 
 #include "link/raster.h"
 #include "link/resultcode.h"
+#include "patternstep.h"
 
 #include <cstdint>
 #include <vector>
-
-// Stops the layout at the first step that does not give TPResult::Ok and passes its code up.
-#define TP_STEP(expression)                                                                        \
-    do {                                                                                           \
-        const uint16_t stepResult = (expression);                                                  \
-        if (stepResult != TPResult::Ok)                                                            \
-            return stepResult;                                                                     \
-    } while (0)
 
 namespace checkprint
 {
