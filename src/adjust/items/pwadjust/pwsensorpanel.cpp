@@ -1,5 +1,6 @@
 #include "pwsensorpanel.h"
 
+#include "adjust/items/updown.h"
 #include "print/checkpattern.h"
 
 #include "adjust/items/adjustservices.h"
@@ -46,55 +47,6 @@ constexpr SideLook Looks[TPPWAdjust::SideCount] = {
 constexpr TPPWAdjust::Side LayoutOrder[] = {TPPWAdjust::Top, TPPWAdjust::Bottom, TPPWAdjust::Right,
                                             TPPWAdjust::Left};
 
-// The up-down bound to a side's edit: two arrow buttons, and the Up/Down keys in the edit,
-// step the edit's number within the side's range (text that is no number starts from 0).
-class TUpDown : public QWidget
-{
-public:
-    TUpDown(QLineEdit *edit, int minimum, int maximum, QWidget *parent)
-        : QWidget(parent), edit_(edit), minimum_(minimum), maximum_(maximum)
-    {
-        auto *column = new QVBoxLayout(this);
-        column->setContentsMargins(0, 0, 0, 0);
-        column->setSpacing(0);
-        for (const auto &[arrow, step] :
-             {std::pair{Qt::UpArrow, 1}, std::pair{Qt::DownArrow, -1}}) {
-            auto *button = new QToolButton(this);
-            button->setArrowType(arrow);
-            button->setFocusPolicy(Qt::NoFocus);
-            button->setAutoRepeat(true);
-            button->setFixedSize(18, 12);
-            connect(button, &QToolButton::clicked, this, [this, step = step] { Step(step); });
-            column->addWidget(button);
-        }
-        edit->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (watched == edit_ && event->type() == QEvent::KeyPress) {
-            const int key = static_cast<QKeyEvent *>(event)->key();
-            if (key == Qt::Key_Up || key == Qt::Key_Down) {
-                Step(key == Qt::Key_Up ? 1 : -1);
-                return true;
-            }
-        }
-        return QWidget::eventFilter(watched, event);
-    }
-
-private:
-    void Step(int step)
-    {
-        bool ok = false;
-        const int value = edit_->text().toInt(&ok);
-        edit_->setText(QString::number(qBound(minimum_, (ok ? value : 0) + step, maximum_)));
-    }
-
-    QLineEdit *edit_;
-    int minimum_;
-    int maximum_;
-};
 } // namespace
 
 TPWSensorPanel::TPWSensorPanel(TAdjustServices &window, QWidget *parent)
@@ -192,7 +144,7 @@ QWidget *TPWSensorPanel::BuildSide(TPPWAdjust::Side side)
     controls.edit->setToolTip(QStringLiteral("%1 to %2 (Up/Down keys step the value)")
                                   .arg(rule.minimum)
                                   .arg(rule.maximum));
-    auto *upDown = new TUpDown(controls.edit, rule.minimum, rule.maximum, box);
+    auto *upDown = new TUpDown(controls.edit, rule.minimum, rule.maximum, 1, box);
     upDown->setObjectName(QString::fromLatin1(look.upDownName));
     upDown->setAccessibleName(QString::fromLatin1(look.upDownName));
 
