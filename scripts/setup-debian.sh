@@ -11,7 +11,7 @@ packages=(
   fonts-noto-cjk fonts-dejavu-core
 )
 if [ "${NOVARI_WITH_DISPLAY_TOOLS:-0}" = 1 ]; then
-  packages+=(xvfb xauth x11-utils)
+  packages+=(xvfb xauth x11-utils xdotool imagemagick)
 fi
 
 missing=()
