@@ -5,8 +5,8 @@
 namespace sim
 {
 
-EngineBridge::EngineBridge(Firmware &firmware, PrintOptions options)
-    : firmware_(firmware), engine_(*this, std::move(options))
+EngineBridge::EngineBridge(Firmware &firmware, const Mechanics &mechanics, PrintOptions options)
+    : firmware_(firmware), mechanics_(mechanics), engine_(*this, std::move(options))
 {
 }
 
@@ -22,7 +22,22 @@ void EngineBridge::EndJob()
 
 std::string EngineBridge::FactoryPacket(const std::vector<uint8_t> &packet)
 {
-    return firmware_.FactoryPacket(packet);
+    constexpr size_t kCodeAt = 7;
+    constexpr size_t kFirstParameterAt = 10;
+    constexpr uint8_t kBidWrite = 0x00;
+    constexpr uint8_t kPlatenGapMove = 0xD5;
+    constexpr uint8_t kNarrowGapModes = 0x10;
+    std::string why = firmware_.FactoryPacket(packet);
+    if (why.empty() && packet.size() > kFirstParameterAt) {
+        const uint8_t code = packet[kCodeAt];
+        const uint8_t first = packet[kFirstParameterAt];
+        if (code == kBidWrite)
+            gapSet_ =
+                (first & 0xF0) == kNarrowGapModes ? Mechanics::kNarrowGap : Mechanics::kTypicalGap;
+        else if (code == kPlatenGapMove)
+            gapSet_ = GapSetOf(first);
+    }
+    return why;
 }
 
 std::string EngineBridge::RemoteCommand(const std::string &name,
@@ -34,6 +49,17 @@ std::string EngineBridge::RemoteCommand(const std::string &name,
 void EngineBridge::PagePrinted(double seconds)
 {
     firmware_.PagePrinted(seconds);
+}
+
+double EngineBridge::ReturnPrintShiftInches(int dotSizeMode, int colorCode)
+{
+    constexpr int kBlackColorCode = 0;
+    const int mode = BidModeOfDotSize(dotSizeMode);
+    if (mode < 0)
+        return 0.0;
+    const int ink = colorCode == kBlackColorCode ? Mechanics::kBlack : Mechanics::kColor;
+    const auto stored = static_cast<int8_t>(firmware_.ReadEeprom(BidAddress(gapSet_, mode, ink)));
+    return ReturnShiftInches(mechanics_, gapSet_, mode, ink, stored);
 }
 
 } // namespace sim

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "mechanics.h"
 #include "printdatasink.h"
 #include "printengine.h"
 
@@ -20,7 +21,8 @@ class Firmware;
 class EngineBridge : public PrintDataSink, public FirmwareHooks
 {
 public:
-    EngineBridge(Firmware &firmware, PrintOptions options);
+    // The mechanics are the printer's own (kept by its owner for as long as the bridge).
+    EngineBridge(Firmware &firmware, const Mechanics &mechanics, PrintOptions options);
 
     PrintEngine &Engine() { return engine_; }
 
@@ -33,9 +35,16 @@ public:
     std::string RemoteCommand(const std::string &name,
                               const std::vector<uint8_t> &parameters) override;
     void PagePrinted(double seconds) override;
+    // The Bi-D error of the mode, ink group and platen gap in force, less the value the
+    // firmware holds for them now (the Bi-D pattern writes one before every pass).
+    double ReturnPrintShiftInches(int dotSizeMode, int colorCode) override;
 
 private:
     Firmware &firmware_;
+    const Mechanics &mechanics_;
+    // The platen gap set the Bi-D corrections are taken from: that of the last Bi-D write or
+    // platen gap move, whichever came last.
+    Mechanics::Gap gapSet_ = Mechanics::kTypicalGap;
     PrintEngine engine_; // after firmware_: it calls back through this object
 };
 

@@ -1,5 +1,6 @@
 #include "printerwindow.h"
 
+#include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -57,6 +58,7 @@ QString StateText(uint8_t state, std::optional<uint8_t> error)
 PrinterWindow::PrinterWindow(VirtualPrinter &printer, QWidget *parent)
     : QWidget(parent), printer_(printer), stateLbl_(new QLabel(this)), inkLbl_(new QLabel(this)),
       platenGapLbl_(new QLabel(this)), lastActionLbl_(new QLabel(this)),
+      serviceViewCheck_(new QCheckBox("&Service view", this)), mechanicsLbl_(new QLabel(this)),
       paperBtn_(new QPushButton("&Paper", this)), clearBtn_(new QPushButton("&Clear faults", this)),
       powerBtn_(new QPushButton("P&ower", this)), tray_(new OutputTray(this))
 {
@@ -70,6 +72,13 @@ PrinterWindow::PrinterWindow(VirtualPrinter &printer, QWidget *parent)
     lastActionLbl_->setObjectName("LastActionLbl");
     lastActionLbl_->setAccessibleName("LastActionLbl");
     lastActionLbl_->setWordWrap(true);
+    serviceViewCheck_->setObjectName("ServiceViewCheck");
+    serviceViewCheck_->setToolTip("Shows the printer's mechanical errors");
+    mechanicsLbl_->setObjectName("MechanicsLbl");
+    mechanicsLbl_->setAccessibleName("MechanicsLbl");
+    mechanicsLbl_->setText(QString::fromStdString(DescribeMechanics(printer_.GetMechanics())));
+    mechanicsLbl_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    mechanicsLbl_->hide();
     paperBtn_->setObjectName("PaperBtn");
     paperBtn_->setToolTip("Paper reloaded: ends a paper-out error");
     clearBtn_->setObjectName("ClearBtn");
@@ -91,9 +100,12 @@ PrinterWindow::PrinterWindow(VirtualPrinter &printer, QWidget *parent)
     auto *mechanism = new QHBoxLayout;
     mechanism->addWidget(platenGapLbl_);
     mechanism->addWidget(lastActionLbl_, 1);
+    mechanism->addWidget(serviceViewCheck_);
     layout->addLayout(mechanism);
+    layout->addWidget(mechanicsLbl_);
     layout->addWidget(tray_, 1);
 
+    connect(serviceViewCheck_, &QCheckBox::toggled, mechanicsLbl_, &QLabel::setVisible);
     connect(paperBtn_, &QPushButton::clicked, this, &PrinterWindow::PaperBtnClick);
     connect(clearBtn_, &QPushButton::clicked, this, &PrinterWindow::ClearBtnClick);
     connect(powerBtn_, &QPushButton::clicked, this, &PrinterWindow::PowerBtnClick);

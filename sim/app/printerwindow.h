@@ -3,7 +3,8 @@
 // The window of a virtual printer started with --tray: a panel like the printer's own (what
 // it is doing, ink levels, the Paper button that ends a paper-out error, the power switch),
 // where the platen gap stands and what the last factory command did, above the output tray
-// with the printed pages.
+// with the printed pages. A "Service view" box shows the printer's mechanical errors, hidden
+// otherwise so that the printed pages stay a fair test for a person.
 
 #include <cstdint>
 #include <optional>
@@ -11,6 +12,7 @@
 #include <QTimer>
 #include <QWidget>
 
+class QCheckBox;
 class QLabel;
 class QPushButton;
 
@@ -44,6 +46,8 @@ private:
     QLabel *inkLbl_;
     QLabel *platenGapLbl_;
     QLabel *lastActionLbl_;
+    QCheckBox *serviceViewCheck_; // shows the hidden mechanical errors
+    QLabel *mechanicsLbl_;
     QPushButton *paperBtn_;
     QPushButton *clearBtn_;
     QPushButton *powerBtn_;

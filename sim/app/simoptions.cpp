@@ -75,6 +75,11 @@ std::optional<int> ParseSimOptions(const QStringList &arguments, SimOptions &opt
         {"tray", "Show the printer's window: state, ink, platen gap, the last factory "
                  "command, Paper, Clear faults and Power buttons, and the output tray "
                  "with the printed pages."},
+        {"mechanics",
+         "The printer's mechanical errors: random:SEED (a reproducible printer out of "
+         "adjustment) or a JSON file (see sim/README.md). Kept next to the EEPROM file; "
+         "without it the kept ones, else none.",
+         "FILE"},
     });
     if (!parser.parse(arguments))
         return Fail(parser.errorText() + " (see --help)");
@@ -116,6 +121,13 @@ std::optional<int> ParseSimOptions(const QStringList &arguments, SimOptions &opt
     options.pagesFolder = parser.value("pages");
     options.fullResolution = parser.isSet("full-resolution");
     options.tray = parser.isSet("tray");
+    if (parser.isSet("mechanics")) {
+        const std::string why = LoadMechanics(parser.value("mechanics").toStdString(),
+                                              options.model, options.mechanics);
+        if (!why.empty())
+            return Fail(QString::fromStdString(why));
+        options.mechanicsGiven = true;
+    }
     return std::nullopt;
 }
 

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "mechanics.h"
 #include "printermodel.h"
 
 namespace sim
@@ -20,6 +21,9 @@ struct SimOptions {
     QString pagesFolder;
     bool fullResolution = false;
     bool tray = false;
+    // --mechanics: the printer's mechanical errors, replacing those kept with the EEPROM.
+    bool mechanicsGiven = false;
+    Mechanics mechanics;
 };
 
 // Reads the printer's command line (arguments[0] is the program). Returns nothing when the

@@ -126,6 +126,11 @@ QString VirtualPrinter::TryPort(const QString &port)
         eeprom_.reset();
         return QString::fromStdString(bad);
     }
+    const std::string mechanicsWhy = KeepMechanics();
+    if (!mechanicsWhy.empty()) {
+        eeprom_.reset();
+        return QString::fromStdString(mechanicsWhy);
+    }
     Capture *capture = capture_.IsOpen() ? &capture_ : nullptr;
     firmware_ = std::make_unique<Firmware>(
         options_.model, *eeprom_, options_.timeScale,
@@ -133,7 +138,8 @@ QString VirtualPrinter::TryPort(const QString &port)
     PrintOptions printOptions;
     printOptions.pagesFolder = options_.pagesFolder.toStdString();
     printOptions.fullResolution = options_.fullResolution;
-    engine_ = std::make_unique<EngineBridge>(*firmware_, printOptions);
+    firmware_->SetDriveTimeDispersion(mechanics_.crDispersion);
+    engine_ = std::make_unique<EngineBridge>(*firmware_, mechanics_, printOptions);
     if (pageListener_)
         engine_->Engine().SetPageListener(pageListener_);
     portServer_ = std::make_unique<PortServer>(portPath, *firmware_, capture, *engine_);
@@ -149,6 +155,18 @@ QString VirtualPrinter::TryPort(const QString &port)
         return why;
     }
     return QString();
+}
+
+// The mechanics live with the EEPROM image: given ones replace what is kept there, else the
+// kept ones are used (none for a new image).
+std::string VirtualPrinter::KeepMechanics()
+{
+    const std::string path = MechanicsPathFor(eeprom_->Path());
+    if (options_.mechanicsGiven) {
+        mechanics_ = options_.mechanics;
+        return WriteMechanicsFile(path, mechanics_, options_.model);
+    }
+    return ReadMechanicsFile(path, options_.model, mechanics_);
 }
 
 QString VirtualPrinter::SetPower(bool on)

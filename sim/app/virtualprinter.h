@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include "capture.h"
+#include "mechanics.h"
 #include "simoptions.h"
 
 namespace sim
@@ -40,6 +41,8 @@ public:
     // Carries out a control word (see controlclient.h); returns an empty text or why not.
     QString Control(const QString &word, double seconds);
     Firmware *GetFirmware() const { return firmware_.get(); }
+    // The printer's mechanical errors (for the service view; none before Start).
+    const Mechanics &GetMechanics() const { return mechanics_; }
     // The power switch: off takes the port away (every request fails, as with a printer
     // switched off); on brings it back and the printer boots: values not yet committed are
     // lost, cleaning and printing stop, faults stay. Returns an empty text or why not.
@@ -53,12 +56,14 @@ public:
 private:
     QString TryPort(const QString &port);
     void Teardown();
+    std::string KeepMechanics();
 
     SimOptions options_;
     QString directory_;
     QString port_;
     QElapsedTimer clock_;
     Capture capture_;
+    Mechanics mechanics_;
     std::unique_ptr<EepromStore> eeprom_;
     std::unique_ptr<Firmware> firmware_;
     std::unique_ptr<EngineBridge> engine_;

@@ -452,7 +452,7 @@ Firmware::Outcome Firmware::ApplyCarriageRun(const std::vector<uint8_t> &p)
 // the measurement accepts (273 below the slow series, 871 above the fast one), or spread.
 int Firmware::NextDriveTime(bool slow)
 {
-    const int base = slow ? kSlowDriveTime : kFastDriveTime;
+    const int base = slow ? kSlowDriveTime + driveTimeDispersion_ : kFastDriveTime;
     if (spoiledRuns_ > 0) {
         --spoiledRuns_;
         return slow ? 273 : 871;

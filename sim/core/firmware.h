@@ -121,6 +121,9 @@ public:
     // counts, more than the measurement allows. Clear() ends both.
     void SpoilNextDriveTime() { ++spoiledRuns_; }
     void SpreadNextDriveTimes() { spreadRuns_ = kSpreadPattern.size(); }
+    // The carriage motor's drive-time dispersion: the slow timing runs read this many counts
+    // above the series value (below when negative).
+    void SetDriveTimeDispersion(int counts) { driveTimeDispersion_ = counts; }
     // The waste ink counter's upper limit from the limit inputs in the EEPROM.
     int WasteInkLimit() const;
 
@@ -189,6 +192,7 @@ private:
     std::mt19937 random_;
     int spoiledRuns_ = 0;
     size_t spreadRuns_ = 0;
+    int driveTimeDispersion_ = 0;
 };
 
 } // namespace sim

@@ -1,0 +1,75 @@
+#pragma once
+
+// The printer's mechanical errors: how far this particular printer is out of adjustment before
+// any stored correction is applied. A printer fresh from the factory has none. Each error is
+// counted in steps of the stored value that corrects it, so the value a technician should
+// write equals the error (the head tilt, the first dot and top margin offsets, the PW sensor
+// offsets) or, for Bi-D, is the error itself per mode, ink group and platen gap.
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "printermodel.h"
+
+namespace sim
+{
+
+struct Mechanics {
+    // Bi-D modes in the order of the stored values: ECO, VSD1, VSD2, VSD3.
+    static constexpr int kModes = 4;
+    enum Gap { kTypicalGap = 0, kNarrowGap = 1 };
+    enum Ink { kBlack = 0, kColor = 1 };
+    enum PwSide { kRight = 0, kLeft = 1, kTop = 2, kBottom = 3 };
+
+    // Sizes of one step of each error, in inches (see sim/README.md).
+    static constexpr double kBidStepInches = 1.0 / 360.0;
+    static constexpr double kFirstDotStepInches = 1.0 / 1440.0;
+    static constexpr double kTopMarginStepInches = 1.0 / 720.0;
+    static constexpr double kHeadTiltStepInches = 1.0 / 360.0; // across the nozzle rows' height
+    static constexpr double kPwStepInches = 1.0 / 360.0;
+
+    // [gap][mode][ink], in steps of the stored Bi-D value.
+    std::array<std::array<std::array<int, 2>, kModes>, 2> bid{};
+    int headTilt = 0;
+    int firstDot = 0;
+    int topMargin = 0;
+    std::array<int, 4> pwSensor{}; // Right, Left, Top, Bottom, in the side's input steps
+    int crDispersion = 0;          // drive time counts the slow timing run reads high
+
+    bool operator==(const Mechanics &other) const;
+    bool operator!=(const Mechanics &other) const { return !(*this == other); }
+};
+
+// Reads the mechanics of a printer of this model from a JSON text. Returns an empty text and
+// fills `out`, or names the field that is wrong and leaves `out` alone.
+std::string ParseMechanics(const std::string &json, Model model, Mechanics &out);
+// The JSON text of a printer's mechanics (what ParseMechanics reads).
+std::string MechanicsJson(const Mechanics &mechanics, Model model);
+// A reproducible printer out of adjustment: every error within what one pattern shows.
+Mechanics RandomMechanics(uint32_t seed);
+// What --mechanics names: "random:SEED" or a JSON file. Returns an empty text or why not.
+std::string LoadMechanics(const std::string &source, Model model, Mechanics &out);
+// Reads or writes the mechanics kept next to the EEPROM file. A missing file is a printer
+// without errors.
+std::string ReadMechanicsFile(const std::string &path, Model model, Mechanics &out);
+std::string WriteMechanicsFile(const std::string &path, const Mechanics &mechanics, Model model);
+// The file that keeps them with an EEPROM image.
+std::string MechanicsPathFor(const std::string &eepromPath);
+
+// Bi-D mode index (0 ECO, 1..3 VSD1..VSD3) of a dot-size mode (16 VSD1 .. 19 ECO), or -1.
+int BidModeOfDotSize(int dotSizeMode);
+// The EEPROM address of a stored Bi-D value.
+uint8_t BidAddress(Mechanics::Gap gap, int mode, int ink);
+// Inches a return-printed band lands right of its forward twin: the Bi-D error of the mode,
+// ink group and platen gap set in force, less the stored correction.
+double ReturnShiftInches(const Mechanics &mechanics, Mechanics::Gap gap, int mode, int ink,
+                         int8_t stored);
+// The gap set (typical or narrow) a platen gap position (1 PG- .. 4 PG++) prints with: the
+// wide gaps print with the typical values.
+Mechanics::Gap GapSetOf(int platenGap);
+
+// One line per error, for the service view.
+std::string DescribeMechanics(const Mechanics &mechanics);
+
+} // namespace sim
