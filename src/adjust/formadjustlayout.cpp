@@ -29,6 +29,7 @@ void TFormAdjust::BuildWindow()
     auto *top = new QHBoxLayout;
     adjustmentTab_ = new QTabWidget(this);
     adjustmentTab_->setObjectName(QStringLiteral("AdjustmentTab"));
+    adjustmentTab_->setAccessibleName(adjustmentTab_->objectName());
     for (int list = 0; list < TItemRegistry::ListCount; ++list) {
         const auto which = static_cast<TItemRegistry::List>(list);
         adjustmentTab_->addTab(BuildListPage(which), TItemRegistry::PageCaption(which));

@@ -177,9 +177,10 @@ QWidget *TFormBoot::BuildChoices()
     grid->setHorizontalSpacing(12);
     grid->setVerticalSpacing(10);
     const std::array<std::pair<QLabel *, QComboBox *>, 3> rows{{
-        {NewCaptionPanel(choices, "Panel1", QStringLiteral("Model Name")), modelNameCombo_},
-        {NewCaptionPanel(choices, "Panel3", QStringLiteral("Port Selection")), interfaceCombo_},
-        {NewCaptionPanel(choices, "Panel6", QStringLiteral("Destination")), destinationCombo_},
+        // Alt with the underlined letter moves to the list beside a caption.
+        {NewCaptionPanel(choices, "Panel1", QStringLiteral("&Model Name")), modelNameCombo_},
+        {NewCaptionPanel(choices, "Panel3", QStringLiteral("&Port Selection")), interfaceCombo_},
+        {NewCaptionPanel(choices, "Panel6", QStringLiteral("&Destination")), destinationCombo_},
     }};
     for (int row = 0; row < int(rows.size()); ++row) {
         rows[row].first->setBuddy(rows[row].second);

@@ -352,6 +352,7 @@ private slots:
         QVERIFY(chmod(QFile::encodeName(node).constData(), mode_t(mode)) == 0);
         if (virtualPrinter)
             Socket("USB001");
+        link_->AddPort(0x0401, 0x1000, 1, nullptr); // the port does not open
         TPPortEnumeration ports(root_->filePath("ports"), root_->filePath("dev"));
         ports.SetAccessProbe([](const QByteArray &path) {
             struct stat info {
