@@ -34,7 +34,8 @@ void TFormAdjust::BuildWindow()
         const auto which = static_cast<TItemRegistry::List>(list);
         adjustmentTab_->addTab(BuildListPage(which), TItemRegistry::PageCaption(which));
     }
-    adjustmentTab_->setFixedWidth(300);
+    // At least this wide; wider where larger fonts need it.
+    adjustmentTab_->setMinimumWidth(300);
     connect(adjustmentTab_, &QTabWidget::currentChanged, this,
             [this](int) { AdjustmentTabChange(); });
     top->addWidget(adjustmentTab_);

@@ -16,10 +16,12 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStackedLayout>
 #include <QTabWidget>
+#include <QTextDocument>
 #include <QTimer>
 #include <QtTest>
 #include <memory>
@@ -51,6 +53,34 @@ void CollectUnnamed(QAccessibleInterface *node, QStringList *unnamed)
         unnamed->append(Describe(node) + " says '&'");
     for (int i = 0; i < node->childCount(); ++i)
         CollectUnnamed(node->child(i), unnamed);
+}
+
+// Captions cut short and pictures drawn with fewer pixels than the screen shows them with.
+QStringList ClippedOrBlurred(QWidget *window)
+{
+    QStringList found;
+    const qreal ratio = window->devicePixelRatioF();
+    for (QWidget *widget : window->findChildren<QWidget *>()) {
+        if (!widget->isVisible())
+            continue;
+        const QString name = widget->objectName() + " (" + widget->metaObject()->className() + ")";
+        if (auto *label = qobject_cast<QLabel *>(widget)) {
+            const QString text = QString(label->text()).remove(QLatin1Char('&'));
+            if (!label->wordWrap() && !text.isEmpty() && !Qt::mightBeRichText(text) &&
+                label->fontMetrics()
+                        .boundingRect(label->contentsRect(), label->alignment(), text)
+                        .width() > label->contentsRect().width())
+                found << name + " '" + text + "' cut";
+            if (!label->pixmap().isNull() && label->pixmap().devicePixelRatio() < ratio)
+                found << name + " blurred";
+        }
+        auto *button = qobject_cast<QAbstractButton *>(widget);
+        if (button && !button->text().isEmpty() &&
+            (button->width() < button->minimumSizeHint().width() ||
+             button->height() < button->minimumSizeHint().height()))
+            found << name + " '" + button->text() + "' cut";
+    }
+    return found;
 }
 
 QStringList UnnamedControls(QWidget *window)
@@ -101,10 +131,13 @@ private:
         shell_->CreateWindows();
         QVERIFY(QTest::qWaitForWindowActive(shell_->Windows().boot));
     }
+    // Named controls, whole captions, sharp pictures.
     void ExpectAllNamed(QWidget *window, const QString &where)
     {
         const QStringList unnamed = UnnamedControls(window);
         QVERIFY2(unnamed.isEmpty(), qPrintable(where + ": " + unnamed.join(", ")));
+        const QStringList cut = ClippedOrBlurred(window);
+        QVERIFY2(cut.isEmpty(), qPrintable(where + ": " + cut.join(", ")));
     }
 
     std::unique_ptr<RuntimeDir> runtime_;
