@@ -129,12 +129,24 @@ void TFormAdjust::SetBusy(bool busy)
     if (busy) {
         // A completion timer still pending must not release the window mid-operation.
         disableTimer_->stop();
+        if (!focusBeforeBusy_)
+            focusBeforeBusy_ = focusWidget();
         setEnabled(false);
         setCursor(Qt::WaitCursor);
     } else {
-        setEnabled(true);
+        Release();
         setCursor(Qt::ArrowCursor);
     }
+}
+
+void TFormAdjust::Release()
+{
+    setEnabled(true);
+    // Disabling the window took the focus away; a keyboard user carries on where they were.
+    QWidget *before = focusBeforeBusy_;
+    focusBeforeBusy_.clear();
+    if (before && before->isVisible() && before->isEnabled() && !focusWidget())
+        before->setFocus(Qt::OtherFocusReason);
 }
 
 void TFormAdjust::StartDisableTimer()
@@ -144,7 +156,7 @@ void TFormAdjust::StartDisableTimer()
 
 void TFormAdjust::DisableTimerTimer()
 {
-    setEnabled(true);
+    Release();
     disableTimer_->stop();
 }
 
@@ -153,7 +165,7 @@ void TFormAdjust::DisableTimerTimer()
 
 void TFormAdjust::ReportError(uint16_t code)
 {
-    setEnabled(true);
+    Release();
     adjustmentTab_->setEnabled(true);
     lists_[TItemRegistry::Maintenance]->setEnabled(true);
     adjustQuitBtn_->setEnabled(true);

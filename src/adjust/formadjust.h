@@ -7,6 +7,7 @@
 #include "link/windowlink.h"
 
 #include <QColor>
+#include <QPointer>
 #include <QWidget>
 #include <array>
 #include <cstdint>
@@ -85,6 +86,8 @@ private:
     void ListClick(TItemRegistry::List list);
     void ClearSelections(bool adjustment, bool maintenance, bool appendix);
     void SetBusy(bool busy);
+    // Enables the window again, with the focus back on the control that had it.
+    void Release();
     void StartDisableTimer();
     void ShowWording(const TPErrorWording &wording);
     // The built item whose panel is in the item area, if any.
@@ -106,6 +109,7 @@ private:
     QTimer *disableTimer_ = nullptr;
     // Enabled state of the window at its last whole repaint.
     std::optional<bool> paintedEnabled_;
+    QPointer<QWidget> focusBeforeBusy_;
 
     // Every item panel by list and index; built items are also kept as TItemPanel.
     std::map<std::pair<int, int>, QWidget *> panels_;

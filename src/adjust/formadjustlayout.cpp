@@ -29,11 +29,13 @@ void TFormAdjust::BuildWindow()
     auto *top = new QHBoxLayout;
     adjustmentTab_ = new QTabWidget(this);
     adjustmentTab_->setObjectName(QStringLiteral("AdjustmentTab"));
+    adjustmentTab_->setAccessibleName(adjustmentTab_->objectName());
     for (int list = 0; list < TItemRegistry::ListCount; ++list) {
         const auto which = static_cast<TItemRegistry::List>(list);
         adjustmentTab_->addTab(BuildListPage(which), TItemRegistry::PageCaption(which));
     }
-    adjustmentTab_->setFixedWidth(300);
+    // At least this wide; wider where larger fonts need it.
+    adjustmentTab_->setMinimumWidth(300);
     connect(adjustmentTab_, &QTabWidget::currentChanged, this,
             [this](int) { AdjustmentTabChange(); });
     top->addWidget(adjustmentTab_);

@@ -177,9 +177,10 @@ QWidget *TFormBoot::BuildChoices()
     grid->setHorizontalSpacing(12);
     grid->setVerticalSpacing(10);
     const std::array<std::pair<QLabel *, QComboBox *>, 3> rows{{
-        {NewCaptionPanel(choices, "Panel1", QStringLiteral("Model Name")), modelNameCombo_},
-        {NewCaptionPanel(choices, "Panel3", QStringLiteral("Port Selection")), interfaceCombo_},
-        {NewCaptionPanel(choices, "Panel6", QStringLiteral("Destination")), destinationCombo_},
+        // Alt with the underlined letter moves to the list beside a caption.
+        {NewCaptionPanel(choices, "Panel1", QStringLiteral("&Model Name")), modelNameCombo_},
+        {NewCaptionPanel(choices, "Panel3", QStringLiteral("&Port Selection")), interfaceCombo_},
+        {NewCaptionPanel(choices, "Panel6", QStringLiteral("&Destination")), destinationCombo_},
     }};
     for (int row = 0; row < int(rows.size()); ++row) {
         rows[row].first->setBuddy(rows[row].second);
@@ -323,7 +324,7 @@ void TFormBoot::PortSelectOKBtnClick()
     dll_.GateClosePort();
     if (dll_.GateOpenPort(selection_.PortCode) != Ok) {
         busy.Restore();
-        ShowError(NoAnswerText);
+        ShowError(OpenFailureText(selection_.PortCode));
         return;
     }
     const uint16_t deviceId = dll_.GateCheckDeviceId();
@@ -339,6 +340,22 @@ void TFormBoot::PortSelectOKBtnClick()
     }
     hide();
     emit PrinterOpened();
+}
+
+QString TFormBoot::OpenFailureText(uint16_t portCode) const
+{
+    // A printer on a device node the user may not open is no communication fault: name the
+    // node and the remedy.
+    const TPNodeAccess denied = ports_.DeniedNode(portCode);
+    if (!denied.Denied())
+        return NoAnswerText;
+    if (denied.group.isEmpty())
+        return QStringLiteral("Cannot open %1: permission denied. Ask your administrator to give "
+                              "your user read and write access to it.")
+            .arg(denied.node);
+    return QStringLiteral("Cannot open %1: permission denied. Add your user to the group '%2' "
+                          "(sudo adduser $USER %2) and log in again.")
+        .arg(denied.node, denied.group);
 }
 
 void TFormBoot::ShowError(const QString &text)

@@ -74,6 +74,8 @@ private:
     QString ModelSuffix(const QString &portName);
     void AddPortItem(const QString &text, const QString &portName);
     uint16_t ChosenPortCode();
+    // The message for a port that does not open.
+    QString OpenFailureText(uint16_t portCode) const;
     void ShowError(const QString &text);
 
     TPDLLFunction &dll_;

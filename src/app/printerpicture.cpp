@@ -1,5 +1,6 @@
 #include "printerpicture.h"
 
+#include <QGuiApplication>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -51,7 +52,10 @@ void DrawBody(QPainter &painter)
 
 QPixmap TPrinterPicture::Pixmap(int size)
 {
-    QPixmap pixmap(size, size);
+    // Drawn at the screen's pixel density, so it stays sharp on a scaled screen.
+    const qreal ratio = qGuiApp ? qGuiApp->devicePixelRatio() : 1.0;
+    QPixmap pixmap(QSize(size, size) * ratio);
+    pixmap.setDevicePixelRatio(ratio);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);

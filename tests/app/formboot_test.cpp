@@ -15,7 +15,11 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <cerrno>
+#include <grp.h>
 #include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using apptest::Choose;
 using apptest::Items;
@@ -307,6 +311,65 @@ private slots:
         QVERIFY(Button("PortSelectOKBtn")->isEnabled());
         QVERIFY(!QApplication::overrideCursor()); // the hourglass is gone
         QCOMPARE(int(boot_->Selection().PortCode), 0x0401);
+    }
+
+    // A printer's device node the user may not open: the message names the node and the
+    // remedy. The probe plays a user who is neither the node's owner nor in its group (the
+    // tests may run as root, for whom every node opens).
+    void deniedDeviceNodeNamesTheRemedy_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("group");
+        QTest::addColumn<bool>("virtualPrinter");
+        QTest::addColumn<QString>("port");
+        QTest::addColumn<QString>("remedy"); // empty: the plain communication error
+        const QString join = "Add your user to the group 'lp' (sudo adduser $USER lp) and log in "
+                             "again.";
+        const QString ask = "Ask your administrator to give your user read and write access to it.";
+        QTest::newRow("group lp may write") << 0660 << "lp" << false << "USB001" << join;
+        QTest::newRow("auto selection") << 0660 << "lp" << false << "Auto Selection" << join;
+        QTest::newRow("only its owner may write") << 0600 << "lp" << false << "USB001" << ask;
+        QTest::newRow("group root") << 0660 << "root" << false << "USB001" << ask;
+        QTest::newRow("everyone may write") << 0666 << "lp" << false << "USB001" << QString();
+        QTest::newRow("virtual printer on the code")
+            << 0600 << "lp" << true << "USB001" << QString();
+    }
+    void deniedDeviceNodeNamesTheRemedy()
+    {
+        QFETCH(int, mode);
+        QFETCH(QString, group);
+        QFETCH(bool, virtualPrinter);
+        QFETCH(QString, port);
+        QFETCH(QString, remedy);
+        const QString node = root_->filePath("dev/usb/lp0");
+        QVERIFY(QDir().mkpath(root_->filePath("dev/usb")));
+        QFile file(node);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        const struct group *entry = getgrnam(group.toLatin1().constData());
+        if (!entry || chown(QFile::encodeName(node).constData(), 65534, entry->gr_gid) != 0)
+            QSKIP("the test cannot give a file another owner and group");
+        QVERIFY(chmod(QFile::encodeName(node).constData(), mode_t(mode)) == 0);
+        if (virtualPrinter)
+            Socket("USB001");
+        link_->AddPort(0x0401, 0x1000, 1, nullptr); // the port does not open
+        TPPortEnumeration ports(root_->filePath("ports"), root_->filePath("dev"));
+        ports.SetAccessProbe([](const QByteArray &path) {
+            struct stat info {
+            };
+            const mode_t others = S_IROTH | S_IWOTH;
+            return stat(path.constData(), &info) == 0 && (info.st_mode & others) == others ? 0
+                                                                                           : EACCES;
+        });
+        boot_->SetPortEnumeration(ports);
+        boot_->show();
+
+        ChooseAndOk("Halden Photo Q510", port, "US/Euro");
+
+        QCOMPARE(MessageBox::History().size(), 1);
+        const QString expected =
+            remedy.isEmpty() ? NoAnswer : "Cannot open " + node + ": permission denied. " + remedy;
+        QCOMPARE(MessageBox::History().first().text, expected);
     }
 
     void rightClickOnTheSurfacePopsUpVersion()

@@ -8,6 +8,7 @@
 #include "adjust/items/uppercasevalidator.h"
 #include "link/program.h"
 
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -23,7 +24,10 @@ QPixmap HeadPicture()
 {
     constexpr int Width = 220;
     constexpr int Height = 96;
-    QPixmap picture(Width, Height);
+    // Drawn at the screen's pixel density, so it stays sharp on a scaled screen.
+    const qreal ratio = qGuiApp ? qGuiApp->devicePixelRatio() : 1.0;
+    QPixmap picture(QSize(Width, Height) * ratio);
+    picture.setDevicePixelRatio(ratio);
     picture.fill(Qt::transparent);
     QPainter painter(&picture);
     painter.setRenderHint(QPainter::Antialiasing);

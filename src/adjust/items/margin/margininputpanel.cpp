@@ -207,8 +207,12 @@ TMarginInputGroup::TMarginInputGroup(const Config &config, QWidget *parent)
     moveLayout->addWidget(AddMove(config.stepToFirst, StepOnce, false));
     moveLayout->addWidget(AddMove(config.centering, Centre, false));
     moveLayout->addWidget(AddMove(config.stepToSecond, StepOnce, true));
-    moveLayout->addWidget(AddMove(config.toSecondEdge, ToEdge, true));
+    QToolButton *lastMove = AddMove(config.toSecondEdge, ToEdge, true);
+    moveLayout->addWidget(lastMove);
     moveLayout->addStretch(1);
+    // Tab goes through the moves before "Input" and "Read", as the group reads.
+    setTabOrder(lastMove, inputBtn_);
+    setTabOrder(inputBtn_, readBtn_);
 
     auto *actions = new QWidget(this);
     auto *actionLayout = new QHBoxLayout(actions);
