@@ -82,8 +82,18 @@ const uint8_t *link_decoder_payload(const struct link_decoder *decoder);
 /* Port directory: $XDG_RUNTIME_DIR/novari-ports, else /tmp/novari-ports-<uid>.
  * Writes the path into buffer; returns 0 when it does not fit. Does not create it. */
 int link_port_directory(char *buffer, size_t size);
-/* Creates the port directory with mode 0700 if needed; returns 0 on failure. */
-int link_make_port_directory(char *buffer, size_t size);
+/* 1 when XDG_RUNTIME_DIR names no folder and the port directory is the /tmp fallback. */
+int link_port_directory_is_fallback(void);
+
+/* The only mode a port directory may have: nobody but its owner may place or reach a socket. */
+#define LINK_PORT_DIRECTORY_MODE 0700
+/* Checks that path can be trusted as the port directory: a real folder (not a symbolic link),
+ * owned by this user, mode LINK_PORT_DIRECTORY_MODE. Returns 1 when it is; else 0, and why it
+ * is not (one short clause, no path) in why when why is not NULL. */
+int link_check_port_directory(const char *path, char *why, size_t whySize);
+/* Creates the port directory (mode 0700) if it is missing and checks it as above; writes its
+ * path into buffer. Returns 1 when it can be used; else 0, and why not in why. */
+int link_make_port_directory(char *buffer, size_t size, char *why, size_t whySize);
 /* Port code of a port name: 0x0400 + n after the first "USB", else 0x047F + n after the
  * first "LPT" (n: up to three decimal digits; none gives 0), else 0x0503. */
 uint16_t link_port_code_of_name(const char *name);

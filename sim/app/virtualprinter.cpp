@@ -78,9 +78,10 @@ QString VirtualPrinter::EepromPath() const
 
 QString VirtualPrinter::Start()
 {
-    directory_ = MakePortDirectory();
+    QString bad;
+    directory_ = MakePortDirectory(bad);
     if (directory_.isEmpty())
-        return "cannot create the port directory";
+        return bad;
     if (!options_.captureFolder.isEmpty()) {
         const std::string why = capture_.Open(options_.captureFolder.toStdString());
         if (!why.empty())
