@@ -46,7 +46,8 @@ enum link_result {
     LINK_RESULT_KEY_REFUSED = 0x11,    /* EEPROM request with the wrong key pair */
     LINK_RESULT_BAD_REQUEST = 0x12,    /* payload of the wrong length or content */
     LINK_RESULT_UNKNOWN_OP = 0x13,
-    LINK_RESULT_NOT_READY = 51 /* the printer cannot take data now */
+    LINK_RESULT_NOT_STORED = 0x15, /* EEPROM write that the printer could not store */
+    LINK_RESULT_NOT_READY = 51     /* the printer cannot take data now */
 };
 
 /* Builds a frame into out (at least LINK_MAX_FRAME bytes). Returns its size, or 0 when the

@@ -51,7 +51,9 @@ public:
     void SetPageListener(std::function<void(const PrintedPage &)> listener);
 
 private:
-    QString TryPort(const QString &port);
+    // Starts on the port; *taken (when given) tells whether a failure is because another
+    // printer holds the name.
+    QString TryPort(const QString &port, bool *taken = nullptr);
     void Teardown();
 
     SimOptions options_;

@@ -55,6 +55,8 @@ const char *ResultName(uint8_t result)
         return "unknown_op";
     case LINK_RESULT_NOT_READY:
         return "not_ready";
+    case LINK_RESULT_NOT_STORED:
+        return "not_stored";
     default:
         return "error";
     }
@@ -162,7 +164,9 @@ void LinkSession::Handle(uint8_t kind, uint8_t seq, const uint8_t *payload, size
                 reply.push_back(value);
             } else {
                 event["value"] = payload[3];
-                firmware_.WriteEeprom(payload[2], payload[3]);
+                // Acknowledged only once it is stored: the program takes OK as "written".
+                if (!firmware_.WriteEeprom(payload[2], payload[3]))
+                    result = LINK_RESULT_NOT_STORED;
             }
             break;
         }

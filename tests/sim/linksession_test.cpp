@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "eepromstore.h"
@@ -243,6 +245,36 @@ TEST_F(LinkSessionTest, RandomBytesNeverBreakTheSession)
         session_.Disconnected();
         Ask(LINK_OP_DEVICE_ID);
     }
+}
+
+// The program takes OK as "written": a byte the printer could not put in its file is answered
+// with an error, and a read still finds what the file holds.
+TEST(LinkSessionEeprom, WriteIsAcknowledgedOnlyOnceStored)
+{
+    const std::string folder = testing::TempDir() + "eeprom-" + std::to_string(getpid());
+    EepromStore store(folder + "/printer.eep");
+    ASSERT_EQ(store.Open(FactoryImage(Model::Q510, Destination::UsEuro)), "");
+    Firmware firmware(Model::Q510, store, 0.01, []() { return 0.0; });
+    struct : PrintDataSink {
+        void Feed(const uint8_t *, size_t) override {}
+        void EndJob() override {}
+    } sink;
+    LinkSession session(firmware, nullptr, sink);
+    uint8_t seq = 0;
+    auto ask = [&](uint8_t op, const std::vector<uint8_t> &payload) {
+        const std::vector<uint8_t> frame = Frame(op, ++seq, payload);
+        const std::vector<Reply> replies = Decode(session.Receive(frame.data(), frame.size()));
+        return replies.size() == 1 ? replies[0].payload : std::vector<uint8_t>{};
+    };
+    ASSERT_EQ(ask(LINK_OP_CHANNEL_OPEN, {}), std::vector<uint8_t>{LINK_RESULT_OK});
+    EXPECT_EQ(ask(LINK_OP_EEPROM_WRITE, {0x5E, 0xA7, 0x57, 0xEC}),
+              std::vector<uint8_t>{LINK_RESULT_OK});
+
+    std::filesystem::remove_all(folder); // the file can no longer be written
+    EXPECT_EQ(ask(LINK_OP_EEPROM_WRITE, {0x5E, 0xA7, 0x57, 0x12}),
+              std::vector<uint8_t>{LINK_RESULT_NOT_STORED});
+    EXPECT_EQ(ask(LINK_OP_EEPROM_READ, {0x5E, 0xA7, 0x57}),
+              (std::vector<uint8_t>{LINK_RESULT_OK, 0xEC}));
 }
 
 TEST(LinkSessionInUse, TheNewcomerGetsOneErrorFrame)

@@ -109,6 +109,14 @@ TEST(SimProcessTest, RefusesBadCommandLines)
         SimProcess printer(folder);
         EXPECT_NE(printer.RunToEnd(arguments), 0) << arguments.join(' ').toStdString();
     }
+    // An EEPROM "file" that is a FIFO would block the start for good.
+    const QString fifo = folder.Path() + "/eeprom.fifo";
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo), 0600), 0);
+    SimProcess onFifo(folder);
+    EXPECT_EQ(onFifo.RunToEnd({"--eeprom", fifo}), 1);
+    EXPECT_TRUE(onFifo.Output().contains(fifo + " is not a regular file"))
+        << onFifo.Output().toStdString();
+
     SimProcess help(folder);
     EXPECT_EQ(help.RunToEnd({"--help"}), 0);
     for (const char *option : {"--port", "--model", "--destination", "--eeprom", "--capture",
