@@ -84,6 +84,20 @@ enum link_decode_status link_decoder_feed(struct link_decoder *decoder, uint8_t 
     return LINK_DECODE_FRAME;
 }
 
+size_t link_decoder_dropped(const struct link_decoder *decoder, enum link_decode_status status,
+                            uint8_t *out)
+{
+    size_t size;
+    if (status == LINK_DECODE_TOO_LONG)
+        size = LINK_HEADER_SIZE; /* only the header was in */
+    else if (status == LINK_DECODE_BAD_CRC)
+        size = LINK_HEADER_SIZE + link_decoder_length(decoder) + LINK_TRAILER_SIZE;
+    else
+        return 0;
+    memcpy(out, decoder->frame + 1, size - 1);
+    return size - 1;
+}
+
 uint8_t link_decoder_kind(const struct link_decoder *decoder)
 {
     return decoder->frame[2];

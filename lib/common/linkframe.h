@@ -75,6 +75,12 @@ struct link_decoder {
 void link_decoder_reset(struct link_decoder *decoder);
 /* Feeds one byte. After LINK_DECODE_FRAME the frame is readable until the next feed. */
 enum link_decode_status link_decoder_feed(struct link_decoder *decoder, uint8_t byte);
+/* After LINK_DECODE_BAD_CRC or LINK_DECODE_TOO_LONG (status): copies the bytes the decoder
+ * dropped, less the sync byte they started with, to out (at least LINK_MAX_FRAME bytes) and
+ * returns their count. A frame cut short swallows the start of the next one, so a receiver
+ * feeds these bytes again before the ones that follow. Valid until the next feed. */
+size_t link_decoder_dropped(const struct link_decoder *decoder, enum link_decode_status status,
+                            uint8_t *out);
 uint8_t link_decoder_kind(const struct link_decoder *decoder);
 uint8_t link_decoder_seq(const struct link_decoder *decoder);
 size_t link_decoder_length(const struct link_decoder *decoder);

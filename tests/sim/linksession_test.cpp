@@ -200,6 +200,36 @@ TEST_F(LinkSessionTest, SurvivesGarbageAndAnswersWithErrorFrames)
     EXPECT_TRUE(session_.WantsClose());
 }
 
+// A frame cut short (in its header or in its payload) takes in the start of the next one; the
+// good request after it is still answered, after the error frame for the torn one.
+TEST_F(LinkSessionTest, TornFrameDoesNotCostTheNextRequest)
+{
+    const std::vector<uint8_t> whole = Frame(LINK_OP_DATA, 3, {1, 2, 3, 4});
+    for (const size_t cut : {4u, 8u}) {
+        std::vector<uint8_t> bytes(whole.begin(), whole.begin() + cut);
+        const std::vector<uint8_t> good = Frame(LINK_OP_DEVICE_ID, 9, {});
+        bytes.insert(bytes.end(), good.begin(), good.end());
+        const std::vector<Reply> replies = Decode(Send(bytes));
+        ASSERT_EQ(replies.size(), 2u) << "cut at " << cut;
+        EXPECT_EQ(replies[0].kind, 0xFF);
+        EXPECT_EQ(replies[1].kind, LINK_OP_DEVICE_ID | LINK_REPLY_BIT);
+        EXPECT_EQ(replies[1].seq, 9);
+    }
+}
+
+// Noise without a frame start is garbage too: a client that sends nothing else is let go.
+TEST_F(LinkSessionTest, LongNoiseMakesThePrinterHangUp)
+{
+    const std::vector<uint8_t> noise(LinkSession::kNoiseRun * (LinkSession::kGarbageLimit - 1));
+    EXPECT_TRUE(Send(noise).empty());
+    EXPECT_FALSE(session_.WantsClose());
+    Ask(LINK_OP_DEVICE_ID); // a good frame starts the count afresh
+    EXPECT_TRUE(Send(noise).empty());
+    EXPECT_FALSE(session_.WantsClose());
+    Send(std::vector<uint8_t>(LinkSession::kNoiseRun));
+    EXPECT_TRUE(session_.WantsClose());
+}
+
 TEST_F(LinkSessionTest, SilentPrinterTakesRequestsAndNeverAnswers)
 {
     session_.SetSilent(true);
