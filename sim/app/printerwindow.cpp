@@ -57,8 +57,9 @@ QString StateText(uint8_t state, std::optional<uint8_t> error)
 PrinterWindow::PrinterWindow(VirtualPrinter &printer, QWidget *parent)
     : QWidget(parent), printer_(printer), stateLbl_(new QLabel(this)), inkLbl_(new QLabel(this)),
       platenGapLbl_(new QLabel(this)), lastActionLbl_(new QLabel(this)),
-      paperBtn_(new QPushButton("&Paper", this)), clearBtn_(new QPushButton("&Clear faults", this)),
-      powerBtn_(new QPushButton("P&ower", this)), tray_(new OutputTray(this))
+      captureLbl_(new QLabel(this)), paperBtn_(new QPushButton("&Paper", this)),
+      clearBtn_(new QPushButton("&Clear faults", this)), powerBtn_(new QPushButton("P&ower", this)),
+      tray_(new OutputTray(this))
 {
     setObjectName("PrinterWindow");
     stateLbl_->setObjectName("StateLbl");
@@ -70,6 +71,11 @@ PrinterWindow::PrinterWindow(VirtualPrinter &printer, QWidget *parent)
     lastActionLbl_->setObjectName("LastActionLbl");
     lastActionLbl_->setAccessibleName("LastActionLbl");
     lastActionLbl_->setWordWrap(true);
+    captureLbl_->setObjectName("CaptureLbl");
+    captureLbl_->setAccessibleName("CaptureLbl");
+    captureLbl_->setWordWrap(true);
+    captureLbl_->setStyleSheet("color: #b00000");
+    captureLbl_->hide();
     paperBtn_->setObjectName("PaperBtn");
     paperBtn_->setToolTip("Paper reloaded: ends a paper-out error");
     clearBtn_->setObjectName("ClearBtn");
@@ -92,6 +98,7 @@ PrinterWindow::PrinterWindow(VirtualPrinter &printer, QWidget *parent)
     mechanism->addWidget(platenGapLbl_);
     mechanism->addWidget(lastActionLbl_, 1);
     layout->addLayout(mechanism);
+    layout->addWidget(captureLbl_);
     layout->addWidget(tray_, 1);
 
     connect(paperBtn_, &QPushButton::clicked, this, &PrinterWindow::PaperBtnClick);
@@ -139,12 +146,18 @@ void PrinterWindow::Refresh()
     const std::string &action = firmware->LastAction();
     lastActionLbl_->setText("Last command: " +
                             (action.empty() ? QString("none") : QString::fromStdString(action)));
+    const QString problem = printer_.CaptureProblem();
+    captureLbl_->setText(problem.isEmpty() ? QString() : "Capture: " + problem);
+    captureLbl_->setVisible(!problem.isEmpty());
 }
 
 QString PrinterWindow::PanelText() const
 {
-    return stateLbl_->text() + " | " + inkLbl_->text() + " | " + platenGapLbl_->text() + " | " +
-           lastActionLbl_->text();
+    QString text = stateLbl_->text() + " | " + inkLbl_->text() + " | " + platenGapLbl_->text() +
+                   " | " + lastActionLbl_->text();
+    if (!captureLbl_->text().isEmpty())
+        text += " | " + captureLbl_->text();
+    return text;
 }
 
 void PrinterWindow::PaperBtnClick()

@@ -44,6 +44,7 @@ private:
     QLabel *inkLbl_;
     QLabel *platenGapLbl_;
     QLabel *lastActionLbl_;
+    QLabel *captureLbl_;
     QPushButton *paperBtn_;
     QPushButton *clearBtn_;
     QPushButton *powerBtn_;

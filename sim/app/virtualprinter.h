@@ -47,6 +47,8 @@ public:
     bool PoweredOn() const { return !poweredOff_; }
     // "switched off", "unplugged", "silent" or empty.
     QString LinkCondition() const;
+    // Why the capture (--capture) is incomplete, or empty.
+    QString CaptureProblem() const { return QString::fromStdString(capture_.Problem()); }
     // Called for every page that comes out (the output tray).
     void SetPageListener(std::function<void(const PrintedPage &)> listener);
 

@@ -296,6 +296,32 @@ TEST(SimProcessTest, OneClientAtATimeAndGarbageDoesNotHurt)
     EXPECT_EQ(inUse, 0);
 }
 
+// A client that sends its last requests and its end of stream at once still gets every
+// answer before the printer closes; this holds again and again (no race with the hang-up).
+TEST(SimProcessTest, RequestsSentWithTheEndOfTheStreamAreAnswered)
+{
+    SimFolder folder;
+    SimProcess printer(folder);
+    ASSERT_TRUE(printer.Start({"--port", "USB001", "--time-scale", "0.01"}, "USB001"));
+    std::vector<uint8_t> requests;
+    for (const uint8_t op : {LINK_OP_DEVICE_ID, LINK_OP_CHANNEL_OPEN, LINK_OP_DEVICE_ID}) {
+        uint8_t frame[LINK_MAX_FRAME];
+        const size_t size =
+            link_frame_build(op, static_cast<uint8_t>(requests.size() + 1), nullptr, 0, frame);
+        requests.insert(requests.end(), frame, frame + size);
+    }
+    for (int round = 0; round < 20; ++round) {
+        LinkClient client;
+        ASSERT_EQ(client.Connect(PortPath(folder, "USB001")), 0);
+        ASSERT_TRUE(client.SendRaw(requests));
+        client.ShutdownWrite();
+        int answered = 0;
+        while (client.ReadReply(2000))
+            ++answered;
+        EXPECT_EQ(answered, 3) << "round " << round;
+    }
+}
+
 TEST(SimProcessTest, ControlWordsChangeWhatTheLinkSees)
 {
     SimFolder folder;
