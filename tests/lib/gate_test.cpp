@@ -160,7 +160,7 @@ TEST_F(GateTest, HangUpGarbleAndSecondClientHaveTheirOwnErrors)
     printer.SetHandler(nullptr);
     const int other = socket(AF_UNIX, SOCK_STREAM, 0);
     sockaddr_un address{AF_UNIX, {}};
-    std::strncpy(address.sun_path, (runtime_.PortDirectory() + "/USB001").c_str(),
+    std::strncpy(address.sun_path, (PortDirectoryOf(runtime_) + "/USB001").c_str(),
                  sizeof address.sun_path - 1);
     ASSERT_EQ(connect(other, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
     while (printer.Connections() < 2)
@@ -176,8 +176,8 @@ TEST_F(GateTest, HangUpGarbleAndSecondClientHaveTheirOwnErrors)
 TEST_F(GateTest, UntrustedPortDirectoryOrPrinterIsNeverConnected)
 {
     FakePrinter printer(runtime_, "USB001");
-    const std::string directory = runtime_.PortDirectory();
-    const std::string elsewhere = runtime_.Path() + "/elsewhere";
+    const std::string directory = PortDirectoryOf(runtime_);
+    const std::string elsewhere = runtime_.FilePath("elsewhere").toStdString();
     const struct {
         const char *what;
         std::function<int()> spoil, mend;

@@ -20,6 +20,7 @@
 #include "outputtray.h"
 #include "portserver.h"
 #include "printerwindow.h"
+#include "runtimedir.h"
 #include "simprocess.h"
 #include "virtualprinter.h"
 
@@ -55,9 +56,8 @@ class InProcessPrinter : public ::testing::Test
 protected:
     InProcessPrinter()
     {
-        qputenv("XDG_RUNTIME_DIR", folder_.path().toLocal8Bit());
         options_.port = "USB021";
-        options_.eepromPath = folder_.path() + "/printer.eep";
+        options_.eepromPath = folder_.FilePath("printer.eep");
         options_.timeScale = 0.01;
     }
 
@@ -67,7 +67,7 @@ protected:
         return AskWhilePumping(client_, op, ++seq_, payload);
     }
 
-    QTemporaryDir folder_;
+    novari_test::RuntimeDir folder_; // the printer's port directory lives in it
     SimOptions options_;
     simtest::LinkClient client_;
     uint8_t seq_ = 0;
@@ -157,7 +157,7 @@ TEST_F(InProcessPrinter, WindowShowsTheStateAndThePaperButtonReloads)
 // printer goes on taking data.
 TEST_F(InProcessPrinter, CaptureWriteErrorsAreReportedOnceAndPrintingGoesOn)
 {
-    const QString capture = folder_.filePath("capture");
+    const QString capture = folder_.FilePath("capture");
     ASSERT_TRUE(QDir().mkpath(capture));
     ASSERT_TRUE(QFile::link("/dev/full", capture + "/data.bin"));
     options_.captureFolder = capture;
