@@ -21,8 +21,6 @@ void MakeParentFolders(const std::string &path)
         mkdir(path.substr(0, slash).c_str(), 0700);
 }
 
-constexpr mode_t kFileMode = 0600;
-
 bool WriteAll(int fd, const uint8_t *bytes, size_t count)
 {
     size_t written = 0;
@@ -150,8 +148,8 @@ bool EepromStore::Save() const
     if (file.Get() < 0)
         return false;
     const bool stored = WriteAll(file.Get(), bytes_.data(), bytes_.size()) &&
-                        fchmod(file.Get(), kFileMode) == 0 && fsync(file.Get()) == 0 &&
-                        close(file.Release()) == 0 && rename(temporary.c_str(), path_.c_str()) == 0;
+                        fsync(file.Get()) == 0 && close(file.Release()) == 0 &&
+                        rename(temporary.c_str(), path_.c_str()) == 0;
     if (!stored) {
         const int error = errno;
         unlink(temporary.c_str());
