@@ -94,6 +94,8 @@ int16_t ErrorOfResult(uint8_t result)
         return NOVARI_CHAN_REFUSED;
     case LINK_RESULT_NOT_READY:
         return NOVARI_CHAN_NOT_READY;
+    case LINK_RESULT_NOT_STORED:
+        return NOVARI_CHAN_NOT_STORED;
     default:
         return NOVARI_CHAN_BAD_REPLY;
     }

@@ -1,6 +1,7 @@
 #include "linkframe.h"
 
 #include <errno.h>
+#include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -83,6 +84,20 @@ enum link_decode_status link_decoder_feed(struct link_decoder *decoder, uint8_t 
     return LINK_DECODE_FRAME;
 }
 
+size_t link_decoder_dropped(const struct link_decoder *decoder, enum link_decode_status status,
+                            uint8_t *out)
+{
+    size_t size;
+    if (status == LINK_DECODE_TOO_LONG)
+        size = LINK_HEADER_SIZE; /* only the header was in */
+    else if (status == LINK_DECODE_BAD_CRC)
+        size = LINK_HEADER_SIZE + link_decoder_length(decoder) + LINK_TRAILER_SIZE;
+    else
+        return 0;
+    memcpy(out, decoder->frame + 1, size - 1);
+    return size - 1;
+}
+
 uint8_t link_decoder_kind(const struct link_decoder *decoder)
 {
     return decoder->frame[2];
@@ -103,25 +118,69 @@ const uint8_t *link_decoder_payload(const struct link_decoder *decoder)
     return decoder->frame + LINK_HEADER_SIZE;
 }
 
-int link_port_directory(char *buffer, size_t size)
+static int has_runtime_folder(void)
 {
     const char *runtime = getenv("XDG_RUNTIME_DIR");
+    return runtime != NULL && runtime[0] == '/';
+}
+
+int link_port_directory(char *buffer, size_t size)
+{
     int written;
-    if (runtime != NULL && runtime[0] == '/')
-        written = snprintf(buffer, size, "%s/novari-ports", runtime);
+    if (has_runtime_folder())
+        written = snprintf(buffer, size, "%s/novari-ports", getenv("XDG_RUNTIME_DIR"));
     else
         written = snprintf(buffer, size, "/tmp/novari-ports-%u", (unsigned)getuid());
     return written > 0 && (size_t)written < size;
 }
 
-int link_make_port_directory(char *buffer, size_t size)
+int link_port_directory_is_fallback(void)
+{
+    return !has_runtime_folder();
+}
+
+/* Writes why a folder is refused into why (when given); returns 0. */
+static int refuse(char *why, size_t whySize, const char *format, ...)
+{
+    if (why != NULL && whySize > 0) {
+        va_list arguments;
+        va_start(arguments, format);
+        vsnprintf(why, whySize, format, arguments);
+        va_end(arguments);
+    }
+    return 0;
+}
+
+int link_check_port_directory(const char *path, char *why, size_t whySize)
+{
+    struct stat info;
+    if (lstat(path, &info) != 0)
+        return refuse(why, whySize, "%s", strerror(errno));
+    if (S_ISLNK(info.st_mode))
+        return refuse(why, whySize, "it is a symbolic link");
+    if (!S_ISDIR(info.st_mode))
+        return refuse(why, whySize, "it is not a folder");
+    if (info.st_uid != geteuid())
+        return refuse(why, whySize, "it belongs to user %u, not to user %u", (unsigned)info.st_uid,
+                      (unsigned)geteuid());
+    if ((info.st_mode & 07777) != LINK_PORT_DIRECTORY_MODE)
+        return refuse(why, whySize, "its mode is %04o, not %04o", (unsigned)(info.st_mode & 07777),
+                      (unsigned)LINK_PORT_DIRECTORY_MODE);
+    return 1;
+}
+
+int link_make_port_directory(char *buffer, size_t size, char *why, size_t whySize)
 {
     if (!link_port_directory(buffer, size))
-        return 0;
-    if (mkdir(buffer, 0700) == 0)
-        return 1;
-    struct stat info;
-    return errno == EEXIST && stat(buffer, &info) == 0 && S_ISDIR(info.st_mode);
+        return refuse(why, whySize, "its path is too long");
+    if (mkdir(buffer, LINK_PORT_DIRECTORY_MODE) == 0) {
+        /* New and ours: a strict umask must not leave it without the rights it needs. */
+        if (chmod(buffer, LINK_PORT_DIRECTORY_MODE) != 0)
+            return refuse(why, whySize, "cannot set its mode: %s", strerror(errno));
+    } else if (errno != EEXIST) {
+        return refuse(why, whySize, "cannot create it: %s", strerror(errno));
+    }
+    return link_check_port_directory(buffer, why, whySize);
 }
 
 static uint16_t number_after(const char *text)

@@ -46,7 +46,8 @@ enum link_result {
     LINK_RESULT_KEY_REFUSED = 0x11,    /* EEPROM request with the wrong key pair */
     LINK_RESULT_BAD_REQUEST = 0x12,    /* payload of the wrong length or content */
     LINK_RESULT_UNKNOWN_OP = 0x13,
-    LINK_RESULT_NOT_READY = 51 /* the printer cannot take data now */
+    LINK_RESULT_NOT_STORED = 0x15, /* EEPROM write that the printer could not store */
+    LINK_RESULT_NOT_READY = 51     /* the printer cannot take data now */
 };
 
 /* Builds a frame into out (at least LINK_MAX_FRAME bytes). Returns its size, or 0 when the
@@ -74,6 +75,12 @@ struct link_decoder {
 void link_decoder_reset(struct link_decoder *decoder);
 /* Feeds one byte. After LINK_DECODE_FRAME the frame is readable until the next feed. */
 enum link_decode_status link_decoder_feed(struct link_decoder *decoder, uint8_t byte);
+/* After LINK_DECODE_BAD_CRC or LINK_DECODE_TOO_LONG (status): copies the bytes the decoder
+ * dropped, less the sync byte they started with, to out (at least LINK_MAX_FRAME bytes) and
+ * returns their count. A frame cut short swallows the start of the next one, so a receiver
+ * feeds these bytes again before the ones that follow. Valid until the next feed. */
+size_t link_decoder_dropped(const struct link_decoder *decoder, enum link_decode_status status,
+                            uint8_t *out);
 uint8_t link_decoder_kind(const struct link_decoder *decoder);
 uint8_t link_decoder_seq(const struct link_decoder *decoder);
 size_t link_decoder_length(const struct link_decoder *decoder);
@@ -82,8 +89,18 @@ const uint8_t *link_decoder_payload(const struct link_decoder *decoder);
 /* Port directory: $XDG_RUNTIME_DIR/novari-ports, else /tmp/novari-ports-<uid>.
  * Writes the path into buffer; returns 0 when it does not fit. Does not create it. */
 int link_port_directory(char *buffer, size_t size);
-/* Creates the port directory with mode 0700 if needed; returns 0 on failure. */
-int link_make_port_directory(char *buffer, size_t size);
+/* 1 when XDG_RUNTIME_DIR names no folder and the port directory is the /tmp fallback. */
+int link_port_directory_is_fallback(void);
+
+/* The only mode a port directory may have: nobody but its owner may place or reach a socket. */
+#define LINK_PORT_DIRECTORY_MODE 0700
+/* Checks that path can be trusted as the port directory: a real folder (not a symbolic link),
+ * owned by this user, mode LINK_PORT_DIRECTORY_MODE. Returns 1 when it is; else 0, and why it
+ * is not (one short clause, no path) in why when why is not NULL. */
+int link_check_port_directory(const char *path, char *why, size_t whySize);
+/* Creates the port directory (mode 0700) if it is missing and checks it as above; writes its
+ * path into buffer. Returns 1 when it can be used; else 0, and why not in why. */
+int link_make_port_directory(char *buffer, size_t size, char *why, size_t whySize);
 /* Port code of a port name: 0x0400 + n after the first "USB", else 0x047F + n after the
  * first "LPT" (n: up to three decimal digits; none gives 0), else 0x0503. */
 uint16_t link_port_code_of_name(const char *name);

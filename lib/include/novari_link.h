@@ -39,6 +39,7 @@ extern "C" {
 #define NOVARI_CHAN_DISCONNECTED 4 /* printer went away */
 #define NOVARI_CHAN_BAD_REPLY 5    /* reply frame malformed */
 #define NOVARI_CHAN_REFUSED 6      /* printer refused the request as malformed */
+#define NOVARI_CHAN_NOT_STORED 7   /* printer could not store the EEPROM byte */
 #define NOVARI_CHAN_NOT_READY 51   /* printer cannot take data now */
 
 /* Port library. */
@@ -52,6 +53,8 @@ uint16_t GateGetModelName(char *buffer); /* zeroed buffer of 50 or 52 bytes */
 uint16_t ChanOpen(void *record);
 uint16_t ChanClose(void *record);
 uint16_t ChanSetCommandCode(uint8_t first, uint8_t second);
+/* Sends count bytes from bytes; count must not exceed the size of the caller's buffer (the
+ * library cannot know that size and reads count bytes). A negative count is refused. */
 uint16_t ChanSendData(const uint8_t *bytes, int32_t count, void *record);
 uint16_t ChanReadEeprom(uint8_t address, uint8_t *value, void *record);
 uint16_t ChanWriteEeprom(uint8_t address, uint8_t value, void *record);

@@ -22,6 +22,15 @@ bool SetNonBlocking(int fd)
     return flags >= 0 && fcntl(fd, F_SETFL, flags | O_NONBLOCK) == 0;
 }
 
+// Only a printer run by this user is trusted with the link (and the EEPROM keys on it).
+bool PeerIsThisUser(int fd)
+{
+    ucred peer{};
+    socklen_t size = sizeof peer;
+    return getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 && size == sizeof peer &&
+           peer.uid == geteuid();
+}
+
 UniqueFd ConnectSocket(const std::string &path, int16_t *ioError)
 {
     *ioError = NOVARI_IO_NOT_FOUND;
@@ -41,7 +50,7 @@ UniqueFd ConnectSocket(const std::string &path, int16_t *ioError)
     do
         connected = connect(fd.Get(), reinterpret_cast<const sockaddr *>(&address), sizeof address);
     while (connected != 0 && errno == EINTR);
-    if (connected != 0 || !SetNonBlocking(fd.Get()))
+    if (connected != 0 || !SetNonBlocking(fd.Get()) || !PeerIsThisUser(fd.Get()))
         return UniqueFd();
     *ioError = 0;
     return fd;

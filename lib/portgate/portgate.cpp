@@ -9,8 +9,10 @@
 #include "novari_link.h"
 #pragma GCC visibility pop
 
+#include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <string>
 
 namespace novari
 {
@@ -35,6 +37,24 @@ public:
     void SetIoError(int16_t error) { ioError_ = error; }
 
     void Close() { connection_.reset(); }
+
+    // Says on standard error, once per process, that the port directory is the /tmp fallback,
+    // and once per reason why the port directory is not used.
+    void WarnAboutPortDirectory(const std::string &refusal)
+    {
+        if (!warnedFallback_ && link_port_directory_is_fallback()) {
+            warnedFallback_ = true;
+            char directory[512];
+            if (link_port_directory(directory, sizeof directory))
+                std::fprintf(stderr,
+                             "novari link: XDG_RUNTIME_DIR is not set; virtual printers are "
+                             "looked for in %s\n",
+                             directory);
+        }
+        if (!refusal.empty() && refusal != lastRefusal_)
+            std::fprintf(stderr, "novari link: %s\n", refusal.c_str());
+        lastRefusal_ = refusal;
+    }
     void Adopt(std::unique_ptr<Connection> connection) { connection_ = std::move(connection); }
 
     // One exchange on the open port; records the I/O error it stands for.
@@ -52,6 +72,8 @@ private:
     std::mutex mutex_;
     std::unique_ptr<Connection> connection_;
     int16_t ioError_ = 0;
+    bool warnedFallback_ = false;
+    std::string lastRefusal_;
 };
 
 enum class IdQuery { Ok, NoPort, IoFailure, NoId };
@@ -104,7 +126,9 @@ uint16_t GateOpenPort(uint16_t portCode)
     gate.Close();
     gate.SetIoError(0);
 
-    const auto target = novari::ResolvePort(portCode);
+    std::string refusal;
+    const auto target = novari::ResolvePort(portCode, &refusal);
+    gate.WarnAboutPortDirectory(refusal);
     if (!target) {
         gate.SetIoError(NOVARI_IO_NOT_FOUND);
         return NOVARI_PORT_IO_ERROR;

@@ -3,6 +3,7 @@
 #include "linkframe.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -44,11 +45,21 @@ std::vector<std::string> SocketNames(const std::string &directory)
     return names;
 }
 
-std::optional<PortTarget> SocketOf(uint16_t portCode)
+std::optional<PortTarget> SocketOf(uint16_t portCode, std::string *refusal)
 {
     char directory[512];
     if (!link_port_directory(directory, sizeof directory))
         return std::nullopt;
+    // A socket in a folder that someone else can reach may be anybody's: connect to none.
+    char why[128];
+    struct stat info;
+    if (lstat(directory, &info) != 0 && errno == ENOENT)
+        return std::nullopt; // no virtual printer has run yet
+    if (!link_check_port_directory(directory, why, sizeof why)) {
+        if (refusal != nullptr)
+            *refusal = std::string("the port directory ") + directory + " is not used: " + why;
+        return std::nullopt;
+    }
     for (const std::string &name : SocketNames(directory)) {
         if (PortNumberOfName(name.c_str()) != 0 && link_port_code_of_name(name.c_str()) == portCode)
             return PortTarget{std::string(directory) + "/" + name, true};
@@ -75,11 +86,11 @@ unsigned PortNumberOfName(const char *name)
     return std::strstr(name, "USB") != nullptr ? code - kUsbBase : code - kLptBase;
 }
 
-std::optional<PortTarget> ResolvePort(uint16_t portCode)
+std::optional<PortTarget> ResolvePort(uint16_t portCode, std::string *refusal)
 {
     if (portCode == kNoPort || portCode <= kUsbBase)
         return std::nullopt;
-    if (auto socket = SocketOf(portCode))
+    if (auto socket = SocketOf(portCode, refusal))
         return socket;
     return DeviceNodeOf(portCode);
 }

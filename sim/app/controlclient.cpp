@@ -99,7 +99,12 @@ int RunControlCommand(const QStringList &arguments)
         PrintError("unknown word \"" + word + "\"; words:\n" + ControlWordsHelp());
         return 2;
     }
-    const QString directory = MakePortDirectory();
+    QString bad;
+    const QString directory = MakePortDirectory(bad);
+    if (directory.isEmpty()) {
+        PrintError(bad);
+        return 1;
+    }
     const QString path = ControlSocketPath(directory, port);
     QLocalSocket socket;
     socket.connectToServer(path);

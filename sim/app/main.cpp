@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include "controlclient.h"
+#include "portdirectory.h"
 #include "printerwindow.h"
 #include "signalwatcher.h"
 #include "simoptions.h"
@@ -49,6 +50,8 @@ int main(int argc, char **argv)
     sim::SignalWatcher stopSignals;
     QObject::connect(&stopSignals, &sim::SignalWatcher::Stop, app.get(), &QCoreApplication::quit);
 
+    if (const QString warning = sim::PortDirectoryFallbackWarning(); !warning.isEmpty())
+        std::fprintf(stderr, "novari-printer-sim: %s\n", qPrintable(warning));
     sim::VirtualPrinter printer(options);
     const QString why = printer.Start();
     if (!why.isEmpty()) {

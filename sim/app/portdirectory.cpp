@@ -13,12 +13,29 @@
 namespace sim
 {
 
-QString MakePortDirectory()
+QString MakePortDirectory(QString &why)
 {
     char buffer[512];
-    if (!link_make_port_directory(buffer, sizeof buffer))
+    char reason[256];
+    const bool usable = link_make_port_directory(buffer, sizeof buffer, reason, sizeof reason);
+    const QString directory = QString::fromLocal8Bit(buffer);
+    if (!usable) {
+        why = "cannot use the port directory " + directory + ": " + QString::fromLocal8Bit(reason);
         return QString();
-    return QString::fromLocal8Bit(buffer);
+    }
+    why.clear();
+    return directory;
+}
+
+QString PortDirectoryFallbackWarning()
+{
+    if (!link_port_directory_is_fallback())
+        return QString();
+    char buffer[512];
+    if (!link_port_directory(buffer, sizeof buffer))
+        return QString();
+    return "XDG_RUNTIME_DIR is not set; the port directory is " + QString::fromLocal8Bit(buffer) +
+           " (a folder in /tmp, checked to be this user's own)";
 }
 
 QString PortSocketPath(const QString &directory, const QString &port)

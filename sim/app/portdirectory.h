@@ -7,8 +7,12 @@
 namespace sim
 {
 
-// The port directory, created (mode 0700) if needed; empty when it cannot be had.
-QString MakePortDirectory();
+// The port directory, created (mode 0700) if needed. Empty when it cannot be had or is not
+// safe to use (a symbolic link, not a folder, someone else's, another mode than 0700); why then
+// names the folder and what is wrong with it.
+QString MakePortDirectory(QString &why);
+// A warning when the port directory is the /tmp fallback (XDG_RUNTIME_DIR not set), else empty.
+QString PortDirectoryFallbackWarning();
 
 QString PortSocketPath(const QString &directory, const QString &port);
 QString ControlSocketPath(const QString &directory, const QString &port);

@@ -1,24 +1,32 @@
 #include "portserver.h"
 
-#include <QLocalSocket>
-
+#include <cerrno>
+#include <fcntl.h>
 #include <sys/socket.h>
+#include <unistd.h>
+
+#include <QSocketNotifier>
 
 namespace sim
 {
 
 namespace
 {
-// True when the peer of the socket has hung up and nothing it sent is left unread, although
-// the socket has not handled the hang-up yet.
-bool PeerHasHungUp(QLocalSocket *socket)
+
+// Reads per wake-up, so that a client that never stops sending cannot starve the event loop.
+constexpr int kReadsPerWakeUp = 64;
+
+bool SetNonBlocking(int fd)
 {
-    const qintptr fd = socket->socketDescriptor();
-    if (fd < 0)
-        return true;
-    char byte = 0;
-    return ::recv(static_cast<int>(fd), &byte, 1, MSG_PEEK | MSG_DONTWAIT) == 0;
+    const int flags = fcntl(fd, F_GETFL);
+    return flags >= 0 && fcntl(fd, F_SETFL, flags | O_NONBLOCK) == 0;
 }
+
+bool WouldBlock(int error)
+{
+    return error == EAGAIN || error == EWOULDBLOCK;
+}
+
 } // namespace
 
 PortServer::PortServer(QString path, Firmware &firmware, Capture *capture, PrintDataSink &sink,
@@ -26,7 +34,7 @@ PortServer::PortServer(QString path, Firmware &firmware, Capture *capture, Print
     : QObject(parent), firmware_(firmware), capture_(capture), sink_(sink),
       listener_(std::move(path))
 {
-    connect(&listener_.Server(), &QLocalServer::newConnection, this, &PortServer::OnNewConnection);
+    listener_.SetConnectionHandler([this](int fd) { OnConnection(fd); });
 }
 
 PortServer::~PortServer()
@@ -54,83 +62,122 @@ void PortServer::SetSilent(bool silent)
         session_->SetSilent(silent);
 }
 
-void PortServer::OnNewConnection()
+bool PortServer::ClientIsIdle() const
 {
-    while (QLocalSocket *socket = listener_.Server().nextPendingConnection()) {
-        // A client that closed just before this one connected may not have been noticed yet:
-        // take in what it sent, and let it go if it is gone.
-        if (client_ != nullptr)
-            client_->waitForReadyRead(0);
-        if (client_ != nullptr && client_->bytesAvailable() == 0 && PeerHasHungUp(client_))
-            DropClient();
-        if (client_ != nullptr) {
-            // One client at a time: tell the newcomer the printer is in use.
-            const std::vector<uint8_t> frame = LinkSession::InUseFrame();
-            socket->write(reinterpret_cast<const char *>(frame.data()),
-                          static_cast<qint64>(frame.size()));
-            connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-            socket->disconnectFromServer();
-            continue;
-        }
-        client_ = socket;
-        session_ = std::make_unique<LinkSession>(firmware_, capture_, sink_);
-        session_->SetSilent(silent_);
-        connect(socket, &QLocalSocket::readyRead, this, &PortServer::OnReadyRead);
-        connect(socket, &QLocalSocket::disconnected, this, &PortServer::OnDisconnected);
-        if (socket->bytesAvailable() > 0)
-            OnReadyRead();
-    }
+    return sinceLastFrame_.elapsed() >= idleMs_;
 }
 
-void PortServer::OnReadyRead()
+void PortServer::OnConnection(int fd)
 {
-    if (client_ == nullptr || !session_)
+    // A client that closed just before this one connected may not have been noticed yet:
+    // answer what it sent, and let it go if it is gone.
+    if (client_ >= 0)
+        OnReadable();
+    // One that has sent nothing for long does not keep the printer from everybody else.
+    if (client_ >= 0 && ClientIsIdle())
+        DropClient();
+    if (client_ >= 0 || !SetNonBlocking(fd)) {
+        // One client at a time: tell the newcomer the printer is in use.
+        const std::vector<uint8_t> frame = LinkSession::InUseFrame();
+        (void)!send(fd, frame.data(), frame.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+        close(fd);
         return;
-    char buffer[8192];
-    while (client_ != nullptr && client_->bytesAvailable() > 0 && !session_->WantsClose()) {
-        const qint64 got = client_->read(buffer, sizeof buffer);
-        if (got <= 0)
-            break;
-        const std::vector<uint8_t> answer =
-            session_->Receive(reinterpret_cast<const uint8_t *>(buffer), static_cast<size_t>(got));
-        if (!answer.empty())
-            client_->write(reinterpret_cast<const char *>(answer.data()),
-                           static_cast<qint64>(answer.size()));
-        if (client_->bytesToWrite() > kMaxPendingOutput) {
-            DropClient();
+    }
+    client_ = fd;
+    session_ = std::make_unique<LinkSession>(firmware_, capture_, sink_);
+    session_->SetSilent(silent_);
+    framesSeen_ = 0;
+    sinceLastFrame_.start();
+    readable_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+    writable_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Write);
+    writable_->setEnabled(false);
+    connect(readable_.get(), &QSocketNotifier::activated, this, &PortServer::OnReadable);
+    connect(writable_.get(), &QSocketNotifier::activated, this, &PortServer::OnWritable);
+    OnReadable();
+}
+
+void PortServer::OnReadable()
+{
+    uint8_t buffer[8192];
+    for (int reads = 0; client_ >= 0 && reads < kReadsPerWakeUp; ++reads) {
+        const ssize_t got = recv(client_, buffer, sizeof buffer, MSG_DONTWAIT);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0 && WouldBlock(errno))
+            return;
+        if (got <= 0) {
+            // End of stream: everything the client sent has been answered above.
+            Finish();
+            return;
+        }
+        Queue(session_->Receive(buffer, static_cast<size_t>(got)));
+        if (session_->Frames() != framesSeen_) {
+            framesSeen_ = session_->Frames();
+            sinceLastFrame_.restart();
+        }
+        if (session_->WantsClose()) {
+            Finish();
+            return;
+        }
+        if (!Flush() || outbox_.size() > kMaxPendingOutput) {
+            DropClient(); // gone, or it reads no answers
             return;
         }
     }
-    if (client_ != nullptr && session_->WantsClose()) {
-        client_->flush();
-        client_->disconnectFromServer();
-    }
 }
 
-void PortServer::OnDisconnected()
+void PortServer::OnWritable()
 {
-    QLocalSocket *socket = qobject_cast<QLocalSocket *>(sender());
-    if (socket != client_)
-        return;
-    if (session_)
-        session_->Disconnected();
-    session_.reset();
-    client_ = nullptr;
-    socket->deleteLater();
+    if (client_ >= 0 && !Flush())
+        DropClient();
+}
+
+void PortServer::Queue(const std::vector<uint8_t> &bytes)
+{
+    outbox_.insert(outbox_.end(), bytes.begin(), bytes.end());
+}
+
+bool PortServer::Flush()
+{
+    size_t sent = 0;
+    bool alive = true;
+    while (sent < outbox_.size()) {
+        const ssize_t put = send(client_, outbox_.data() + sent, outbox_.size() - sent,
+                                 MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (put > 0) {
+            sent += static_cast<size_t>(put);
+            continue;
+        }
+        if (put < 0 && errno == EINTR)
+            continue;
+        alive = put < 0 && WouldBlock(errno);
+        break;
+    }
+    outbox_.erase(outbox_.begin(), outbox_.begin() + static_cast<std::ptrdiff_t>(sent));
+    if (writable_)
+        writable_->setEnabled(alive && !outbox_.empty());
+    return alive;
+}
+
+void PortServer::Finish()
+{
+    // The answers already in the socket reach the client after the close as well.
+    Flush();
+    DropClient();
 }
 
 void PortServer::DropClient()
 {
-    if (client_ == nullptr)
+    if (client_ < 0)
         return;
-    QLocalSocket *socket = client_;
-    client_ = nullptr;
-    socket->disconnect(this);
+    readable_.reset(); // the notifiers go before their descriptor
+    writable_.reset();
     if (session_)
         session_->Disconnected();
     session_.reset();
-    socket->abort();
-    socket->deleteLater();
+    close(client_);
+    client_ = -1;
+    outbox_.clear();
 }
 
 } // namespace sim

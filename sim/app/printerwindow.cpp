@@ -59,8 +59,9 @@ PrinterWindow::PrinterWindow(VirtualPrinter &printer, QWidget *parent)
     : QWidget(parent), printer_(printer), stateLbl_(new QLabel(this)), inkLbl_(new QLabel(this)),
       platenGapLbl_(new QLabel(this)), lastActionLbl_(new QLabel(this)),
       serviceViewCheck_(new QCheckBox("&Service view", this)), mechanicsLbl_(new QLabel(this)),
-      paperBtn_(new QPushButton("&Paper", this)), clearBtn_(new QPushButton("&Clear faults", this)),
-      powerBtn_(new QPushButton("P&ower", this)), tray_(new OutputTray(this))
+      captureLbl_(new QLabel(this)), paperBtn_(new QPushButton("&Paper", this)),
+      clearBtn_(new QPushButton("&Clear faults", this)), powerBtn_(new QPushButton("P&ower", this)),
+      tray_(new OutputTray(this))
 {
     setObjectName("PrinterWindow");
     stateLbl_->setObjectName("StateLbl");
@@ -79,6 +80,11 @@ PrinterWindow::PrinterWindow(VirtualPrinter &printer, QWidget *parent)
     mechanicsLbl_->setText(QString::fromStdString(DescribeMechanics(printer_.GetMechanics())));
     mechanicsLbl_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     mechanicsLbl_->hide();
+    captureLbl_->setObjectName("CaptureLbl");
+    captureLbl_->setAccessibleName("CaptureLbl");
+    captureLbl_->setWordWrap(true);
+    captureLbl_->setStyleSheet("color: #b00000");
+    captureLbl_->hide();
     paperBtn_->setObjectName("PaperBtn");
     paperBtn_->setToolTip("Paper reloaded: ends a paper-out error");
     clearBtn_->setObjectName("ClearBtn");
@@ -103,6 +109,7 @@ PrinterWindow::PrinterWindow(VirtualPrinter &printer, QWidget *parent)
     mechanism->addWidget(serviceViewCheck_);
     layout->addLayout(mechanism);
     layout->addWidget(mechanicsLbl_);
+    layout->addWidget(captureLbl_);
     layout->addWidget(tray_, 1);
 
     connect(serviceViewCheck_, &QCheckBox::toggled, mechanicsLbl_, &QLabel::setVisible);
@@ -151,12 +158,18 @@ void PrinterWindow::Refresh()
     const std::string &action = firmware->LastAction();
     lastActionLbl_->setText("Last command: " +
                             (action.empty() ? QString("none") : QString::fromStdString(action)));
+    const QString problem = printer_.CaptureProblem();
+    captureLbl_->setText(problem.isEmpty() ? QString() : "Capture: " + problem);
+    captureLbl_->setVisible(!problem.isEmpty());
 }
 
 QString PrinterWindow::PanelText() const
 {
-    return stateLbl_->text() + " | " + inkLbl_->text() + " | " + platenGapLbl_->text() + " | " +
-           lastActionLbl_->text();
+    QString text = stateLbl_->text() + " | " + inkLbl_->text() + " | " + platenGapLbl_->text() +
+                   " | " + lastActionLbl_->text();
+    if (!captureLbl_->text().isEmpty())
+        text += " | " + captureLbl_->text();
+    return text;
 }
 
 void PrinterWindow::PaperBtnClick()

@@ -48,6 +48,7 @@ private:
     QLabel *lastActionLbl_;
     QCheckBox *serviceViewCheck_; // shows the hidden mechanical errors
     QLabel *mechanicsLbl_;
+    QLabel *captureLbl_;
     QPushButton *paperBtn_;
     QPushButton *clearBtn_;
     QPushButton *powerBtn_;

@@ -78,9 +78,10 @@ QString VirtualPrinter::EepromPath() const
 
 QString VirtualPrinter::Start()
 {
-    directory_ = MakePortDirectory();
+    QString bad;
+    directory_ = MakePortDirectory(bad);
     if (directory_.isEmpty())
-        return "cannot create the port directory";
+        return bad;
     if (!options_.captureFolder.isEmpty()) {
         const std::string why = capture_.Open(options_.captureFolder.toStdString());
         if (!why.empty())
@@ -101,22 +102,27 @@ QString VirtualPrinter::Start()
         const QString port = FirstFreeUsbPort(directory_, next);
         if (port.isEmpty())
             break;
-        const QString why = TryPort(port);
-        if (why.isEmpty())
-            return QString();
+        bool taken = false;
+        const QString why = TryPort(port, &taken);
+        if (!taken)
+            return why; // started, or failed for a reason another name does not cure
         next = port.mid(3).toInt() + 1;
     }
     return "no free USB port name";
 }
 
-QString VirtualPrinter::TryPort(const QString &port)
+QString VirtualPrinter::TryPort(const QString &port, bool *taken)
 {
     Teardown();
     port_ = port;
     const QString portPath = PortSocketPath(directory_, port);
     const QString controlPath = ControlSocketPath(directory_, port);
+    if (taken != nullptr)
+        *taken = true;
     if (!ClearStale(portPath) || !ClearStale(controlPath))
         return "a virtual printer already runs on port " + port;
+    if (taken != nullptr)
+        *taken = false;
 
     const QString eepromPath =
         options_.eepromPath.isEmpty() ? DefaultEepromPath(port) : options_.eepromPath;
@@ -151,6 +157,9 @@ QString VirtualPrinter::TryPort(const QString &port)
     if (why.isEmpty())
         why = portServer_->Listen();
     if (!why.isEmpty()) {
+        // Another printer starting at the same moment may have linked the name first.
+        if (taken != nullptr)
+            *taken = true;
         Teardown();
         return why;
     }

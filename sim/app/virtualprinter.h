@@ -50,11 +50,15 @@ public:
     bool PoweredOn() const { return !poweredOff_; }
     // "switched off", "unplugged", "silent" or empty.
     QString LinkCondition() const;
+    // Why the capture (--capture) is incomplete, or empty.
+    QString CaptureProblem() const { return QString::fromStdString(capture_.Problem()); }
     // Called for every page that comes out (the output tray).
     void SetPageListener(std::function<void(const PrintedPage &)> listener);
 
 private:
-    QString TryPort(const QString &port);
+    // Starts on the port; *taken (when given) tells whether a failure is because another
+    // printer holds the name.
+    QString TryPort(const QString &port, bool *taken = nullptr);
     void Teardown();
     std::string KeepMechanics();
 

@@ -1,6 +1,7 @@
 #include "capture.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <sys/stat.h>
 
@@ -22,17 +23,33 @@ std::string Capture::Open(const std::string &folder)
         std::fopen((folder + "/events.jsonl").c_str(), "we"));
     if (!events)
         return "cannot write " + folder + "/events.jsonl: " + std::strerror(errno);
+    folder_ = folder;
+    problem_.clear();
     data_ = std::move(data);
     events_ = std::move(events);
     return "";
+}
+
+void Capture::Write(std::FILE *file, const std::string &name, const void *bytes, size_t count)
+{
+    errno = 0;
+    const bool written = std::fwrite(bytes, 1, count, file) == count;
+    if (std::fflush(file) == 0 && written)
+        return;
+    if (!problem_.empty())
+        return;
+    const int error = errno != 0 ? errno : EIO;
+    std::clearerr(file);
+    problem_ = "cannot write " + folder_ + "/" + name + ": " + std::strerror(error) +
+               "; the capture is incomplete";
+    std::fprintf(stderr, "novari-printer-sim: %s\n", problem_.c_str());
 }
 
 void Capture::Data(const uint8_t *bytes, size_t count)
 {
     if (!data_ || count == 0)
         return;
-    std::fwrite(bytes, 1, count, data_.get());
-    std::fflush(data_.get());
+    Write(data_.get(), "data.bin", bytes, count);
 }
 
 void Capture::Event(const nlohmann::json &event)
@@ -41,8 +58,7 @@ void Capture::Event(const nlohmann::json &event)
         return;
     const std::string line =
         event.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
-    std::fwrite(line.data(), 1, line.size(), events_.get());
-    std::fflush(events_.get());
+    Write(events_.get(), "events.jsonl", line.data(), line.size());
 }
 
 } // namespace sim

@@ -31,11 +31,19 @@ public:
 
     void Data(const uint8_t *bytes, size_t count);
     void Event(const nlohmann::json &event);
+    // Why the capture is incomplete (a write failed), or empty. The first failure is also
+    // told on standard error, once; capturing goes on.
+    const std::string &Problem() const { return problem_; }
 
 private:
     struct FileCloser {
         void operator()(std::FILE *file) const { std::fclose(file); }
     };
+    // Writes and flushes; notes the first failure.
+    void Write(std::FILE *file, const std::string &name, const void *bytes, size_t count);
+
+    std::string folder_;
+    std::string problem_;
     std::unique_ptr<std::FILE, FileCloser> data_;
     std::unique_ptr<std::FILE, FileCloser> events_;
 };

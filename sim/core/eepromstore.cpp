@@ -21,6 +21,38 @@ void MakeParentFolders(const std::string &path)
         mkdir(path.substr(0, slash).c_str(), 0700);
 }
 
+bool WriteAll(int fd, const uint8_t *bytes, size_t count)
+{
+    size_t written = 0;
+    while (written < count) {
+        const ssize_t put = write(fd, bytes + written, count - written);
+        if (put < 0 && errno == EINTR)
+            continue;
+        if (put <= 0) {
+            if (put == 0)
+                errno = EIO;
+            return false;
+        }
+        written += static_cast<size_t>(put);
+    }
+    return true;
+}
+
+bool SyncFolderOf(const std::string &path)
+{
+    const size_t slash = path.rfind('/');
+    const std::string folder =
+        slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool synced = fsync(fd) == 0;
+    const int error = errno;
+    close(fd);
+    errno = error;
+    return synced;
+}
+
 class FileDescriptor
 {
 public:
@@ -56,7 +88,11 @@ std::string EepromStore::Open(const EepromImage &factoryImage)
         bytes_ = factoryImage;
         return "";
     }
-    FileDescriptor file(open(path_.c_str(), O_RDONLY | O_CLOEXEC));
+    // Non-blocking, so that a FIFO or a device named by mistake cannot hold the start.
+    FileDescriptor file(open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    struct stat info;
+    if (file.Get() >= 0 && (fstat(file.Get(), &info) != 0 || !S_ISREG(info.st_mode)))
+        return path_ + " is not a regular file; name an EEPROM image file with --eeprom";
     if (file.Get() < 0) {
         if (errno != ENOENT)
             return "cannot read " + path_ + ": " + std::strerror(errno);
@@ -86,13 +122,18 @@ std::string EepromStore::Open(const EepromImage &factoryImage)
 
 bool EepromStore::Write(uint8_t address, uint8_t value)
 {
-    if (bytes_[address] == value)
+    const uint8_t before = bytes_[address];
+    if (before == value)
         return true;
     bytes_[address] = value;
     if (Save())
         return true;
+    // What is not in the file is not in the EEPROM: a read must not find a byte that a
+    // restart would lose.
+    const int error = errno;
+    bytes_[address] = before;
     std::fprintf(stderr, "novari-printer-sim: cannot write the EEPROM file %s: %s\n", path_.c_str(),
-                 std::strerror(errno));
+                 std::strerror(error));
     return false;
 }
 
@@ -100,26 +141,23 @@ bool EepromStore::Save() const
 {
     if (path_.empty())
         return true;
-    const std::string temporary = path_ + ".tmp";
-    FileDescriptor file(open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+    // A name of its own for each save, so that two printers sharing a file, or a file left
+    // by a killed one, never mix their images.
+    std::string temporary = path_ + ".XXXXXX";
+    FileDescriptor file(mkostemp(temporary.data(), O_CLOEXEC));
     if (file.Get() < 0)
         return false;
-    size_t written = 0;
-    while (written < bytes_.size()) {
-        const ssize_t put = write(file.Get(), bytes_.data() + written, bytes_.size() - written);
-        if (put < 0 && errno == EINTR)
-            continue;
-        if (put <= 0) {
-            unlink(temporary.c_str());
-            return false;
-        }
-        written += static_cast<size_t>(put);
-    }
-    if (close(file.Release()) != 0 || rename(temporary.c_str(), path_.c_str()) != 0) {
+    const bool stored = WriteAll(file.Get(), bytes_.data(), bytes_.size()) &&
+                        fsync(file.Get()) == 0 && close(file.Release()) == 0 &&
+                        rename(temporary.c_str(), path_.c_str()) == 0;
+    if (!stored) {
+        const int error = errno;
         unlink(temporary.c_str());
+        errno = error;
         return false;
     }
-    return true;
+    // The rename is durable only once the folder is.
+    return SyncFolderOf(path_);
 }
 
 } // namespace sim

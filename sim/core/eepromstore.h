@@ -1,8 +1,9 @@
 #pragma once
 
 // The printer's 256-byte EEPROM, kept in a file so that it survives restarts. Every change
-// is written through at once (temporary file, then rename), so a killed printer never leaves
-// a half-written image behind.
+// is written through at once (a temporary file of its own, synced, then renamed over the
+// image and the folder synced), so neither a killed printer nor a power cut leaves a
+// half-written image behind.
 
 #include <array>
 #include <cstdint>
@@ -26,8 +27,8 @@ public:
     std::string Open(const EepromImage &factoryImage);
 
     uint8_t Read(uint8_t address) const { return bytes_[address]; }
-    // Stores the byte; returns false when the file could not be written (the byte is
-    // kept in memory all the same).
+    // Stores the byte; returns false when the file could not be written (the byte keeps its
+    // old value then, so that a read finds what a restart would).
     bool Write(uint8_t address, uint8_t value);
     const EepromImage &Bytes() const { return bytes_; }
     // Writes the whole image to the file (no-op in memory mode).

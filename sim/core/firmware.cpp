@@ -197,9 +197,9 @@ uint8_t Firmware::ReadEeprom(uint8_t address) const
     return eeprom_.Read(address);
 }
 
-void Firmware::WriteEeprom(uint8_t address, uint8_t value)
+bool Firmware::WriteEeprom(uint8_t address, uint8_t value)
 {
-    eeprom_.Write(address, value);
+    return eeprom_.Write(address, value);
 }
 
 void Firmware::SetFault(Fault fault, double seconds)

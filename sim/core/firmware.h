@@ -98,7 +98,8 @@ public:
     bool CanTakeData();
 
     uint8_t ReadEeprom(uint8_t address) const;
-    void WriteEeprom(uint8_t address, uint8_t value);
+    // False when the byte could not be stored (it is not changed then).
+    bool WriteEeprom(uint8_t address, uint8_t value);
 
     // Puts the printer in a fault; seconds > 0 ends it by itself after that long (real
     // seconds, not scaled: the tester chose them).

@@ -55,6 +55,8 @@ const char *ResultName(uint8_t result)
         return "unknown_op";
     case LINK_RESULT_NOT_READY:
         return "not_ready";
+    case LINK_RESULT_NOT_STORED:
+        return "not_stored";
     default:
         return "error";
     }
@@ -88,29 +90,54 @@ void LinkSession::AppendFrame(uint8_t kind, uint8_t seq, const std::vector<uint8
 std::vector<uint8_t> LinkSession::Receive(const uint8_t *bytes, size_t count)
 {
     std::vector<uint8_t> out;
+    Consume(bytes, count, out);
+    return out;
+}
+
+void LinkSession::Consume(const uint8_t *bytes, size_t count, std::vector<uint8_t> &out)
+{
     for (size_t i = 0; i < count && !wantsClose_; ++i) {
-        switch (link_decoder_feed(&decoder_, bytes[i])) {
+        const link_decode_status status = link_decoder_feed(&decoder_, bytes[i]);
+        if (status != LINK_DECODE_NOISE)
+            noise_ = 0;
+        switch (status) {
         case LINK_DECODE_FRAME:
             garbage_ = 0;
+            ++frames_;
             Handle(link_decoder_kind(&decoder_), link_decoder_seq(&decoder_),
                    link_decoder_payload(&decoder_), link_decoder_length(&decoder_), out);
             break;
         case LINK_DECODE_BAD_CRC:
-        case LINK_DECODE_TOO_LONG:
+        case LINK_DECODE_TOO_LONG: {
             if (capture_ != nullptr)
                 capture_->Event(
                     {{"op", "frame"}, {"result", "rejected"}, {"why", "bad check sum or length"}});
             if (!silent_)
                 AppendFrame(LINK_OP_ERROR | LINK_REPLY_BIT, 0, {LINK_RESULT_BAD_REQUEST}, out);
-            if (++garbage_ >= kGarbageLimit)
-                wantsClose_ = true;
+            CountGarbage();
+            // A frame cut short took in the start of the next one: look for it in what was
+            // dropped, so that a good request after a torn one is still answered.
+            std::vector<uint8_t> dropped(LINK_MAX_FRAME);
+            dropped.resize(link_decoder_dropped(&decoder_, status, dropped.data()));
+            Consume(dropped.data(), dropped.size(), out);
+            break;
+        }
+        case LINK_DECODE_NOISE:
+            if (++noise_ >= kNoiseRun) {
+                noise_ = 0;
+                CountGarbage();
+            }
             break;
         case LINK_DECODE_MORE:
-        case LINK_DECODE_NOISE:
             break;
         }
     }
-    return out;
+}
+
+void LinkSession::CountGarbage()
+{
+    if (++garbage_ >= kGarbageLimit)
+        wantsClose_ = true;
 }
 
 void LinkSession::Handle(uint8_t kind, uint8_t seq, const uint8_t *payload, size_t length,
@@ -162,7 +189,9 @@ void LinkSession::Handle(uint8_t kind, uint8_t seq, const uint8_t *payload, size
                 reply.push_back(value);
             } else {
                 event["value"] = payload[3];
-                firmware_.WriteEeprom(payload[2], payload[3]);
+                // Acknowledged only once it is stored: the program takes OK as "written".
+                if (!firmware_.WriteEeprom(payload[2], payload[3]))
+                    result = LINK_RESULT_NOT_STORED;
             }
             break;
         }
@@ -222,6 +251,7 @@ void LinkSession::Disconnected()
 {
     CloseChannel();
     link_decoder_reset(&decoder_);
+    noise_ = 0;
 }
 
 } // namespace sim

@@ -24,6 +24,8 @@ class LinkSession
 public:
     // After this many malformed frames in a row the printer hangs up.
     static constexpr int kGarbageLimit = 64;
+    // Bytes of noise in a row (no frame start among them) that count as one malformed frame.
+    static constexpr int kNoiseRun = LINK_MAX_FRAME;
 
     // Accepted data-channel bytes go to sink (the print engine), which outlives the session.
     LinkSession(Firmware &firmware, Capture *capture, PrintDataSink &sink);
@@ -40,11 +42,15 @@ public:
     // The client went away: the channel closes and the job ends.
     void Disconnected();
     bool ChannelOpen() const { return channelOpen_; }
+    // Well-formed frames taken so far (answered or not).
+    uint64_t Frames() const { return frames_; }
 
     // The answer to a connection while another client holds the printer.
     static std::vector<uint8_t> InUseFrame();
 
 private:
+    void Consume(const uint8_t *bytes, size_t count, std::vector<uint8_t> &out);
+    void CountGarbage();
     void Handle(uint8_t kind, uint8_t seq, const uint8_t *payload, size_t length,
                 std::vector<uint8_t> &out);
     uint8_t HandleData(const uint8_t *payload, size_t length, nlohmann::json &event);
@@ -60,6 +66,8 @@ private:
     bool silent_ = false;
     bool wantsClose_ = false;
     int garbage_ = 0;
+    int noise_ = 0;
+    uint64_t frames_ = 0;
 };
 
 } // namespace sim

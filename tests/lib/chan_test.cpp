@@ -81,6 +81,7 @@ TEST_F(ChanTest, PrinterResultsBecomeChannelErrors)
                                                  {LINK_RESULT_KEY_REFUSED, NOVARI_CHAN_KEY_REFUSED},
                                                  {LINK_RESULT_BAD_REQUEST, NOVARI_CHAN_REFUSED},
                                                  {LINK_RESULT_UNKNOWN_OP, NOVARI_CHAN_REFUSED},
+                                                 {LINK_RESULT_NOT_STORED, NOVARI_CHAN_NOT_STORED},
                                                  {0x99, NOVARI_CHAN_BAD_REPLY}};
     for (const auto &[result, error] : cases) {
         AnswerReadsWith([result = result](const FakeRequest &r) { return ReplyTo(r, {result}); });

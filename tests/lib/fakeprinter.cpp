@@ -3,30 +3,13 @@
 #include "linkframe.h"
 
 #include <cstring>
-#include <filesystem>
 #include <poll.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 namespace novari_test
 {
-
-TempRuntime::TempRuntime()
-{
-    char pattern[] = "/tmp/novari-libtest-XXXXXX";
-    path_ = mkdtemp(pattern) != nullptr ? pattern : "/tmp";
-    mkdir(PortDirectory().c_str(), 0700);
-    setenv("XDG_RUNTIME_DIR", path_.c_str(), 1);
-}
-
-TempRuntime::~TempRuntime()
-{
-    unsetenv("XDG_RUNTIME_DIR");
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-}
 
 std::vector<uint8_t> Frame(uint8_t kind, uint8_t seq, const std::vector<uint8_t> &payload)
 {
@@ -40,11 +23,11 @@ std::vector<uint8_t> ReplyTo(const FakeRequest &request, const std::vector<uint8
     return Frame(static_cast<uint8_t>(request.kind | LINK_REPLY_BIT), request.seq, payload);
 }
 
-FakePrinter::FakePrinter(const TempRuntime &runtime, const std::string &portName)
+FakePrinter::FakePrinter(const RuntimeDir &runtime, const std::string &portName)
 {
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
-    const std::string path = runtime.PortDirectory() + "/" + portName;
+    const std::string path = PortDirectoryOf(runtime) + "/" + portName;
     std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
     listener_ = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     EXPECT_EQ(bind(listener_, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
@@ -92,8 +75,8 @@ FakeAnswer FakePrinter::Polite(const FakeRequest &request) const
     } else if (request.kind == LINK_OP_EEPROM_READ && request.payload.size() == 3) {
         out.push_back(request.payload[2] ^ 0x5A);
     } else if (request.kind == LINK_OP_STATUS) {
-        const char header[] = "@BDC ST2\r\n\x0F\x00\x01\x01\x04";
-        out.insert(out.end(), header, header + sizeof header - 1);
+        static const std::string header("@BDC ST2\r\n\x0F\x00\x01\x01\x04", 15);
+        out.insert(out.end(), header.begin(), header.end());
     }
     return FakeAnswer{ReplyTo(request, out), request.kind == LINK_OP_RESET};
 }

@@ -2,6 +2,7 @@
 
 #include "linkframe.h"
 #include "novari_link.h"
+#include "runtimedir.h"
 
 #include <atomic>
 #include <chrono>
@@ -15,18 +16,11 @@
 namespace novari_test
 {
 
-// A private XDG_RUNTIME_DIR with its port directory, for one test.
-class TempRuntime
+// <runtime>/novari-ports of a test's private XDG_RUNTIME_DIR (created, mode 0700).
+inline std::string PortDirectoryOf(const RuntimeDir &runtime)
 {
-public:
-    TempRuntime();
-    ~TempRuntime();
-    const std::string &Path() const { return path_; }
-    std::string PortDirectory() const { return path_ + "/novari-ports"; }
-
-private:
-    std::string path_;
-};
+    return runtime.PortDirectory().toStdString();
+}
 
 struct FakeRequest {
     uint8_t kind = 0;
@@ -51,7 +45,7 @@ class FakePrinter
 public:
     using Handler = std::function<FakeAnswer(const FakeRequest &)>;
 
-    FakePrinter(const TempRuntime &runtime, const std::string &portName);
+    FakePrinter(const RuntimeDir &runtime, const std::string &portName);
     ~FakePrinter();
 
     void SetHandler(Handler handler);
@@ -95,7 +89,7 @@ protected:
         return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     }
 
-    TempRuntime runtime_;
+    RuntimeDir runtime_;
 };
 
 } // namespace novari_test

@@ -2,10 +2,15 @@
 // misbehaves on the wire shows up in the results.
 #include "fakeprinter.h"
 
+#include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <dlfcn.h>
+#include <functional>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace novari_test
@@ -14,6 +19,51 @@ namespace
 {
 
 using GateTest = LinkTest;
+
+constexpr uid_t kNobody = 65534;
+
+// Starts a process that listens on path as user uid and answers one device ID request.
+// Returns its id once it listens, or -1.
+pid_t ServeOneDeviceIdAs(uid_t uid, const std::string &path)
+{
+    sockaddr_un address{AF_UNIX, {}};
+    std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+    int ready[2];
+    if (pipe(ready) != 0)
+        return -1;
+    const pid_t child = fork();
+    if (child == 0) {
+        // Bound by root in our folder, then listening as the other user: the user a
+        // client's SO_PEERCRED sees is the one that called listen().
+        const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
+        if (bind(listener, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0 ||
+            setresgid(uid, uid, uid) != 0 || setresuid(uid, uid, uid) != 0 ||
+            listen(listener, 1) != 0)
+            _exit(1);
+        (void)!write(ready[1], "r", 1);
+        const int client = accept(listener, nullptr, nullptr);
+        uint8_t request[LINK_HEADER_SIZE + LINK_TRAILER_SIZE];
+        if (client >= 0 && read(client, request, sizeof request) == sizeof request) {
+            static const char id[] = "\0MDL:Halden Photo Q510;";
+            uint8_t reply[LINK_MAX_FRAME];
+            const size_t size =
+                link_frame_build(LINK_OP_DEVICE_ID | LINK_REPLY_BIT, request[3],
+                                 reinterpret_cast<const uint8_t *>(id), sizeof id - 1, reply);
+            (void)!write(client, reply, size);
+        }
+        pause();
+        _exit(0);
+    }
+    close(ready[1]);
+    char byte = 0;
+    const bool listening = child > 0 && read(ready[0], &byte, 1) == 1;
+    close(ready[0]);
+    if (child > 0 && !listening) {
+        waitpid(child, nullptr, 0);
+        return -1;
+    }
+    return child;
+}
 
 TEST_F(GateTest, PortCodesFindTheirSocketsAndNothingElse)
 {
@@ -110,7 +160,7 @@ TEST_F(GateTest, HangUpGarbleAndSecondClientHaveTheirOwnErrors)
     printer.SetHandler(nullptr);
     const int other = socket(AF_UNIX, SOCK_STREAM, 0);
     sockaddr_un address{AF_UNIX, {}};
-    std::strncpy(address.sun_path, (runtime_.PortDirectory() + "/USB001").c_str(),
+    std::strncpy(address.sun_path, (PortDirectoryOf(runtime_) + "/USB001").c_str(),
                  sizeof address.sun_path - 1);
     ASSERT_EQ(connect(other, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
     while (printer.Connections() < 2)
@@ -118,6 +168,51 @@ TEST_F(GateTest, HangUpGarbleAndSecondClientHaveTheirOwnErrors)
     EXPECT_EQ(GateOpenPort(0x0401), NOVARI_PORT_IO_ERROR);
     EXPECT_EQ(IoError(), NOVARI_IO_IN_USE);
     close(other);
+}
+
+// Whoever can place a socket in the port directory can pose as the printer: the library
+// connects only in a folder that is this user's own (not a link, mode 0700), and only to a
+// printer this user runs.
+TEST_F(GateTest, UntrustedPortDirectoryOrPrinterIsNeverConnected)
+{
+    FakePrinter printer(runtime_, "USB001");
+    const std::string directory = PortDirectoryOf(runtime_);
+    const std::string elsewhere = runtime_.FilePath("elsewhere").toStdString();
+    const struct {
+        const char *what;
+        std::function<int()> spoil, mend;
+    } cases[] = {
+        {"mode 0755", [&] { return chmod(directory.c_str(), 0755); },
+         [&] { return chmod(directory.c_str(), 0700); }},
+        {"another owner", [&] { return chown(directory.c_str(), kNobody, kNobody); },
+         [&] { return chown(directory.c_str(), geteuid(), getegid()); }},
+        {"a symbolic link",
+         [&] {
+             return rename(directory.c_str(), elsewhere.c_str()) ||
+                    symlink(elsewhere.c_str(), directory.c_str());
+         },
+         [&] { return unlink(directory.c_str()) || rename(elsewhere.c_str(), directory.c_str()); }},
+    };
+    for (const auto &c : cases) {
+        ASSERT_EQ(c.spoil(), 0) << c.what << ": " << std::strerror(errno);
+        const int before = printer.Connections();
+        EXPECT_EQ(GateOpenPort(0x0401), NOVARI_PORT_IO_ERROR) << c.what;
+        EXPECT_EQ(IoError(), NOVARI_IO_NOT_FOUND) << c.what;
+        EXPECT_EQ(printer.Connections(), before) << c.what;
+        ASSERT_EQ(c.mend(), 0) << c.what;
+        EXPECT_EQ(GateOpenPort(0x0401), NOVARI_OK) << c.what;
+    }
+
+    // A socket served by another user, in a folder that is ours.
+    if (geteuid() != 0)
+        GTEST_SKIP() << "a printer of another user needs root to start";
+    GateClosePort();
+    const pid_t stranger = ServeOneDeviceIdAs(kNobody, directory + "/USB002");
+    ASSERT_GT(stranger, 0);
+    EXPECT_EQ(GateOpenPort(0x0402), NOVARI_PORT_IO_ERROR);
+    EXPECT_EQ(IoError(), NOVARI_IO_NOT_FOUND);
+    kill(stranger, SIGKILL);
+    waitpid(stranger, nullptr, 0);
 }
 
 // The program finds every export by name at run time; nothing else is exported.

@@ -22,13 +22,15 @@ std::string SimPath()
 class SimProcess
 {
 public:
-    SimProcess(const TempRuntime &runtime, const std::string &eeprom)
-        : socket_(runtime.PortDirectory() + "/USB001")
+    SimProcess(const RuntimeDir &runtime, const std::string &eeprom)
+        : socket_(PortDirectoryOf(runtime) + "/USB001")
     {
+        const std::string program = SimPath();
+        const std::string capture = runtime.FilePath("capture").toStdString();
         pid_ = fork();
         if (pid_ == 0) {
-            execl(SimPath().c_str(), "novari-printer-sim", "--port", "USB001", "--model", "q510",
-                  "--eeprom", eeprom.c_str(), "--capture", (runtime.Path() + "/capture").c_str(),
+            execl(program.c_str(), "novari-printer-sim", "--port", "USB001", "--model", "q510",
+                  "--eeprom", eeprom.c_str(), "--capture", capture.c_str(),
                   static_cast<char *>(nullptr));
             _exit(127);
         }
@@ -79,7 +81,7 @@ protected:
         if (access(SimPath().c_str(), X_OK) != 0)
             GTEST_SKIP() << "the virtual printer is not built";
         LinkTest::SetUp();
-        eeprom_ = runtime_.Path() + "/eeprom.bin";
+        eeprom_ = runtime_.FilePath("eeprom.bin").toStdString();
     }
 
     // Starts the printer and opens port and channel on it.

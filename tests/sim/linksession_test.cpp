@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "eepromstore.h"
@@ -198,6 +200,36 @@ TEST_F(LinkSessionTest, SurvivesGarbageAndAnswersWithErrorFrames)
     EXPECT_TRUE(session_.WantsClose());
 }
 
+// A frame cut short (in its header or in its payload) takes in the start of the next one; the
+// good request after it is still answered, after the error frame for the torn one.
+TEST_F(LinkSessionTest, TornFrameDoesNotCostTheNextRequest)
+{
+    const std::vector<uint8_t> whole = Frame(LINK_OP_DATA, 3, {1, 2, 3, 4});
+    for (const size_t cut : {4u, 8u}) {
+        std::vector<uint8_t> bytes(whole.begin(), whole.begin() + cut);
+        const std::vector<uint8_t> good = Frame(LINK_OP_DEVICE_ID, 9, {});
+        bytes.insert(bytes.end(), good.begin(), good.end());
+        const std::vector<Reply> replies = Decode(Send(bytes));
+        ASSERT_EQ(replies.size(), 2u) << "cut at " << cut;
+        EXPECT_EQ(replies[0].kind, 0xFF);
+        EXPECT_EQ(replies[1].kind, LINK_OP_DEVICE_ID | LINK_REPLY_BIT);
+        EXPECT_EQ(replies[1].seq, 9);
+    }
+}
+
+// Noise without a frame start is garbage too: a client that sends nothing else is let go.
+TEST_F(LinkSessionTest, LongNoiseMakesThePrinterHangUp)
+{
+    const std::vector<uint8_t> noise(LinkSession::kNoiseRun * (LinkSession::kGarbageLimit - 1));
+    EXPECT_TRUE(Send(noise).empty());
+    EXPECT_FALSE(session_.WantsClose());
+    Ask(LINK_OP_DEVICE_ID); // a good frame starts the count afresh
+    EXPECT_TRUE(Send(noise).empty());
+    EXPECT_FALSE(session_.WantsClose());
+    Send(std::vector<uint8_t>(LinkSession::kNoiseRun));
+    EXPECT_TRUE(session_.WantsClose());
+}
+
 TEST_F(LinkSessionTest, SilentPrinterTakesRequestsAndNeverAnswers)
 {
     session_.SetSilent(true);
@@ -243,6 +275,36 @@ TEST_F(LinkSessionTest, RandomBytesNeverBreakTheSession)
         session_.Disconnected();
         Ask(LINK_OP_DEVICE_ID);
     }
+}
+
+// The program takes OK as "written": a byte the printer could not put in its file is answered
+// with an error, and a read still finds what the file holds.
+TEST(LinkSessionEeprom, WriteIsAcknowledgedOnlyOnceStored)
+{
+    const std::string folder = testing::TempDir() + "eeprom-" + std::to_string(getpid());
+    EepromStore store(folder + "/printer.eep");
+    ASSERT_EQ(store.Open(FactoryImage(Model::Q510, Destination::UsEuro)), "");
+    Firmware firmware(Model::Q510, store, 0.01, []() { return 0.0; });
+    struct : PrintDataSink {
+        void Feed(const uint8_t *, size_t) override {}
+        void EndJob() override {}
+    } sink;
+    LinkSession session(firmware, nullptr, sink);
+    uint8_t seq = 0;
+    auto ask = [&](uint8_t op, const std::vector<uint8_t> &payload) {
+        const std::vector<uint8_t> frame = Frame(op, ++seq, payload);
+        const std::vector<Reply> replies = Decode(session.Receive(frame.data(), frame.size()));
+        return replies.size() == 1 ? replies[0].payload : std::vector<uint8_t>{};
+    };
+    ASSERT_EQ(ask(LINK_OP_CHANNEL_OPEN, {}), std::vector<uint8_t>{LINK_RESULT_OK});
+    EXPECT_EQ(ask(LINK_OP_EEPROM_WRITE, {0x5E, 0xA7, 0x57, 0xEC}),
+              std::vector<uint8_t>{LINK_RESULT_OK});
+
+    std::filesystem::remove_all(folder); // the file can no longer be written
+    EXPECT_EQ(ask(LINK_OP_EEPROM_WRITE, {0x5E, 0xA7, 0x57, 0x12}),
+              std::vector<uint8_t>{LINK_RESULT_NOT_STORED});
+    EXPECT_EQ(ask(LINK_OP_EEPROM_READ, {0x5E, 0xA7, 0x57}),
+              (std::vector<uint8_t>{LINK_RESULT_OK, 0xEC}));
 }
 
 TEST(LinkSessionInUse, TheNewcomerGetsOneErrorFrame)

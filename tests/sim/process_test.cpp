@@ -6,9 +6,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QThread>
 #include <csignal>
+#include <functional>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -31,6 +34,8 @@ QString PortPath(const SimFolder &folder, const QString &port)
 void MakeStaleSocket(const QString &path)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile::setPermissions(QFileInfo(path).absolutePath(),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
@@ -70,7 +75,8 @@ TEST(SimProcessTest, KeepsItsEepromAcrossARestartAndEndsCleanlyOnSigterm)
         EXPECT_EQ(printer.ExitCode(), 0);
         EXPECT_FALSE(QFileInfo::exists(PortPath(folder, "USB003")));
         EXPECT_FALSE(QFileInfo::exists(folder.PortDirectory() + "/.USB003.control"));
-        EXPECT_FALSE(QFileInfo::exists(eeprom + ".tmp"));
+        EXPECT_TRUE(QDir(folder.Path()).entryList({"printer.eep.*"}, QDir::Files).isEmpty())
+            << "no temporary EEPROM file left";
     }
     SimProcess again(folder);
     ASSERT_TRUE(again.Start({"--port", "USB003", "--model", "q530", "--eeprom", eeprom}, "USB003"));
@@ -104,11 +110,85 @@ TEST(SimProcessTest, RefusesBadCommandLines)
         SimProcess printer(folder);
         EXPECT_NE(printer.RunToEnd(arguments), 0) << arguments.join(' ').toStdString();
     }
+    // An EEPROM "file" that is a FIFO would block the start for good.
+    const QString fifo = folder.Path() + "/eeprom.fifo";
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo), 0600), 0);
+    SimProcess onFifo(folder);
+    EXPECT_EQ(onFifo.RunToEnd({"--eeprom", fifo}), 1);
+    EXPECT_TRUE(onFifo.Output().contains(fifo + " is not a regular file"))
+        << onFifo.Output().toStdString();
+
     SimProcess help(folder);
     EXPECT_EQ(help.RunToEnd({"--help"}), 0);
     for (const char *option : {"--port", "--model", "--destination", "--eeprom", "--capture",
                                "--time-scale", "--pages", "--full-resolution", "--tray"})
         EXPECT_TRUE(help.Output().contains(option)) << option;
+}
+
+// The port directory is where clients trust what they find: the printer uses it only when it
+// is a real folder of this user's with mode 0700, and says which folder is wrong and how.
+TEST(SimProcessTest, RefusesAPortDirectoryOthersCouldReach)
+{
+    const struct {
+        const char *why;
+        std::function<bool(const QString &portDirectory, const QString &elsewhere)> spoil;
+    } cases[] = {
+        {"its mode is 0755, not 0700",
+         [](const QString &ports, const QString &) {
+             return QDir().mkdir(ports) && chmod(QFile::encodeName(ports), 0755) == 0;
+         }},
+        {"it is a symbolic link",
+         [](const QString &ports, const QString &elsewhere) {
+             return QDir().mkdir(elsewhere) && chmod(QFile::encodeName(elsewhere), 0700) == 0 &&
+                    QFile::link(elsewhere, ports);
+         }},
+        {"it is not a folder",
+         [](const QString &ports, const QString &) {
+             QFile file(ports);
+             return file.open(QIODevice::WriteOnly);
+         }},
+    };
+    for (const auto &c : cases) {
+        SimFolder folder;
+        ASSERT_TRUE(c.spoil(folder.PortDirectory(), folder.Path() + "/elsewhere")) << c.why;
+        SimProcess printer(folder);
+        EXPECT_EQ(printer.RunToEnd({"--port", "USB001", "--time-scale", "0.01"}), 1) << c.why;
+        EXPECT_TRUE(printer.Output().contains("cannot use the port directory " +
+                                              folder.PortDirectory() + ": " + c.why))
+            << printer.Output().toStdString();
+        EXPECT_FALSE(QFileInfo::exists(folder.Path() + "/elsewhere/USB001")) << c.why;
+    }
+}
+
+// Without XDG_RUNTIME_DIR the port directory is a folder in /tmp, where anyone can create
+// names: the printer says so once, and creates the folder as its user's own. Run as another
+// user, so that no real printer's folder is touched.
+TEST(SimProcessTest, WarnsOnceAboutTheTmpFallback)
+{
+    if (geteuid() != 0 || QStandardPaths::findExecutable("setpriv").isEmpty())
+        GTEST_SKIP() << "needs root and setpriv to run the printer as another user";
+    const uid_t nobody = 65534;
+    const QString directory = QString("/tmp/novari-ports-%1").arg(nobody);
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("XDG_RUNTIME_DIR");
+    process.setProcessEnvironment(environment);
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    // The capture folder cannot be made, so the printer stops right after the port directory.
+    process.start("setpriv", {"--reuid=65534", "--regid=65534", "--clear-groups",
+                              SimProcess::Executable(), "--capture", "/proc/none/capture"});
+    ASSERT_TRUE(process.waitForFinished(5000));
+    const QString output = QString::fromLocal8Bit(process.readAll());
+    EXPECT_EQ(process.exitCode(), 1) << output.toStdString();
+    EXPECT_EQ(output.count("XDG_RUNTIME_DIR is not set"), 1) << output.toStdString();
+    EXPECT_TRUE(output.contains(directory)) << output.toStdString();
+    struct stat info {
+    };
+    ASSERT_EQ(lstat(QFile::encodeName(directory), &info), 0);
+    EXPECT_TRUE(S_ISDIR(info.st_mode));
+    EXPECT_EQ(info.st_uid, nobody);
+    EXPECT_EQ(info.st_mode & 07777, 0700u);
+    rmdir(QFile::encodeName(directory));
 }
 
 TEST(SimProcessTest, StaleSocketIsReplacedAndALiveOneRefused)
@@ -215,6 +295,32 @@ TEST(SimProcessTest, OneClientAtATimeAndGarbageDoesNotHurt)
             ++inUse;
     }
     EXPECT_EQ(inUse, 0);
+}
+
+// A client that sends its last requests and its end of stream at once still gets every
+// answer before the printer closes; this holds again and again (no race with the hang-up).
+TEST(SimProcessTest, RequestsSentWithTheEndOfTheStreamAreAnswered)
+{
+    SimFolder folder;
+    SimProcess printer(folder);
+    ASSERT_TRUE(printer.Start({"--port", "USB001", "--time-scale", "0.01"}, "USB001"));
+    std::vector<uint8_t> requests;
+    for (const uint8_t op : {LINK_OP_DEVICE_ID, LINK_OP_CHANNEL_OPEN, LINK_OP_DEVICE_ID}) {
+        uint8_t frame[LINK_MAX_FRAME];
+        const size_t size =
+            link_frame_build(op, static_cast<uint8_t>(requests.size() + 1), nullptr, 0, frame);
+        requests.insert(requests.end(), frame, frame + size);
+    }
+    for (int round = 0; round < 20; ++round) {
+        LinkClient client;
+        ASSERT_EQ(client.Connect(PortPath(folder, "USB001")), 0);
+        ASSERT_TRUE(client.SendRaw(requests));
+        client.ShutdownWrite();
+        int answered = 0;
+        while (client.ReadReply(2000))
+            ++answered;
+        EXPECT_EQ(answered, 3) << "round " << round;
+    }
 }
 
 TEST(SimProcessTest, ControlWordsChangeWhatTheLinkSees)

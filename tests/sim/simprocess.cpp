@@ -172,6 +172,11 @@ bool LinkClient::SendRaw(const std::vector<uint8_t> &bytes)
     return true;
 }
 
+void LinkClient::ShutdownWrite()
+{
+    shutdown(fd_, SHUT_WR);
+}
+
 std::optional<LinkReply> LinkClient::ReadReply(int timeoutMs)
 {
     link_decoder decoder{};

@@ -79,6 +79,8 @@ public:
     int Connect(const QString &path);
     void Close();
     bool SendRaw(const std::vector<uint8_t> &bytes);
+    // Ends the sending side: the printer reads end of stream; replies can still be read.
+    void ShutdownWrite();
     // Sends a request and waits (at most timeoutMs) for one reply frame.
     std::optional<LinkReply> Ask(uint8_t op, const std::vector<uint8_t> &payload = {},
                                  int timeoutMs = 2000);

@@ -9,11 +9,18 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <QDir>
+#include <QFile>
+
+#include "eepromstore.h"
+#include "factoryimage.h"
 #include "factorypacket.h"
 #include "firmware.h"
 #include "linkframe.h"
 #include "outputtray.h"
+#include "portserver.h"
 #include "printerwindow.h"
+#include "runtimedir.h"
 #include "simprocess.h"
 #include "virtualprinter.h"
 
@@ -22,33 +29,45 @@ namespace sim
 namespace
 {
 
+// Reads one frame from client while the printer's event loop runs in this thread.
+std::optional<simtest::LinkReply> ReadWhilePumping(simtest::LinkClient &client)
+{
+    for (int i = 0; i < 100; ++i) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        if (std::optional<simtest::LinkReply> reply = client.ReadReply(10))
+            return reply;
+    }
+    return std::nullopt;
+}
+
+std::optional<simtest::LinkReply> AskWhilePumping(simtest::LinkClient &client, uint8_t op,
+                                                  uint8_t seq,
+                                                  const std::vector<uint8_t> &payload = {})
+{
+    std::vector<uint8_t> frame(LINK_MAX_FRAME);
+    frame.resize(link_frame_build(op, seq, payload.data(), payload.size(), frame.data()));
+    if (!client.SendRaw(frame))
+        return std::nullopt;
+    return ReadWhilePumping(client);
+}
+
 class InProcessPrinter : public ::testing::Test
 {
 protected:
     InProcessPrinter()
     {
-        qputenv("XDG_RUNTIME_DIR", folder_.path().toLocal8Bit());
         options_.port = "USB021";
-        options_.eepromPath = folder_.path() + "/printer.eep";
+        options_.eepromPath = folder_.FilePath("printer.eep");
         options_.timeScale = 0.01;
     }
 
     // Asks over the socket while the printer's event loop runs in this thread.
     std::optional<simtest::LinkReply> Ask(uint8_t op, const std::vector<uint8_t> &payload = {})
     {
-        std::vector<uint8_t> frame(LINK_MAX_FRAME);
-        frame.resize(link_frame_build(op, ++seq_, payload.data(), payload.size(), frame.data()));
-        if (!client_.SendRaw(frame))
-            return std::nullopt;
-        for (int i = 0; i < 100; ++i) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-            if (std::optional<simtest::LinkReply> reply = client_.ReadReply(10))
-                return reply;
-        }
-        return std::nullopt;
+        return AskWhilePumping(client_, op, ++seq_, payload);
     }
 
-    QTemporaryDir folder_;
+    novari_test::RuntimeDir folder_; // the printer's port directory lives in it
     SimOptions options_;
     simtest::LinkClient client_;
     uint8_t seq_ = 0;
@@ -132,6 +151,64 @@ TEST_F(InProcessPrinter, WindowShowsTheStateAndThePaperButtonReloads)
     QTest::qWait(60); // 3 s x 0.01
     window.Refresh();
     EXPECT_EQ(state->text(), "Ready");
+}
+
+// A capture that cannot be written is told once, on standard error and in the window, and the
+// printer goes on taking data.
+TEST_F(InProcessPrinter, CaptureWriteErrorsAreReportedOnceAndPrintingGoesOn)
+{
+    const QString capture = folder_.FilePath("capture");
+    ASSERT_TRUE(QDir().mkpath(capture));
+    ASSERT_TRUE(QFile::link("/dev/full", capture + "/data.bin"));
+    options_.captureFolder = capture;
+    VirtualPrinter printer(options_);
+    ASSERT_EQ(printer.Start(), "");
+    PrinterWindow window(printer);
+    ASSERT_EQ(client_.Connect(printer.SocketPath()), 0);
+    ASSERT_TRUE(Ask(LINK_OP_CHANNEL_OPEN));
+    testing::internal::CaptureStderr();
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(Ask(LINK_OP_DATA, {0x1B, 0x40})->Result(), LINK_RESULT_OK);
+    const std::string said = testing::internal::GetCapturedStderr();
+    const std::string expected = "cannot write " + capture.toStdString() + "/data.bin";
+    EXPECT_NE(said.find(expected), std::string::npos) << said;
+    EXPECT_EQ(said.find(expected), said.rfind(expected)) << "told once: " << said;
+    window.Refresh();
+    EXPECT_TRUE(window.PanelText().contains(QString::fromStdString(expected)))
+        << window.PanelText().toStdString();
+}
+
+// A client that connects and sends nothing, or only noise, keeps the printer only until it
+// has been idle for the limit and somebody else wants it.
+TEST(PortServerTest, AnIdleClientGivesThePrinterUpToTheNextOne)
+{
+    QTemporaryDir folder;
+    EepromStore eeprom(FactoryImage(Model::Q510, Destination::UsEuro));
+    Firmware firmware(Model::Q510, eeprom, 0.01, []() { return 0.0; });
+    struct : PrintDataSink {
+        void Feed(const uint8_t *, size_t) override {}
+        void EndJob() override {}
+    } sink;
+    const QString path = folder.filePath("USB001");
+    PortServer server(path, firmware, nullptr, sink);
+    ASSERT_EQ(server.Listen(), "");
+    server.SetIdleLimit(300);
+
+    simtest::LinkClient idle, next;
+    ASSERT_EQ(idle.Connect(path), 0);
+    ASSERT_TRUE(idle.SendRaw(std::vector<uint8_t>(100, 0x00))); // noise, never a frame
+    QTest::qWait(50);
+    ASSERT_EQ(next.Connect(path), 0);
+    std::optional<simtest::LinkReply> reply = ReadWhilePumping(next);
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(reply->payload, std::vector<uint8_t>{0x14}) << "in use while the first is fresh";
+
+    QTest::qWait(350);
+    ASSERT_EQ(next.Connect(path), 0);
+    reply = AskWhilePumping(next, LINK_OP_DEVICE_ID, 1);
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(reply->kind, LINK_OP_DEVICE_ID | LINK_REPLY_BIT);
+    EXPECT_TRUE(idle.WaitForHangUp(500)) << "the idle client was let go";
 }
 
 TEST(StateTextTest, NamesEveryState)

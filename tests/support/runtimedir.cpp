@@ -1,6 +1,5 @@
 #include "runtimedir.h"
 
-#include <QFile>
 #include <cstring>
 #include <sys/socket.h>
 #include <sys/un.h>
