@@ -136,6 +136,12 @@ struct Cell {
     QString SaveFile() const { return folder.filePath(QStringLiteral("saved.eep")); }
 
     explicit Cell(novari_test::RuntimeDir &runtimeDir) : runtime(runtimeDir) {}
+    ~Cell()
+    {
+        window.reset();
+        if (program)
+            program->dll.GateClosePort();
+    }
 
     template <typename T> T *Find(const char *name) const
     {
@@ -251,6 +257,23 @@ pid_t PrinterPid(const QString &eepromFile)
             return pid;
     }
     return 0;
+}
+
+// A killed printer leaves its port and control sockets behind; the next cell's printer must
+// not be mistaken for it.
+void RemoveLeftSockets(VirtualPrinter &printer)
+{
+    printer.Stop();
+    const QFileInfo port(printer.SocketPath());
+    QFile::remove(port.filePath());
+    QFile::remove(port.dir().filePath(QStringLiteral(".%1.control").arg(port.fileName())));
+}
+
+int IoError(TPDLLFunction &dll)
+{
+    int16_t error = 0;
+    dll.GateGetIoError(&error);
+    return error;
 }
 
 qint64 FileSize(const std::string &path)
@@ -408,9 +431,24 @@ Outcome FaultMatrix::Run(const Operation &op, Fault fault, qint64 mid, qint64 *e
     TPDLLFunction &dll = cell.program->dll;
     dll.ChanSetCommandCode(0x5E, 0xA7);
     dll.GateClosePort();
-    dll.GateOpenPort(cell.selection.PortCode);
-    dll.GateCheckDeviceId();
-    dll.ChanOpen();
+    const uint16_t opened = dll.GateOpenPort(cell.selection.PortCode);
+    const uint16_t identified = dll.GateCheckDeviceId();
+    const uint16_t channel = dll.ChanOpen();
+    // The printer saves its EEPROM file on the first change: rewrite one byte as it is, so
+    // that the file is there to compare from the start.
+    uint8_t first = 0;
+    if (dll.ChanReadEeprom(0, &first) != TPResult::Ok ||
+        dll.ChanWriteEeprom(0, first) != TPResult::Ok || cell.printer->Eeprom().size() != 256) {
+        out.kind = QStringLiteral("no-eeprom");
+        out.faults << QStringLiteral("the printer's EEPROM file could not be made (open %1 %2 %3, "
+                                     "io %4, %5)")
+                          .arg(opened)
+                          .arg(identified)
+                          .arg(channel)
+                          .arg(IoError(dll))
+                          .arg(cell.printer->Output());
+        return out;
+    }
 
     // Waits pass at the printer's time scale; a paper prompt is answered by reloading paper.
     double waitedS = 0.0;
@@ -542,6 +580,8 @@ Outcome FaultMatrix::Run(const Operation &op, Fault fault, qint64 mid, qint64 *e
     const bool killed = fault == Fault::Killed && made;
     if (!killed)
         cell.printer->Stop();
+    else
+        RemoveLeftSockets(*cell.printer);
     const QByteArray eepromAfter = cell.printer->Eeprom();
     if (eepromAfter.size() != 256)
         out.faults << QStringLiteral("EEPROM file of %1 bytes").arg(eepromAfter.size());
@@ -617,6 +657,7 @@ TEST_F(FaultMatrix, EveryItemUnderEveryFaultEndsWordedWithFilesWhole)
             }
             const QString name = row + QLatin1Char('/') + QLatin1String(Word(fault));
             watchdog.Start(name.toLocal8Bit().constData());
+            std::fprintf(stderr, "cell %s\n", qPrintable(name));
             const Outcome out = Run(op, fault, middle ? baselineBytes / 2 : -1,
                                     fault == Fault::None ? &bytes : nullptr);
             watchdog.Stop();
