@@ -217,10 +217,11 @@ std::vector<Operation> Operations()
         {"Top margin Input", "AdjustRdoGrp", 7, "TopMarginInputValueBtn", false,
          [](Cell &c) { c.Press("TopMarginCenteringBitBtn"); }},
         {"Top margin Read", "AdjustRdoGrp", 7, "TopMarginCheckValueBtn", false, none},
-        {"CR offset default", "AdjustRdoGrp", 8, "CRHeatProtectOffsetOKBtn", false, none},
+        {"CR offset default", "AdjustRdoGrp", 8, "CRHeatProtectOffsetOKBtn", false,
+         [](Cell &c) { CheckParts(c, {"ReplaceMainBoardCheckBox"}); }},
         {"CR offset measure", "AdjustRdoGrp", 8, "CRHeatProtectOffsetOKBtn", true,
          [](Cell &c) {
-             CheckParts(c, {"ReplaceMainBoardCheckBox", "ReplaceCRMotorCheckBox"});
+             CheckParts(c, {"ReplaceMainBoardCheckBox", "ReplaceCRMainShaftCheckBox"});
          }},
         {"Head cleaning", "MainteRdoGrp", 0, "CleaningOKBtn", false, none},
         {"Ink charge", "MainteRdoGrp", 1, "InkChargeOKBtn", false, none},
