@@ -39,7 +39,8 @@ constexpr double TimeScale = 0.01;      // the printer's durations and the progr
 constexpr double TransientFaultS = 0.4; // busy and cleaning end by themselves after this
 constexpr double LinkTimeOutS = 2.0;    // the libraries' wait for one reply
 constexpr double SlackS = 1.5;          // window creation, repaint, the 100 ms DisableTimer
-constexpr int HangLimitS = 60;          // a cell running longer than this hangs
+constexpr int HangLimitS = 20;    // a cell running longer than this hangs: the printer is cleared
+constexpr int ReleaseLimitS = 40; // and if that does not end it either, the run ends
 const char *const PaperPromptStart = "Paper not loaded correctly.";
 const char *const TurnOffBox = "Please turn off a printer.";
 
@@ -346,8 +347,15 @@ public:
               while (!stop_) {
                   std::this_thread::sleep_for(std::chrono::milliseconds(200));
                   const auto started = started_.load();
-                  if (started > 0 && Now() - started > HangLimitS * 1000) {
-                      std::fprintf(stderr, "HANG: %s did not end within %d s\n", cell_, HangLimitS);
+                  if (started > 0 && !hung_ && Now() - started > HangLimitS * 1000) {
+                      hung_ = true;
+                      std::fprintf(stderr, "HANG: %s, clearing the printer's faults\n", cell_);
+                      if (release_)
+                          release_();
+                  }
+                  if (started > 0 && Now() - started > ReleaseLimitS * 1000) {
+                      std::fprintf(stderr, "HANG: %s did not end within %d s\n", cell_,
+                                   ReleaseLimitS);
                       std::fflush(stderr);
                       std::_Exit(3);
                   }
@@ -360,12 +368,20 @@ public:
         stop_ = true;
         thread_.join();
     }
-    void Start(const char *cell)
+    // release runs on the watchdog's thread when the cell hangs.
+    void Start(const char *cell, std::function<void()> release)
     {
+        release_ = std::move(release);
+        hung_ = false;
         std::snprintf(cell_, sizeof cell_, "%s", cell);
         started_ = Now();
     }
-    void Stop() { started_ = 0; }
+    // True when the cell had to be released.
+    bool Stop()
+    {
+        started_ = 0;
+        return hung_;
+    }
 
 private:
     static long long Now()
@@ -375,6 +391,8 @@ private:
     }
     std::atomic<bool> stop_{false};
     std::atomic<long long> started_{0};
+    std::atomic<bool> hung_{false};
+    std::function<void()> release_;
     char cell_[128] = {};
     std::thread thread_;
 };
@@ -410,6 +428,7 @@ protected:
 
     novari_test::RuntimeDir runtime;
     Watchdog watchdog;
+    QByteArray cellName_;
     qint64 rowBaseline_ = -1; // capture bytes of the row's cell without a fault
     QByteArray previousDataHome_;
 };
@@ -525,9 +544,16 @@ Outcome FaultMatrix::Run(const Operation &op, Fault fault, qint64 mid, qint64 *e
     }
     QElapsedTimer clock;
     clock.start();
+    VirtualPrinter *printer = cell.printer.get();
+    watchdog.Start(cellName_.constData(), [printer] { printer->Control(QStringLiteral("clear")); });
     button->click();
     const auto clickEnded = std::chrono::steady_clock::now();
     const bool ended = WaitForEnabled(*cell.window, int((LinkTimeOutS + SlackS) * 1000));
+    const bool hung = watchdog.Stop();
+    if (hung)
+        out.faults << QStringLiteral("hangs: ended only when the printer's faults were cleared "
+                                     "after %1 s")
+                          .arg(HangLimitS);
     out.seconds = clock.elapsed() / 1000.0;
     if (mid >= 0)
         made = maker.Finish(clickEnded);
@@ -558,7 +584,7 @@ Outcome FaultMatrix::Run(const Operation &op, Fault fault, qint64 mid, qint64 *e
         out.faults << QStringLiteral("error without words");
 
     // A success the printer cannot have given.
-    const bool fired = made && fault != Fault::None;
+    const bool fired = made && fault != Fault::None && !hung; // a released cell may end well
     // An operation that asked the printer nothing (a refused input, a missing choice) can end
     // well whatever the printer does.
     const bool talks = rowBaseline_ != 0;
@@ -665,11 +691,10 @@ TEST_F(FaultMatrix, EveryItemUnderEveryFaultEndsWordedWithFilesWhole)
                 continue;
             }
             const QString name = row + QLatin1Char('/') + QLatin1String(Word(fault));
-            watchdog.Start(name.toLocal8Bit().constData());
+            cellName_ = name.toLocal8Bit();
             std::fprintf(stderr, "cell %s\n", qPrintable(name));
             const Outcome out = Run(op, fault, middle ? baselineBytes / 4 : -1,
                                     fault == Fault::None ? &bytes : nullptr);
-            watchdog.Stop();
             if (fault == Fault::None)
                 rowBaseline_ = bytes;
             ++cells;
