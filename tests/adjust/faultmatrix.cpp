@@ -520,7 +520,9 @@ Outcome FaultMatrix::Run(const Operation &op, Fault fault, qint64 mid, qint64 *e
         VirtualPrinter *printer = cell.printer.get();
         MessageBox::SetNextAnswer(QMessageBox::Ok, [printer] { printer->Control("power-off"); });
     }
-    FileDialog::SetNextFileName(cell.SaveFile());
+    if (QLatin1String(op.button) == QLatin1String("EepromReadoutBtn")) {
+        FileDialog::SetNextFileName(cell.SaveFile());
+    }
 
     const QString events = cell.printer->CaptureDir() + QStringLiteral("/events.jsonl");
     const qint64 eventsBefore = QFileInfo(events).size();
