@@ -516,9 +516,14 @@ Outcome FaultMatrix::Run(const Operation &op, Fault fault, qint64 mid, qint64 *e
 
     MessageBox::ClearHistory();
     MessageBox::SetStandingAnswer(QMessageBox::Ok);
+    // The reset asks to switch the printer off; an answer the cell leaves unused (the reset
+    // ended before its box) must not reach the printer of a later cell.
+    auto offTarget = std::make_shared<VirtualPrinter *>(cell.printer.get());
     if (QLatin1String(op.button) == QLatin1String("ProCounterClearBtn")) {
-        VirtualPrinter *printer = cell.printer.get();
-        MessageBox::SetNextAnswer(QMessageBox::Ok, [printer] { printer->Control("power-off"); });
+        MessageBox::SetNextAnswer(QMessageBox::Ok, [offTarget] {
+            if (*offTarget)
+                (*offTarget)->Control(QStringLiteral("power-off"));
+        });
     }
     if (QLatin1String(op.button) == QLatin1String("EepromReadoutBtn")) {
         FileDialog::SetNextFileName(cell.SaveFile());
@@ -542,6 +547,7 @@ Outcome FaultMatrix::Run(const Operation &op, Fault fault, qint64 mid, qint64 *e
         out.kind = QStringLiteral("no-button");
         out.faults << QStringLiteral("no button %1").arg(QLatin1String(op.button));
         Wait::SetHandler(nullptr);
+        *offTarget = nullptr;
         return out;
     }
     QElapsedTimer clock;
@@ -562,7 +568,7 @@ Outcome FaultMatrix::Run(const Operation &op, Fault fault, qint64 mid, qint64 *e
     if (eventBytes)
         *eventBytes = QFileInfo(events).size() - eventsBefore;
     Wait::SetHandler(nullptr);
-    MessageBox::SetStandingAnswer(QMessageBox::NoButton);
+    *offTarget = nullptr;
 
     // What the window says.
     const QStringList lines = MemoLines(*cell.window);
