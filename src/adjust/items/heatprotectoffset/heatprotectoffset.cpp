@@ -76,13 +76,16 @@ bool TPHeatProtect::SpreadTooWide(const Values &series)
 bool TPHeatProtect::WaitForReady(const std::function<Poll()> &poll,
                                  const std::function<void()> &onFailedInquiry)
 {
+    int failedInARow = 0;
     for (int polls = 1;; ++polls) {
         const Poll answer = poll();
         if (answer == Poll::Ready)
             return true;
+        failedInARow = answer == Poll::Failed ? failedInARow + 1 : 0;
         if (answer == Poll::Failed && onFailedInquiry)
             onFailedInquiry();
-        if (polls >= MaxReadyPolls)
+        // A printer that does not answer costs the link's time-out on every inquiry as well.
+        if (polls >= MaxReadyPolls || failedInARow >= MaxFailedInquiries)
             return false;
         Wait::For(ReadyPollMs);
     }

@@ -52,10 +52,12 @@ public:
     static bool SpreadTooWide(const Values &series);
 
     // The wait for a ready printer after the preparation runs: one inquiry a second, at most
-    // MaxReadyPolls of them. A failed inquiry is passed to onFailedInquiry and the wait goes on.
+    // MaxReadyPolls of them. A failed inquiry is passed to onFailedInquiry and the wait goes
+    // on, unless MaxFailedInquiries fail in a row (each one also waits out the link's time-out).
     enum class Poll { Ready, NotReady, Failed };
     static constexpr int ReadyPollMs = 1000;
     static constexpr int MaxReadyPolls = 180;
+    static constexpr int MaxFailedInquiries = 5;
     static bool WaitForReady(const std::function<Poll()> &poll,
                              const std::function<void()> &onFailedInquiry);
 
