@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6test6 libgl-dev
   libpng-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev googletest
+  clang libclang-rt-14-dev
   fonts-noto-cjk fonts-dejavu-core
 )
 if [ "${NOVARI_WITH_DISPLAY_TOOLS:-0}" = 1 ]; then
