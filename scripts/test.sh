@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test through CTest (widget tests offscreen), in three stages:
-#   1. the release build (RelWithDebInfo, build/) and its tests;
-#   2. every test again in a build with AddressSanitizer and UndefinedBehaviorSanitizer
-#      (build-asan/, -O1), windows included; NOVARI_SKIP_ASAN=1 leaves it out;
+# Builds everything and runs every test through CTest (widget tests offscreen), in stages:
+#   1. the release build (RelWithDebInfo, build/) and every test in it; the fault matrix
+#      (label matrix: mostly waiting for printer time-outs) runs beside the stages after it;
+#   2. the suites without windows (label sanitize) again in a build with AddressSanitizer and
+#      UndefinedBehaviorSanitizer (build-asan/, -O1); NOVARI_SKIP_ASAN=1 leaves it out;
 #   3. when clang++ is there, the libFuzzer targets (build-fuzz/), each for a few seconds over
 #      its corpus in fuzz/corpus/; NOVARI_SKIP_FUZZ=1 leaves it out, NOVARI_FUZZ_SECONDS sets
 #      the time per target (default 5).
@@ -24,12 +25,12 @@ stage_done "release build"
 
 export QT_QPA_PLATFORM=offscreen
 status=0
-# The windowless suites (label sanitize) run in the sanitized build below; here only the
-# window tests and the install check, unless there is no sanitized run.
-release_filter=(-LE sanitize)
-[ "${NOVARI_SKIP_ASAN:-0}" = 1 ] && release_filter=()
-(cd "$build" && ctest --output-on-failure -j "$jobs" --timeout 300 "${release_filter[@]}") || status=$?
+(cd "$build" && ctest --output-on-failure -j "$jobs" --timeout 300 -LE matrix) || status=$?
 stage_done "release tests"
+
+matrix_log="$build/fault-matrix.log"
+(cd "$build" && ctest --output-on-failure --timeout 600 -L matrix >"$matrix_log" 2>&1) &
+matrix_pid=$!
 
 if [ "${NOVARI_SKIP_ASAN:-0}" != 1 ]; then
   asan="$root/build-asan"
@@ -37,14 +38,14 @@ if [ "${NOVARI_SKIP_ASAN:-0}" != 1 ]; then
   [ -f "$asan/CMakeCache.txt" ] || cmake -S "$root" -B "$asan" -G Ninja \
     -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_FLAGS_DEBUG="-O1 -g" -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
     -DNOVARI_SANITIZE=ON >/dev/null
-  cmake --build "$asan" -j "$jobs"
+  cmake --build "$asan" -j "$jobs" --target adjust_unit_tests link_tests link_printer_tests \
+    print_tests lib_tests simcore_test simprocess_test simprint_test novari-printer-sim \
+    portgate chanlink
   stage_done "sanitized build"
-  # Leak checks stay on: none of the suites, window tests included, leaks (Qt's own start-up
-  # allocations are freed or still reachable at exit).
   (cd "$asan" &&
     ASAN_OPTIONS=detect_leaks=1 \
     UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
-    ctest --output-on-failure -j "$jobs" --timeout 300) || status=$?
+    ctest --output-on-failure -j "$jobs" --timeout 300 -L sanitize) || status=$?
   stage_done "sanitized tests"
 fi
 
@@ -78,4 +79,8 @@ if [ "${NOVARI_SKIP_FUZZ:-0}" != 1 ] && command -v clang++ >/dev/null; then
   fi
   stage_done "fuzzing"
 fi
+
+wait "$matrix_pid" || status=1
+cat "$matrix_log"
+stage_done "fault matrix (beside the stages above)"
 exit $status
