@@ -86,7 +86,7 @@ int main()
         TPDLLFunction &dll;
         TPStatusControl status{dll, raster};
         TPRaster raster{dll, status};
-        TPFactory factory{dll};
+        TPFactory factory{raster};
     } objects{dll};
     Printer printer{dll, objects.raster, objects.status, objects.factory};
 

@@ -34,7 +34,7 @@ uint8_t DotSizeMode(uint8_t dotSize, bool flag)
 }
 } // namespace
 
-TPFactory::TPFactory(TPDLLFunction &dll) : dll_(dll)
+TPFactory::TPFactory(TPRaster &raster) : raster_(raster)
 {
     packet_[5] = KeyFirst;
     packet_[6] = KeySecond;
@@ -55,7 +55,7 @@ uint16_t TPFactory::Send(uint8_t code, const uint8_t *parameters, int count)
     if (count > 0)
         std::memcpy(packet_.data() + HeaderSize, parameters, static_cast<size_t>(count));
     length_ = length;
-    return dll_.ChanSendData(packet_.data(), length);
+    return raster_.SendAtOnce(packet_.data(), length);
 }
 
 uint16_t TPFactory::FactoryCommand00(uint8_t dotSize, bool flag, uint8_t kind, int value)

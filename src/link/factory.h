@@ -3,7 +3,7 @@
 #include <array>
 #include <cstdint>
 
-class TPDLLFunction;
+class TPRaster;
 
 // Factory packets (ESC "|" 00 count 5E A7 code ~code rotated-code parameters), each sent by
 // itself with one channel call, outside the print stream.
@@ -18,7 +18,8 @@ public:
     static constexpr uint8_t FirstDotSize = 16;
     static constexpr uint8_t LastDotSize = 19;
 
-    explicit TPFactory(TPDLLFunction &dll);
+    // Packets go out through the stream's SendAtOnce, outside its buffer.
+    explicit TPFactory(TPRaster &raster);
 
     uint16_t FactoryCommand00(uint8_t dotSize, bool flag, uint8_t kind, int value);
     uint16_t FactoryCommand05(uint8_t value);
@@ -41,7 +42,7 @@ public:
 private:
     uint16_t Send(uint8_t code, const uint8_t *parameters, int count);
 
-    TPDLLFunction &dll_;
+    TPRaster &raster_;
     std::array<uint8_t, 32> packet_{};
     int length_ = 0;
 };

@@ -28,5 +28,5 @@ struct TPProgram {
     TPStatusControl status{dll, raster};
     TPRaster raster{dll, status};
     TPRemoteComm remote{raster};
-    TPFactory factory{dll};
+    TPFactory factory{raster};
 };

@@ -65,13 +65,20 @@ uint16_t TPRaster::Flush()
 
 uint16_t TPRaster::SendLoop()
 {
+    const uint16_t sent = SendAtOnce(buffer_.data(), fill_);
+    if (sent == TPResult::Ok) {
+        buffer_.fill(0);
+        fill_ = 0;
+    }
+    return sent;
+}
+
+uint16_t TPRaster::SendAtOnce(const uint8_t *bytes, int count)
+{
     for (;;) {
-        const uint16_t sent = dll_.ChanSendData(buffer_.data(), fill_);
-        if (sent == TPResult::Ok) {
-            buffer_.fill(0);
-            fill_ = 0;
+        const uint16_t sent = dll_.ChanSendData(bytes, count);
+        if (sent == TPResult::Ok)
             return TPResult::Ok;
-        }
         if (sent != TPResult::ChannelError)
             return sent;
         if (dll_.ChanGetErrorCode() != TPResult::ChanNotReady)

@@ -36,6 +36,10 @@ public:
     uint16_t RepeatSend(int count, uint8_t value);
     // Records of at most 120 copies each.
     uint16_t RepeatSendSplit(int count, uint8_t value);
+    // Sends bytes by themselves, outside the buffer (a factory packet), with the buffer's
+    // resend wait: while the printer cannot take data it waits, asking for paper on a
+    // paper-out error, so a packet between two pieces of a pattern is not lost.
+    uint16_t SendAtOnce(const uint8_t *bytes, int count);
     int Fill() const { return fill_; }
     const uint8_t *Buffer() const { return buffer_.data(); }
 

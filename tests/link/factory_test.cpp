@@ -1,5 +1,6 @@
 #include "fakelink.h"
 #include "link/factory.h"
+#include "link/program.h"
 #include "link/raster.h"
 #include "link/statuscontrol.h"
 
@@ -27,7 +28,7 @@ protected:
     TPDLLFunction dll{fake::Folder("fakelink")};
     TPStatusControl status{dll, raster};
     TPRaster raster{dll, status};
-    TPFactory factory{dll};
+    TPFactory factory{raster};
 };
 } // namespace
 
@@ -119,18 +120,27 @@ TEST_F(Factory, UnknownDotSizeSendsNothing)
     EXPECT_EQ(link.SendCount(), 0);
 }
 
-TEST_F(Factory, PacketsBypassTheStreamAndFailuresAreNotRetried)
+TEST_F(Factory, PacketsBypassTheStreamAndWaitForAPrinterThatCannotTakeData)
 {
     ASSERT_EQ(raster.Reset(), 1);
+    // Refused while busy: the packet waits like the stream's data and goes out afterwards,
+    // alone; the stream's bytes stay in its buffer.
     link.QueueSend(0x2000, 51);
+    link.QueueStatus(fake::StateReply(TPStatusControl::StateBusy));
+    EXPECT_EQ(factory.FactoryCommand50(), 1);
+    EXPECT_EQ(link.SendCount(), 2);
+    EXPECT_EQ(link.Sent(1), link.Sent(0));
+    EXPECT_EQ(waits.asked, std::vector<int>{500});
+    EXPECT_EQ(raster.Fill(), 2);
+
+    // Any other channel error is not retried.
+    link.Reset();
+    link.QueueSend(0x2000, 4);
     EXPECT_EQ(factory.FactoryCommand50(), 0x2000);
     EXPECT_EQ(link.SendCount(), 1);
     EXPECT_EQ(link.StatusCount(), 0);
-    EXPECT_TRUE(waits.asked.empty());
-    EXPECT_EQ(raster.Fill(), 2); // the stream's bytes stay where they are
 
     fake::Link missing("fakelink-missing");
-    TPDLLFunction partial(fake::Folder("fakelink-missing"));
-    TPFactory lacking(partial);
-    EXPECT_EQ(lacking.FactoryCommand84(2), TPDLLFunction::MissingExport);
+    TPProgram lacking(fake::Folder("fakelink-missing"));
+    EXPECT_EQ(lacking.factory.FactoryCommand84(2), TPDLLFunction::MissingExport);
 }
