@@ -38,9 +38,8 @@ if [ "${NOVARI_SKIP_ASAN:-0}" != 1 ]; then
   [ -f "$asan/CMakeCache.txt" ] || cmake -S "$root" -B "$asan" -G Ninja \
     -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_FLAGS_DEBUG="-O1 -g" -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
     -DNOVARI_SANITIZE=ON >/dev/null
-  cmake --build "$asan" -j "$jobs" --target adjust_unit_tests link_tests link_printer_tests \
-    print_tests lib_tests simcore_test simprocess_test simprint_test novari-printer-sim \
-    portgate chanlink
+  cmake --build "$asan" -j "$jobs" --target link_tests link_printer_tests print_tests \
+    lib_tests simcore_test simprocess_test simprint_test novari-printer-sim portgate chanlink
   stage_done "sanitized build"
   (cd "$asan" &&
     ASAN_OPTIONS=detect_leaks=1 \
