@@ -84,7 +84,7 @@ protected:
     TPDLLFunction dll{fake::Folder("fakelink")};
     TPStatusControl status{dll, raster};
     TPRaster raster{dll, status};
-    TPFactory factoryCommands{dll};
+    TPFactory factoryCommands{raster};
     Bytes data;
     std::vector<Bytes> factory;
 };
