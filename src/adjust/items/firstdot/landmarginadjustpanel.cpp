@@ -3,14 +3,12 @@
 #include "adjust/items/adjustservices.h"
 #include "adjust/items/eepromsession.h"
 #include "adjust/items/margin/margininputpanel.h"
-#include "adjust/items/margin/marginsetting.h"
 #include "firstdot.h"
 #include "link/program.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -115,37 +113,16 @@ void TLandMarginAdjustPanel::LandMarginPrintBtnClick()
 
 void TLandMarginAdjustPanel::LandMarginInputBtnClick()
 {
-    const std::optional<int> value = TPMarginSetting::InputValue(input_->EditText());
-    if (!value) {
-        input_->Edit()->setFocus();
-        Window().ShowStatus(TPMode::Error,
-                            QStringLiteral("A range of input value is -128 to 127."));
-        return;
-    }
-    TPEepromSession session(Window(), Window().Program().dll);
-    if (!session.Begin(QStringLiteral("Writing now..."), TPEepromSession::OnPrinterError::Report))
-        return;
-    if (!session.Check(FirstDot(Window()).Write(*value)))
-        return;
-    if (!session.Finish(
-            TPMode::DoneAfterWait,
-            QStringLiteral("The first dot adjustment value has been written properly.")))
-        return;
-    Window().SetSummaryValue(TPSummaryCell::FirstDot, QString::number(*value));
+    MarginInput(
+        Window(), *input_, [this](int value) { return FirstDot(Window()).Write(value); },
+        QStringLiteral("The first dot adjustment value has been written properly."),
+        TPSummaryCell::FirstDot);
 }
 
 void TLandMarginAdjustPanel::LandMarginCheckBtnClick()
 {
-    input_->ClearEdit();
-    TPEepromSession session(Window(), Window().Program().dll);
-    if (!session.Begin(QStringLiteral("Reading now..."), TPEepromSession::OnPrinterError::Report))
-        return;
-    uint8_t stored = 0;
-    if (!session.Read(TPFirstDot::Address, &stored))
-        return;
-    input_->SetSetting(TPMarginSetting::FromStoredByte(stored));
-    session.Finish(TPMode::DoneAfterWait,
-                   QStringLiteral("The first dot adjustment value has been read properly."));
+    MarginRead(Window(), *input_, TPFirstDot::Address,
+               QStringLiteral("The first dot adjustment value has been read properly."));
 }
 
 void TLandMarginAdjustPanel::LandMarginFeedBtnClick()

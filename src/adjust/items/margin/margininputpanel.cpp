@@ -1,5 +1,8 @@
 #include "margininputpanel.h"
 
+#include "adjust/items/adjustservices.h"
+#include "adjust/items/eepromsession.h"
+#include "link/program.h"
 #include "marginsetting.h"
 
 #include <QApplication>
@@ -16,6 +19,7 @@
 #include <QPushButton>
 #include <QToolButton>
 #include <algorithm>
+#include <optional>
 
 namespace
 {
@@ -335,4 +339,36 @@ void TMarginInputGroup::ClearEdit()
 QString TMarginInputGroup::EditText() const
 {
     return edit_->text();
+}
+
+void MarginInput(TAdjustServices &window, TMarginInputGroup &input,
+                 const std::function<uint16_t(int)> &write, const QString &doneText,
+                 TPSummaryCell cell)
+{
+    const std::optional<int> value = TPMarginSetting::InputValue(input.EditText());
+    if (!value) {
+        input.Edit()->setFocus();
+        window.ShowStatus(TPMode::Error, QStringLiteral("A range of input value is -128 to 127."));
+        return;
+    }
+    TPEepromSession session(window, window.Program().dll);
+    if (!session.Begin(QStringLiteral("Writing now..."), TPEepromSession::OnPrinterError::Report))
+        return;
+    if (!session.Check(write(*value)) || !session.Finish(TPMode::DoneAfterWait, doneText))
+        return;
+    window.SetSummaryValue(cell, QString::number(*value));
+}
+
+void MarginRead(TAdjustServices &window, TMarginInputGroup &input, uint8_t address,
+                const QString &doneText)
+{
+    input.ClearEdit();
+    TPEepromSession session(window, window.Program().dll);
+    if (!session.Begin(QStringLiteral("Reading now..."), TPEepromSession::OnPrinterError::Report))
+        return;
+    uint8_t stored = 0;
+    if (!session.Read(address, &stored))
+        return;
+    input.SetSetting(TPMarginSetting::FromStoredByte(stored));
+    session.Finish(TPMode::DoneAfterWait, doneText);
 }

@@ -2,6 +2,8 @@
 
 #include <QGroupBox>
 #include <QString>
+#include <cstdint>
+#include <functional>
 
 class QLabel;
 class QLineEdit;
@@ -99,3 +101,16 @@ private:
     QPushButton *inputBtn_;
     QPushButton *readBtn_;
 };
+
+class TAdjustServices;
+enum class TPSummaryCell;
+
+// "Input" and "Read" of the first dot and top margin, alike but for what they store, where,
+// and their texts. Input checks the typed setting (red range message, focus on the edit),
+// stores it with write, shows doneText and fills the summary cell; Read fills the group from
+// the stored byte at address.
+void MarginInput(TAdjustServices &window, TMarginInputGroup &input,
+                 const std::function<uint16_t(int)> &write, const QString &doneText,
+                 TPSummaryCell cell);
+void MarginRead(TAdjustServices &window, TMarginInputGroup &input, uint8_t address,
+                const QString &doneText);

@@ -1,16 +1,13 @@
 #include "topmarginmainpanel.h"
 
 #include "adjust/items/adjustservices.h"
-#include "adjust/items/eepromsession.h"
 #include "adjust/items/margin/margininputpanel.h"
-#include "adjust/items/margin/marginsetting.h"
 #include "link/program.h"
 #include "topmargin.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -104,35 +101,14 @@ void TTopMarginMainPanel::TopMarginPrintBtnClick()
 
 void TTopMarginMainPanel::TopMarginInputValueBtnClick()
 {
-    const std::optional<int> value = TPMarginSetting::InputValue(input_->EditText());
-    if (!value) {
-        input_->Edit()->setFocus();
-        Window().ShowStatus(TPMode::Error,
-                            QStringLiteral("A range of input value is -128 to 127."));
-        return;
-    }
-    TPEepromSession session(Window(), Window().Program().dll);
-    if (!session.Begin(QStringLiteral("Writing now..."), TPEepromSession::OnPrinterError::Report))
-        return;
-    if (!session.Check(TopMargin(Window()).Write(*value)))
-        return;
-    if (!session.Finish(
-            TPMode::DoneAfterWait,
-            QStringLiteral("The top margin adjustment value has been written properly.")))
-        return;
-    Window().SetSummaryValue(TPSummaryCell::TopMargin, QString::number(*value));
+    MarginInput(
+        Window(), *input_, [this](int value) { return TopMargin(Window()).Write(value); },
+        QStringLiteral("The top margin adjustment value has been written properly."),
+        TPSummaryCell::TopMargin);
 }
 
 void TTopMarginMainPanel::TopMarginCheckValueBtnClick()
 {
-    input_->ClearEdit();
-    TPEepromSession session(Window(), Window().Program().dll);
-    if (!session.Begin(QStringLiteral("Reading now..."), TPEepromSession::OnPrinterError::Report))
-        return;
-    uint8_t stored = 0;
-    if (!session.Read(TPTopMargin::Address, &stored))
-        return;
-    input_->SetSetting(TPMarginSetting::FromStoredByte(stored));
-    session.Finish(TPMode::DoneAfterWait,
-                   QStringLiteral("The top margin adjustment value has been read properly."));
+    MarginRead(Window(), *input_, TPTopMargin::Address,
+               QStringLiteral("The top margin adjustment value has been read properly."));
 }
