@@ -1,26 +1,13 @@
-// A test technician: a virtual printer out of adjustment (random mechanics, three seeds), the
-// program's window, and the printed pages read pixel by pixel. It prints the Bi-D pattern,
-// picks the most evenly inked column of every item, types and writes the values, prints again
-// to choose between the neighbours, and writes again; the CR motor measurement must register
-// the offset the printer's drive dispersion implies. The printer's hidden errors are read only
-// to judge the outcome.
-#include "pagereader.h"
-#include "printerfixture.h"
+// The test technician adjusts Bi-D: prints the pattern, picks the most evenly inked column of
+// every item, types and writes the values, prints again to choose between the neighbours, and
+// writes again.
+#include "technicianfixture.h"
 
-#include <QCheckBox>
-#include <QDir>
-#include <QFile>
-#include <QJsonDocument>
-#include <QLineEdit>
-#include <QTemporaryDir>
-
-using namespace adjusttest;
+using namespace technician;
 
 namespace
 {
-const Visit Q510 = {"q510", "us-euro", 1, "US/Euro"};
 constexpr int BidEntry = 4;
-constexpr int CrOffsetItem = 8;
 constexpr int ColumnsPerRow = 7;
 constexpr int CentreColumn = 3;
 constexpr int ValueStep = 2; // between neighbouring columns of the pattern
@@ -46,42 +33,9 @@ struct Gap {
 };
 const Gap Typical = {0, "typical", 8, 0x32};
 
-class TechnicianTest : public PrinterFixture, public ::testing::WithParamInterface<int>
+class BidTechnician : public TechnicianTest
 {
 protected:
-    void OpenOutOfAdjustment()
-    {
-        ASSERT_TRUE(pages_.isValid());
-        pages_.setAutoRemove(qEnvironmentVariableIsEmpty("TECHNICIAN_KEEP_PAGES"));
-        ASSERT_NO_FATAL_FAILURE(Open(Q510, {"--mechanics", QString("random:%1").arg(GetParam()),
-                                            "--pages", pages_.path(), "--full-resolution"}));
-        window->show();
-    }
-
-    // The newest page the printer put out since the last call.
-    QImage NextPage()
-    {
-        QElapsedTimer clock;
-        clock.start();
-        QStringList names;
-        while (clock.elapsed() < 10000) {
-            names = QDir(pages_.path()).entryList({"page-*.png"}, QDir::Files, QDir::Name);
-            if (names.size() > pagesSeen_)
-                break;
-            QApplication::processEvents(QEventLoop::AllEvents, 20);
-        }
-        if (names.size() <= pagesSeen_)
-            return QImage();
-        pagesSeen_ = names.size();
-        lastPage_ = pages_.filePath(names.last());
-        return QImage(lastPage_);
-    }
-
-    QLineEdit *Edit(const char *name) const
-    {
-        return window->findChild<QLineEdit *>(QString::fromLatin1(name));
-    }
-
     // Prints the pattern of every item of the gap and groups the bands of the page by item:
     // three rows each, the middle one with seven columns.
     QVector<QVector<technician::BarBand>> PrintBidPattern(const Gap &gap)
@@ -135,14 +89,6 @@ protected:
         return values;
     }
 
-    // Only for judging the outcome: the printer's hidden errors.
-    QJsonObject HiddenMechanics() const
-    {
-        QFile file(printer->EepromFile() + ".mechanics.json");
-        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << file.fileName().toStdString();
-        return QJsonDocument::fromJson(file.readAll()).object();
-    }
-
     void AdjustBid(const Gap &gap)
     {
         // The pattern's columns are numbered from the stored values outwards. A best column at
@@ -190,42 +136,15 @@ protected:
                 << gap.name << " " << BidItems[i].edit << " page " << lastPage_.toStdString();
         }
     }
-
-    QTemporaryDir pages_;
-    int pagesSeen_ = 0;
-    QString lastPage_;
 };
 
-TEST_P(TechnicianTest, BidColumnsReadOffThePageCorrectEveryTypicalGapItem)
+TEST_P(BidTechnician, BidColumnsReadOffThePageCorrectEveryTypicalGapItem)
 {
     ASSERT_NO_FATAL_FAILURE(OpenOutOfAdjustment());
     List(*window, "AdjustRdoGrp")->Button(BidEntry)->click();
     ASSERT_NO_FATAL_FAILURE(AdjustBid(Typical));
 }
 
-TEST_P(TechnicianTest, CrMeasurementRegistersTheOffsetTheDriveDispersionImplies)
-{
-    ASSERT_NO_FATAL_FAILURE(OpenOutOfAdjustment());
-    List(*window, "AdjustRdoGrp")->Button(CrOffsetItem)->click();
-    ASSERT_TRUE(WaitForEnabled(*window));
-    for (const char *part : {"ReplaceCRMotorCheckBox", "ReplaceCRMainShaftCheckBox"})
-        window->findChild<QCheckBox *>(QString::fromLatin1(part))->setChecked(true);
-    MessageBox::SetNextAnswer(QMessageBox::Ok);
-    Click("CRHeatProtectOffsetOKBtn");
-    ASSERT_TRUE(WaitForEnabled(*window, 60000));
-    EXPECT_EQ(MemoLines(*window).value(0),
-              "A value for the CR motor drive dispersion has successfully registered.");
-
-    // A slow series that reads d counts high moves the dispersion value by d and the offset
-    // by 0.9 d; each timing run may be up to 2 counts off, which moves the offset by at most 4.
-    const int dispersion = HiddenMechanics().value("crDispersion").toInt();
-    constexpr int SeriesGap = 380 - 700; // the slow and fast series of a true printer
-    const int d = (3 * (SeriesGap + dispersion) + 951) / 3;
-    const int expected = (std::clamp(d * 18 / 10 + 88, -51, 160)) / 2;
-    const int stored = int8_t(printer->Eeprom().at(0x56));
-    EXPECT_LE(std::abs(stored - expected), 4) << "dispersion " << dispersion;
-}
-
-INSTANTIATE_TEST_SUITE_P(ThreeSeeds, TechnicianTest, ::testing::Values(11, 2024, 77777));
+INSTANTIATE_TEST_SUITE_P(ThreeSeeds, BidTechnician, ::testing::Values(11, 2024, 77777));
 
 } // namespace
