@@ -42,7 +42,6 @@ constexpr double SlackS = 1.5;          // window creation, repaint, the 100 ms 
 constexpr int HangLimitS = 20;    // a cell running longer than this hangs: the printer is cleared
 constexpr int ReleaseLimitS = 40; // and if that does not end it either, the run ends
 const char *const PaperPromptStart = "Paper not loaded correctly.";
-const char *const TurnOffBox = "Please turn off a printer.";
 
 enum class Fault { None, PaperOut, Jam, InkOut, Busy, Cleaning, Silent, Unplug, Killed };
 const Fault AllFaults[] = {Fault::None,   Fault::PaperOut, Fault::Jam,

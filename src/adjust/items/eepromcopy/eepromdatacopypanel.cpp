@@ -22,8 +22,8 @@ const char *const HowToSteps[] = {
     "Turn off the printer and replace the defective main board with new one.",
     "Turn on the printer and click the [Get Status] button.",
     "Click the [EEPROM data restore] button.",
-    "Perform A4 normal paper print, A4 photo quality ink jet paper print and A4 photo "
-    "paper/glossy photo paper print.",
+    ("Perform A4 normal paper print, A4 photo quality ink jet paper print and A4 photo "
+     "paper/glossy photo paper print."),
     "Check the print patterns and perform necessary adjustments, if print result is NG.",
 };
 } // namespace

@@ -8,7 +8,6 @@
 namespace
 {
 constexpr uint8_t FirstSymbolCode = 0x20;
-constexpr uint8_t LastSymbolCode = 0x47;
 constexpr int FirstSymbol = 6;      // index of character 7
 constexpr int FourteenthIndex = 13; // index of character 14
 constexpr int CheckIndex = 14;      // index of character 15
