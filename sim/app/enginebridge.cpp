@@ -62,4 +62,13 @@ double EngineBridge::ReturnPrintShiftInches(int dotSizeMode, int colorCode)
     return ReturnShiftInches(mechanics_, gapSet_, mode, ink, stored);
 }
 
+std::optional<double> EngineBridge::NozzleRowSlantInches()
+{
+    constexpr uint8_t kHeadAngular = 0x75;
+    if (mechanics_ == Mechanics{})
+        return std::nullopt;
+    const auto stored = static_cast<int8_t>(firmware_.ReadEeprom(kHeadAngular));
+    return sim::NozzleRowSlantInches(mechanics_, stored);
+}
+
 } // namespace sim

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,9 @@ public:
     // The Bi-D error of the mode, ink group and platen gap in force, less the value the
     // firmware holds for them now (the Bi-D pattern writes one before every pass).
     double ReturnPrintShiftInches(int dotSizeMode, int colorCode) override;
+    // The head tilt less the committed head angular value; nothing for a printer without any
+    // mechanical error, which prints to whole sheet dots as ever.
+    std::optional<double> NozzleRowSlantInches() override;
 
 private:
     Firmware &firmware_;

@@ -1,5 +1,6 @@
 #include "mechanics.h"
 
+#include <cmath>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -35,6 +36,8 @@ constexpr Range kCrRange{-100, 100};
 // stored values at 0.
 constexpr int kRandomBid = 6;
 constexpr int kRandomHeadTilt = 3;
+// The head angular pattern has columns for -3, 0 and 3 only: a random head tilt is one of them.
+constexpr int kHeadAngularColumnStep = 3;
 constexpr int kRandomFirstDot = 40;
 constexpr int kRandomTopMargin = 30;
 constexpr int kRandomPw = 6;
@@ -197,7 +200,10 @@ Mechanics RandomMechanics(uint32_t seed)
         for (auto &mode : gap)
             for (int &error : mode)
                 error = within(kRandomBid);
-    m.headTilt = within(kRandomHeadTilt);
+    // Drawn from -3..3 and taken to the nearest column, so the draws of the other errors stay.
+    const int tilt = within(kRandomHeadTilt);
+    m.headTilt = kHeadAngularColumnStep *
+                 static_cast<int>(std::lround(static_cast<double>(tilt) / kHeadAngularColumnStep));
     m.firstDot = within(kRandomFirstDot);
     m.topMargin = within(kRandomTopMargin);
     for (int &side : m.pwSensor)
@@ -289,6 +295,11 @@ double ReturnShiftInches(const Mechanics &mechanics, Mechanics::Gap gap, int mod
         return 0.0;
     const int error = mechanics.bid[gap][mode][ink];
     return (error - stored) * Mechanics::kBidStepInches;
+}
+
+double NozzleRowSlantInches(const Mechanics &mechanics, int8_t stored)
+{
+    return (mechanics.headTilt - stored) * Mechanics::kHeadTiltStepInches;
 }
 
 std::string DescribeMechanics(const Mechanics &m)

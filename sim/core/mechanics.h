@@ -26,7 +26,9 @@ struct Mechanics {
     static constexpr double kBidStepInches = 1.0 / 360.0;
     static constexpr double kFirstDotStepInches = 1.0 / 1440.0;
     static constexpr double kTopMarginStepInches = 1.0 / 720.0;
-    static constexpr double kHeadTiltStepInches = 1.0 / 360.0; // across the nozzle rows' height
+    // Sideways, between the first and the last nozzle of the head's row: the head angular
+    // pattern's columns stand that far apart per unit of their labels.
+    static constexpr double kHeadTiltStepInches = 1.0 / 2880.0;
     static constexpr double kPwStepInches = 1.0 / 360.0;
 
     // [gap][mode][ink], in steps of the stored Bi-D value.
@@ -65,6 +67,9 @@ uint8_t BidAddress(Mechanics::Gap gap, int mode, int ink);
 // ink group and platen gap set in force, less the stored correction.
 double ReturnShiftInches(const Mechanics &mechanics, Mechanics::Gap gap, int mode, int ink,
                          int8_t stored);
+// Inches the head's last nozzle lands right of its first: the head tilt less the head angular
+// correction in force (the value last committed).
+double NozzleRowSlantInches(const Mechanics &mechanics, int8_t stored);
 // The gap set (typical or narrow) a platen gap position (1 PG- .. 4 PG++) prints with: the
 // wide gaps print with the typical values.
 Mechanics::Gap GapSetOf(int platenGap);

@@ -17,6 +17,8 @@ namespace
 constexpr double kTicksPerDot = PageInterpreter::kTicksPerDot;
 // Positions further out than this (about 35 km) are simply off every sheet.
 constexpr double kFarAway = 1e12;
+// A head tilted further than this (in sheet dots across its nozzle row) is not a head.
+constexpr double kMaxSlantDots = 360.0;
 
 std::string CommandName(const ParsedCommand &command)
 {
@@ -535,10 +537,76 @@ void PageInterpreter::RasterBegin(const RasterHeaderInfo &header)
     // The head stands at x_ whichever way it prints; only where the dots land may differ.
     const double left = x_ + BlockShift(header.color);
     const size_t dots = static_cast<size_t>(header.bytesPerLine) * 4;
+    slantDots_.reset();
+    if (nozzleSlant_) {
+        const std::optional<double> slant = nozzleSlant_();
+        if (slant && std::isfinite(*slant)) {
+            slantDots_ = std::clamp(*slant * Sheet::kDpi, -kMaxSlantDots, kMaxSlantDots);
+        }
+    }
+    if (slantDots_) {
+        dotPositions_.resize(dots);
+        for (size_t i = 0; i < dots; ++i) {
+            dotPositions_[i] =
+                (kLeftMarginDots * kTicksPerDot + left + static_cast<double>(i) * dotPitch_) /
+                kTicksPerDot;
+        }
+        return;
+    }
     dotColumns_.resize(dots);
     for (size_t i = 0; i < dots; ++i) {
         const int64_t column = SheetX(left + static_cast<double>(i) * dotPitch_);
         dotColumns_[i] = column >= 0 && column < sheet_.Width() ? static_cast<int>(column) : -1;
+    }
+}
+
+bool PageInterpreter::LayFineDot(Sheet::Pixel *&row, int64_t y, double column, int picolitres)
+{
+    const double whole = std::floor(column);
+    const double fraction = column - whole;
+    const double shares[2] = {1.0 - fraction, fraction};
+    bool inside = true;
+    for (int side = 0; side < 2; ++side) {
+        const int share = static_cast<int>(std::lround(picolitres * shares[side]));
+        if (share == 0) {
+            continue;
+        }
+        const double x = whole + side;
+        if (y < 0 || y >= sheet_.Length() || x < 0.0 || x >= sheet_.Width()) {
+            inside = false;
+            continue;
+        }
+        if (row == nullptr) {
+            row = sheet_.MutableRow(static_cast<int>(y));
+        }
+        const int at = static_cast<int>(x);
+        Sheet::AddInk(row[at], ink_, share);
+        blockFrom_ = std::min(blockFrom_, at);
+        blockTo_ = std::max(blockTo_, at);
+    }
+    return inside;
+}
+
+void PageInterpreter::FineRasterLine(const uint8_t *bytes, size_t count, int64_t y, int lineIndex)
+{
+    const double lineShift = *slantDots_ * (lineIndex % kNozzles) / (kNozzles - 1);
+    Sheet::Pixel *row = nullptr;
+    for (size_t i = 0; i < count; ++i) {
+        const uint8_t byte = bytes[i];
+        if (byte == 0) {
+            continue;
+        }
+        for (int d = 0; d < 4; ++d) {
+            const int level = (byte >> (6 - 2 * d)) & 3;
+            if (level == 0) {
+                continue;
+            }
+            const double column = dotPositions_[i * 4 + static_cast<size_t>(d)] + lineShift;
+            if (!LayFineDot(row, y, column, dropPicolitres_[level])) {
+                blockOutside_ = true;
+            }
+            ++blockDots_[level - 1];
+        }
     }
 }
 
@@ -548,6 +616,10 @@ void PageInterpreter::RasterLine(const uint8_t *bytes, size_t count, int lineInd
         return;
     }
     const int64_t y = ToDot(blockTop_ + lineIndex * linePitch_);
+    if (slantDots_) {
+        FineRasterLine(bytes, std::min(count, dotPositions_.size() / 4), y, lineIndex);
+        return;
+    }
     const bool rowOnSheet = y >= 0 && y < sheet_.Length();
     Sheet::Pixel *row = nullptr;
     const int *columns = dotColumns_.data();

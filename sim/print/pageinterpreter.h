@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "jobreport.h"
@@ -42,6 +43,11 @@ public:
     // Inches a return-printed band of a raster colour lands right of where the same band
     // printed forwards would, under a dot-size mode (16-19): the mechanism's Bi-D misalignment.
     using ReturnPrintShift = std::function<double(int dotSizeMode, int colorCode)>;
+    // Inches the head's last nozzle lands right of its first, or nothing for a head whose dots
+    // all land on the nearest sheet dot.
+    using NozzleSlant = std::function<std::optional<double>()>;
+    // Nozzles of the head's row: line n of a raster block is printed by nozzle n mod 90.
+    static constexpr int kNozzles = 90;
 
     static constexpr double kTicksPerInch = 28800.0;
     static constexpr double kTicksPerDot = kTicksPerInch / Sheet::kDpi;
@@ -56,6 +62,8 @@ public:
     void PowerOn();
     // Without one, return prints land exactly on their forward twins.
     void SetReturnPrintShift(ReturnPrintShift shift) { returnShift_ = std::move(shift); }
+    // Without one, every dot lands on the nearest sheet dot.
+    void SetNozzleSlant(NozzleSlant slant) { nozzleSlant_ = std::move(slant); }
 
     void Command(const ParsedCommand &command);
     void Byte(uint8_t byte, uint64_t offset);
@@ -111,6 +119,11 @@ private:
     void StrayByte(uint8_t byte, uint64_t offset);
     void EjectPage(uint64_t offset);
     bool SetDot(int64_t x, int64_t y, int ink, int picolitres);
+    // Lays a dot that falls at a sheet column with a fraction: its ink is shared between the
+    // two sheet dots it falls between, on sheet row y (row: that row once fetched). Returns
+    // false when any of it falls outside.
+    bool LayFineDot(Sheet::Pixel *&row, int64_t y, double column, int picolitres);
+    void FineRasterLine(const uint8_t *bytes, size_t count, int64_t y, int lineIndex);
     // Ticks a block of this colour is moved right under the current direction and dot size.
     double BlockShift(int colorCode) const;
     void Report(uint64_t offset, ErrorKind kind, std::string message);
@@ -121,6 +134,7 @@ private:
     JobReport &report_;
     std::function<void(const PageOut &)> pageOut_;
     ReturnPrintShift returnShift_;
+    NozzleSlant nozzleSlant_;
     State state_;
     Sheet sheet_;
     PrintClock clock_;
@@ -137,9 +151,13 @@ private:
     int dropPicolitres_[4] = {0, 0, 0, 0}; // by dot value
     RasterHeaderInfo block_;
     std::vector<int> dotColumns_; // sheet column of every dot of a line, -1 off the sheet
-    double blockTop_ = 0.0;       // ticks below the sheet top
-    double linePitch_ = 0.0;      // ticks
-    double dotPitch_ = 0.0;       // ticks
+    // For a head that lands dots between sheet dots: the sheet column of every dot of the
+    // block's first nozzle, with its fraction, and how far the last nozzle lands right of it.
+    std::optional<double> slantDots_;
+    std::vector<double> dotPositions_;
+    double blockTop_ = 0.0;  // ticks below the sheet top
+    double linePitch_ = 0.0; // ticks
+    double dotPitch_ = 0.0;  // ticks
     bool blockOutside_ = false;
     uint64_t blockDots_[3] = {0, 0, 0};
     int blockFrom_ = 0;

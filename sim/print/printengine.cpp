@@ -41,6 +41,7 @@ public:
         interpreter_.SetReturnPrintShift([this](int dotSizeMode, int colorCode) {
             return hooks_.ReturnPrintShiftInches(dotSizeMode, colorCode);
         });
+        interpreter_.SetNozzleSlant([this] { return hooks_.NozzleRowSlantInches(); });
         report_.Begin(1, 0);
     }
 

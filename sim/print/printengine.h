@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,12 @@ public:
         (void)colorCode;
         return 0.0;
     }
+    // Inches the head's last nozzle lands right of its first (negative: left) because the head
+    // stands tilted, less the head angle correction in force; nozzles in between land in
+    // proportion. Asked at every raster block. Nothing: a head that lands every dot on the
+    // nearest sheet dot (the default); a value, even 0: dots land where they fall, sharing
+    // their ink with the next sheet dot when they fall between two.
+    virtual std::optional<double> NozzleRowSlantInches() { return std::nullopt; }
 };
 
 struct PrintOptions {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 
 #include "printrun.h"
 
@@ -88,6 +89,48 @@ TEST(PrintEngineMoves, ReturnPrintLandsOnItsForwardTwin)
         EXPECT_EQ(Print(Band(c.before, 3), back), Shifted(twin, c.shiftDots, kTop + 10));
         EXPECT_EQ(back.hooks.returnShiftAsked,
                   (std::vector<std::pair<int, int>>{{17, 0x12}, {17, 0x12}}));
+    }
+}
+
+TEST(PrintEngineMoves, TiltedHeadLandsItsLastNozzleSideways)
+{
+    // One dot a line down a block of 90 lines (one line a nozzle, 3 sheet rows apart), at 40.
+    constexpr int kX = kLeft + 40;
+    constexpr int kLastNozzle = 89;
+    struct Case {
+        const char *name;
+        std::optional<double> slantInches;
+        std::set<int> firstNozzle;
+        std::set<int> lastNozzle;
+    };
+    const Case cases[] = {
+        {"whole dots", std::nullopt, {kX}, {kX}},
+        {"upright, between dots", 0.0, {kX}, {kX}},
+        {"right", 89.0 / 360, {kX}, {kX + 89}},
+        {"left", -21.0 / 360, {kX}, {kX - 21}},
+        {"half a dot: shared", 0.5 / 360, {kX}, {kX, kX + 1}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        StreamBuilder s = GraphicsPage();
+        s.SetHorizontalPosition(40).Block(0, 1, kLastNozzle + 1);
+        for (int line = 0; line <= kLastNozzle; ++line) {
+            s.RepeatSend(1, 0x80);
+        }
+        PrintRun run;
+        run.hooks.nozzleSlantInches = c.slantInches;
+        const Pixels inked = Print(s.EndPage(), run);
+        const auto row = [&inked](int y) {
+            std::set<int> xs;
+            for (const auto &p : inked) {
+                if (p.second == y) {
+                    xs.insert(p.first);
+                }
+            }
+            return xs;
+        };
+        EXPECT_EQ(row(kTop), c.firstNozzle);
+        EXPECT_EQ(row(kTop + 3 * kLastNozzle), c.lastNozzle);
     }
 }
 

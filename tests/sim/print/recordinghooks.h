@@ -2,6 +2,7 @@
 
 // Firmware hooks that record what the print engine passes on and answer as told.
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -31,12 +32,14 @@ public:
         returnShiftAsked.emplace_back(dotSizeMode, colorCode);
         return returnShiftInches;
     }
+    std::optional<double> NozzleRowSlantInches() override { return nozzleSlantInches; }
 
     std::vector<std::vector<uint8_t>> factoryPackets;
     std::vector<std::pair<std::string, std::vector<uint8_t>>> remoteCommands;
     std::vector<double> pageSeconds;
     std::vector<std::pair<int, int>> returnShiftAsked; // dot-size mode, colour code
     double returnShiftInches = 0.0;
+    std::optional<double> nozzleSlantInches;
     std::string factoryAnswer;
     std::string remoteAnswer;
 };
