@@ -62,4 +62,12 @@ double EngineBridge::ReturnPrintShiftInches(int dotSizeMode, int colorCode)
     return ReturnShiftInches(mechanics_, gapSet_, mode, ink, stored);
 }
 
+std::optional<double> EngineBridge::EdgeBlockShiftInches(int side)
+{
+    if (mechanics_ == Mechanics{})
+        return std::nullopt;
+    const auto pwSide = side == Mechanics::kRight ? Mechanics::kRight : Mechanics::kLeft;
+    return EdgeShiftInches(mechanics_, pwSide, firmware_.ReadEeprom(PwSensorAddress(pwSide)));
+}
+
 } // namespace sim

@@ -38,6 +38,9 @@ public:
     // The Bi-D error of the mode, ink group and platen gap in force, less the value the
     // firmware holds for them now (the Bi-D pattern writes one before every pass).
     double ReturnPrintShiftInches(int dotSizeMode, int colorCode) override;
+    // The PW sensor's error at that edge less the stored correction; nothing for a printer
+    // without errors, which prints edge blocks where the stream puts them.
+    std::optional<double> EdgeBlockShiftInches(int side) override;
 
 private:
     Firmware &firmware_;

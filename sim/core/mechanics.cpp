@@ -291,6 +291,27 @@ double ReturnShiftInches(const Mechanics &mechanics, Mechanics::Gap gap, int mod
     return (error - stored) * Mechanics::kBidStepInches;
 }
 
+uint8_t PwSensorAddress(Mechanics::PwSide side)
+{
+    static constexpr uint8_t kAddresses[] = {0x70, 0x72, 0x71, 0x73}; // right, left, top, bottom
+    return kAddresses[side];
+}
+
+int PwSensorSteps(Mechanics::PwSide side, uint8_t stored)
+{
+    constexpr int kSideFactor = 4;
+    constexpr int kEdgeFactor = 6;
+    const int factor =
+        side == Mechanics::kRight || side == Mechanics::kLeft ? kSideFactor : kEdgeFactor;
+    return static_cast<int8_t>(stored) / factor;
+}
+
+double EdgeShiftInches(const Mechanics &mechanics, Mechanics::PwSide side, uint8_t stored)
+{
+    const int error = mechanics.pwSensor[static_cast<size_t>(side)];
+    return (error - PwSensorSteps(side, stored)) * Mechanics::kPwSideStepInches;
+}
+
 std::string DescribeMechanics(const Mechanics &m)
 {
     std::ostringstream text;

@@ -27,7 +27,7 @@ struct Mechanics {
     static constexpr double kFirstDotStepInches = 1.0 / 1440.0;
     static constexpr double kTopMarginStepInches = 1.0 / 720.0;
     static constexpr double kHeadTiltStepInches = 1.0 / 360.0; // across the nozzle rows' height
-    static constexpr double kPwStepInches = 1.0 / 360.0;
+    static constexpr double kPwSideStepInches = 1.0 / 180.0;   // one row of the edge marks
 
     // [gap][mode][ink], in steps of the stored Bi-D value.
     std::array<std::array<std::array<int, 2>, kModes>, 2> bid{};
@@ -68,6 +68,14 @@ double ReturnShiftInches(const Mechanics &mechanics, Mechanics::Gap gap, int mod
 // The gap set (typical or narrow) a platen gap position (1 PG- .. 4 PG++) prints with: the
 // wide gaps print with the typical values.
 Mechanics::Gap GapSetOf(int platenGap);
+
+// The EEPROM address of a side's stored PW sensor value (the first copy, which the printer
+// uses), and that value in the side's input steps (the byte holds steps times a factor).
+uint8_t PwSensorAddress(Mechanics::PwSide side);
+int PwSensorSteps(Mechanics::PwSide side, uint8_t stored);
+// Inches a block printed against the right or left paper edge lands left of where a true
+// sensor puts it: the side's error less the stored correction, in rows of the edge marks.
+double EdgeShiftInches(const Mechanics &mechanics, Mechanics::PwSide side, uint8_t stored);
 
 // One line per error, for the service view.
 std::string DescribeMechanics(const Mechanics &mechanics);

@@ -68,6 +68,25 @@ void PageInterpreter::PowerOn()
     drawing_ = false;
     lastStray_ = UINT64_MAX;
     textOutsideReported_ = false;
+    nextBlockAtEdge_.reset();
+}
+
+void PageInterpreter::PlaceNextBlockAtEdge(int side, double shiftInches)
+{
+    nextBlockAtEdge_ = EdgePlacement{side, shiftInches};
+}
+
+void PageInterpreter::MoveToEdge(const EdgePlacement &placement)
+{
+    // A mark of two dots from column c centres c + 1 dots from the left edge and
+    // width - (c + 1) from the right one.
+    const int referenceColumn = placement.side == kLeftEdge
+                                    ? kEdgeDistanceDots - 1
+                                    : sheet_.Width() - kEdgeDistanceDots - 1;
+    const double referenceTicks = referenceColumn * kTicksPerDot -
+                                  placement.shiftInches * kTicksPerInch -
+                                  kEdgeReferenceDot * kTicksPerDot;
+    x_ = referenceTicks - kLeftMarginDots * kTicksPerDot;
 }
 
 int64_t PageInterpreter::SheetX(double ticks) const
@@ -522,6 +541,10 @@ void PageInterpreter::RasterBegin(const RasterHeaderInfo &header)
     }
     drawing_ = true;
     ink_ = ink;
+    if (nextBlockAtEdge_) {
+        MoveToEdge(*nextBlockAtEdge_);
+        nextBlockAtEdge_.reset();
+    }
     for (int value = 1; value <= 3; ++value) {
         dropPicolitres_[value] = Drop(state_.dotSize, value);
     }

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "jobreport.h"
@@ -56,6 +57,15 @@ public:
     void PowerOn();
     // Without one, return prints land exactly on their forward twins.
     void SetReturnPrintShift(ReturnPrintShift shift) { returnShift_ = std::move(shift); }
+
+    // Blocks printed against a paper edge (the PW sensor's edge marks): the block's dot
+    // kEdgeReferenceDot (the mark of offset 0) is placed so that a two-dot mark starting there
+    // centres kEdgeDistanceDots (5 mm) from the edge, then moved left by shiftInches.
+    static constexpr int kRightEdge = 0;
+    static constexpr int kLeftEdge = 1;
+    static constexpr int kEdgeReferenceDot = 71;
+    static constexpr int kEdgeDistanceDots = 71;
+    void PlaceNextBlockAtEdge(int side, double shiftInches);
 
     void Command(const ParsedCommand &command);
     void Byte(uint8_t byte, uint64_t offset);
@@ -130,6 +140,14 @@ private:
     int nextLength_ = kA4LengthDots;
     uint64_t lastStray_ = UINT64_MAX;
     bool textOutsideReported_ = false;
+
+    struct EdgePlacement {
+        int side = kLeftEdge;
+        double shiftInches = 0.0;
+    };
+    std::optional<EdgePlacement> nextBlockAtEdge_;
+    // Moves the head so that the block about to print sits against the edge asked for.
+    void MoveToEdge(const EdgePlacement &placement);
 
     // The raster block being printed.
     bool drawing_ = false;

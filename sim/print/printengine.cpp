@@ -86,12 +86,29 @@ private:
         report_.CountCommand("FactoryPacket");
         report_.CountFactoryPacket(packet.size() > 7 ? packet[7] : -1);
         const std::string why = hooks_.FactoryPacket(packet);
+        if (why.empty())
+            PlaceAtEdge(packet);
         if (!why.empty()) {
             report_.AddError(StreamError{offset, ErrorKind::RejectedPacket,
                                          "factory packet at " + Hex(offset) + " (" +
                                              std::to_string(packet.size()) +
                                              " bytes) rejected: " + why});
         }
+    }
+
+    // F2 (first flag 1: right edge, 0: left edge) puts the next raster block against that
+    // edge of the paper, where the PW sensor finds it.
+    void PlaceAtEdge(const std::vector<uint8_t> &packet)
+    {
+        constexpr size_t kCodeAt = 7;
+        constexpr size_t kFirstFlagAt = 10;
+        constexpr uint8_t kEdgeBlock = 0xF2;
+        if (packet.size() <= kFirstFlagAt || packet[kCodeAt] != kEdgeBlock)
+            return;
+        const int side =
+            packet[kFirstFlagAt] == 1 ? PageInterpreter::kRightEdge : PageInterpreter::kLeftEdge;
+        if (const std::optional<double> shift = hooks_.EdgeBlockShiftInches(side))
+            interpreter_.PlaceNextBlockAtEdge(side, *shift);
     }
 
     void EnterRemoteMode(uint64_t offset) override

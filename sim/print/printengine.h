@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,15 @@ public:
         (void)dotSizeMode;
         (void)colorCode;
         return 0.0;
+    }
+    // Edges the PW sensor finds: a raster block that follows a factory F2 packet is printed
+    // against the paper's right (side 0, first flag 1) or left (side 1) edge. Returns the
+    // inches such a block lands left of where a true sensor puts it, or nothing for a printer
+    // that prints such blocks where the stream puts them (the default).
+    virtual std::optional<double> EdgeBlockShiftInches(int side)
+    {
+        (void)side;
+        return std::nullopt;
     }
 };
 
