@@ -66,7 +66,9 @@ std::optional<double> EngineBridge::EdgeBlockShiftInches(int side)
 {
     if (mechanics_ == Mechanics{})
         return std::nullopt;
-    const auto pwSide = side == Mechanics::kRight ? Mechanics::kRight : Mechanics::kLeft;
+    if (side < Mechanics::kRight || side > Mechanics::kBottom)
+        return std::nullopt;
+    const auto pwSide = static_cast<Mechanics::PwSide>(side);
     return EdgeShiftInches(mechanics_, pwSide, firmware_.ReadEeprom(PwSensorAddress(pwSide)));
 }
 

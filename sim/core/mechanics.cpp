@@ -309,7 +309,10 @@ int PwSensorSteps(Mechanics::PwSide side, uint8_t stored)
 double EdgeShiftInches(const Mechanics &mechanics, Mechanics::PwSide side, uint8_t stored)
 {
     const int error = mechanics.pwSensor[static_cast<size_t>(side)];
-    return (error - PwSensorSteps(side, stored)) * Mechanics::kPwSideStepInches;
+    const double step = side == Mechanics::kRight || side == Mechanics::kLeft
+                            ? Mechanics::kPwSideStepInches
+                            : Mechanics::kPwEndStepInches;
+    return (error - PwSensorSteps(side, stored)) * step;
 }
 
 std::string DescribeMechanics(const Mechanics &m)

@@ -28,6 +28,7 @@ struct Mechanics {
     static constexpr double kTopMarginStepInches = 1.0 / 720.0;
     static constexpr double kHeadTiltStepInches = 1.0 / 360.0; // across the nozzle rows' height
     static constexpr double kPwSideStepInches = 1.0 / 180.0;   // one row of the edge marks
+    static constexpr double kPwEndStepInches = 1.0 / 120.0;    // one line of the diagonal bars
 
     // [gap][mode][ink], in steps of the stored Bi-D value.
     std::array<std::array<std::array<int, 2>, kModes>, 2> bid{};
@@ -73,8 +74,9 @@ Mechanics::Gap GapSetOf(int platenGap);
 // uses), and that value in the side's input steps (the byte holds steps times a factor).
 uint8_t PwSensorAddress(Mechanics::PwSide side);
 int PwSensorSteps(Mechanics::PwSide side, uint8_t stored);
-// Inches a block printed against the right or left paper edge lands left of where a true
-// sensor puts it: the side's error less the stored correction, in rows of the edge marks.
+// Inches a block printed against a paper edge lands off where a true sensor puts it (left for
+// the right and left edges, towards the edge for the top and bottom): the side's error less
+// the stored correction, in rows of the edge marks or lines of the diagonal bars.
 double EdgeShiftInches(const Mechanics &mechanics, Mechanics::PwSide side, uint8_t stored);
 
 // One line per error, for the service view.

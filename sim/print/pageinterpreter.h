@@ -58,12 +58,18 @@ public:
     // Without one, return prints land exactly on their forward twins.
     void SetReturnPrintShift(ReturnPrintShift shift) { returnShift_ = std::move(shift); }
 
-    // Blocks printed against a paper edge (the PW sensor's edge marks): the block's dot
-    // kEdgeReferenceDot (the mark of offset 0) is placed so that a two-dot mark starting there
-    // centres kEdgeDistanceDots (5 mm) from the edge, then moved left by shiftInches.
+    // Blocks printed against a paper edge (the PW sensor's edge marks and bars). Against a
+    // side edge the block's dot kEdgeReferenceDot (the mark of offset 0) is placed so that a
+    // two-dot mark starting there centres kEdgeDistanceDots (5 mm) from the edge, then the
+    // block moves left by shiftInches. Against the top or bottom edge its raster line
+    // kEdgeReferenceLine (the line of offset 0) is placed kEdgeDistanceDots from the edge,
+    // then the block moves towards that edge by shiftInches.
     static constexpr int kRightEdge = 0;
     static constexpr int kLeftEdge = 1;
+    static constexpr int kTopEdge = 2;
+    static constexpr int kBottomEdge = 3;
     static constexpr int kEdgeReferenceDot = 71;
+    static constexpr int kEdgeReferenceLine = 47;
     static constexpr int kEdgeDistanceDots = 71;
     void PlaceNextBlockAtEdge(int side, double shiftInches);
 
@@ -146,8 +152,11 @@ private:
         double shiftInches = 0.0;
     };
     std::optional<EdgePlacement> nextBlockAtEdge_;
-    // Moves the head so that the block about to print sits against the edge asked for.
+    // Moves the head so that the block about to print sits against the side edge asked for.
     void MoveToEdge(const EdgePlacement &placement);
+    // Where the block about to print starts (ticks below the sheet top) against the top or
+    // bottom edge.
+    double BlockTopAtEdge(const EdgePlacement &placement) const;
 
     // The raster block being printed.
     bool drawing_ = false;

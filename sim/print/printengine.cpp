@@ -96,17 +96,27 @@ private:
         }
     }
 
-    // F2 (first flag 1: right edge, 0: left edge) puts the next raster block against that
-    // edge of the paper, where the PW sensor finds it.
+    // The next raster block prints against an edge of the paper, where the PW sensor finds
+    // it: after F2 (first flag 1: the right edge, 0: the left one), and after F1 with its last
+    // byte 1 (first byte 1: the top edge, 0: the bottom one). F1 with last byte 0 leaves the
+    // choice as it was.
     void PlaceAtEdge(const std::vector<uint8_t> &packet)
     {
         constexpr size_t kCodeAt = 7;
-        constexpr size_t kFirstFlagAt = 10;
-        constexpr uint8_t kEdgeBlock = 0xF2;
-        if (packet.size() <= kFirstFlagAt || packet[kCodeAt] != kEdgeBlock)
+        constexpr size_t kFirstAt = 10;
+        constexpr size_t kF1LastAt = 15;
+        constexpr uint8_t kSideEdgeBlock = 0xF2;
+        constexpr uint8_t kEndEdgeBlock = 0xF1;
+        if (packet.size() <= kFirstAt)
             return;
-        const int side =
-            packet[kFirstFlagAt] == 1 ? PageInterpreter::kRightEdge : PageInterpreter::kLeftEdge;
+        int side = -1;
+        if (packet[kCodeAt] == kSideEdgeBlock)
+            side = packet[kFirstAt] == 1 ? PageInterpreter::kRightEdge : PageInterpreter::kLeftEdge;
+        else if (packet[kCodeAt] == kEndEdgeBlock && packet.size() > kF1LastAt &&
+                 packet[kF1LastAt] == 1)
+            side = packet[kFirstAt] == 1 ? PageInterpreter::kTopEdge : PageInterpreter::kBottomEdge;
+        if (side < 0)
+            return;
         if (const std::optional<double> shift = hooks_.EdgeBlockShiftInches(side))
             interpreter_.PlaceNextBlockAtEdge(side, *shift);
     }

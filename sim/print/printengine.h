@@ -41,10 +41,11 @@ public:
         (void)colorCode;
         return 0.0;
     }
-    // Edges the PW sensor finds: a raster block that follows a factory F2 packet is printed
-    // against the paper's right (side 0, first flag 1) or left (side 1) edge. Returns the
-    // inches such a block lands left of where a true sensor puts it, or nothing for a printer
-    // that prints such blocks where the stream puts them (the default).
+    // Edges the PW sensor finds: a raster block that follows a factory F2 or F1 packet is
+    // printed against the paper's right (side 0), left (1), top (2) or bottom (3) edge.
+    // Returns the inches such a block lands off where a true sensor puts it (left for the
+    // right and left edges, towards the edge for the top and bottom), or nothing for a
+    // printer that prints such blocks where the stream puts them (the default).
     virtual std::optional<double> EdgeBlockShiftInches(int side)
     {
         (void)side;

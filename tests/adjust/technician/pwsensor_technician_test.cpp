@@ -1,6 +1,6 @@
-// The test technician adjusts the PW sensor's right and left edges: prints the PW sensor
-// pattern, finds at each side edge the mark row that lies 5 mm from the paper's edge, types
-// its number and writes it.
+// The test technician adjusts the PW sensor: prints the PW sensor pattern, finds at each side
+// edge the mark row, and at the top and bottom edges the diagonal bar, that lies 5 mm from the
+// paper's edge, types their numbers and writes them.
 #include "technicianfixture.h"
 
 #include <QCheckBox>
@@ -18,18 +18,25 @@ constexpr int EdgeStrip = 200;    // pixels in from the edge where the marks pri
 constexpr int MaxMarkWidth = 4;   // a mark is two dots wide; text glyphs are wider
 constexpr int MinMarkHeight = 40; // 21 raster lines; the diagonal bars are single lines
 constexpr int MaxLineGap = 4;     // raster lines of one mark are 3 pixels apart
+constexpr int Bars = 21;
+constexpr int EndStrip = 400;     // pixel rows in from the top or bottom edge
+constexpr int MinBarLength = 100; // a bar is 128 dots long; text glyphs are shorter
 
+enum class Edge { Right, Left, Top, Bottom };
 struct Side {
     const char *name; // in the mechanics file
     const char *checkBox;
     const char *edit;
-    bool right;
+    Edge edge;
     uint8_t first;
     uint8_t second;
+    int factor;
 };
 const Side Sides[] = {
-    {"right", "PWSensorHMXUCheckBox", "PWSensorHMXUEdit", true, 0x70, 0xCE},
-    {"left", "PWSensorHMXDCheckBox", "PWSensorHMXDEdit", false, 0x72, 0xD0},
+    {"right", "PWSensorHMXUCheckBox", "PWSensorHMXUEdit", Edge::Right, 0x70, 0xCE, 4},
+    {"left", "PWSensorHMXDCheckBox", "PWSensorHMXDEdit", Edge::Left, 0x72, 0xD0, 4},
+    {"top", "PWSensorHMYUCheckBox", "PWSensorHMYUEdit", Edge::Top, 0x71, 0xCF, 6},
+    {"bottom", "PWSensorHMYDCheckBox", "PWSensorHMYDEdit", Edge::Bottom, 0x73, 0xD1, 6},
 };
 
 bool Black(QRgb pixel)
@@ -78,6 +85,30 @@ QVector<double> MarkCentres(const QImage &page, bool right)
     return centres;
 }
 
+// The pixel row of every diagonal bar in the strip along the top or bottom edge, left to
+// right.
+QVector<int> BarRows(const QImage &page, bool top)
+{
+    const int from = top ? 0 : page.height() - EndStrip;
+    QVector<QPair<int, int>> bars; // left end, row
+    for (int y = from; y < from + EndStrip; ++y) {
+        const QRgb *line = reinterpret_cast<const QRgb *>(page.constScanLine(y));
+        for (int x = 0; x < page.width();) {
+            int end = x;
+            while (end < page.width() && Black(line[end]))
+                ++end;
+            if (end - x >= MinBarLength)
+                bars.append({x, y});
+            x = std::max(end, x + 1);
+        }
+    }
+    std::sort(bars.begin(), bars.end());
+    QVector<int> rows;
+    for (const auto &bar : bars)
+        rows.append(bar.second);
+    return rows;
+}
+
 class PwSensorTechnician : public TechnicianTest
 {
 protected:
@@ -90,27 +121,42 @@ protected:
         return NextPage().convertToFormat(QImage::Format_RGB32);
     }
 
-    // The value of the mark row whose centre lies nearest 5 mm from the side's edge.
+    // The value of the mark row (side edges) or diagonal bar (top and bottom) whose centre
+    // lies nearest 5 mm from the side's edge. The mark rows are numbered from -8 downwards;
+    // the bars from -10 rightwards at the top and from 10 at the bottom.
     int ReadSide(const QImage &page, const Side &side)
     {
-        const QVector<double> centres = MarkCentres(page, side.right);
-        EXPECT_EQ(centres.size(), MarkRows) << side.name << " marks on " << lastPage_.toStdString();
+        QVector<double> distances;
+        int firstValue = FirstRowValue;
+        int valueStep = 1;
+        if (side.edge == Edge::Right || side.edge == Edge::Left) {
+            const QVector<double> centres = MarkCentres(page, side.edge == Edge::Right);
+            EXPECT_EQ(centres.size(), MarkRows) << side.name << " marks on " << Page();
+            for (double centre : centres)
+                distances.append(side.edge == Edge::Right ? page.width() - centre : centre);
+        } else {
+            const bool top = side.edge == Edge::Top;
+            const QVector<int> rows = BarRows(page, top);
+            EXPECT_EQ(rows.size(), Bars) << side.name << " bars on " << Page();
+            for (int row : rows)
+                distances.append(top ? row + 0.5 : page.height() - row - 0.5);
+            firstValue = top ? -(Bars / 2) : Bars / 2;
+            valueStep = top ? 1 : -1;
+        }
         const double pixelsPerMm = page.width() / A4WidthMm;
         int best = 0;
-        double bestMiss = 1e9;
-        for (int row = 0; row < centres.size(); ++row) {
-            const double distance = side.right ? page.width() - centres[row] : centres[row];
-            const double miss = std::abs(distance / pixelsPerMm - EdgeDistanceMm);
-            if (miss < bestMiss) {
-                bestMiss = miss;
-                best = row;
-            }
+        for (int i = 1; i < distances.size(); ++i) {
+            if (std::abs(distances[i] / pixelsPerMm - EdgeDistanceMm) <
+                std::abs(distances[best] / pixelsPerMm - EdgeDistanceMm))
+                best = i;
         }
-        return FirstRowValue + best;
+        return firstValue + valueStep * best;
     }
+
+    std::string Page() const { return lastPage_.toStdString(); }
 };
 
-TEST_P(PwSensorTechnician, SideEdgeMarksReadOffThePageCorrectTheSensor)
+TEST_P(PwSensorTechnician, EdgeMarksReadOffThePageCorrectTheSensorAtEveryEdge)
 {
     ASSERT_NO_FATAL_FAILURE(OpenOutOfAdjustment());
     List(*window, "AdjustRdoGrp")->Button(PwSensorEntry)->click();
@@ -131,13 +177,12 @@ TEST_P(PwSensorTechnician, SideEdgeMarksReadOffThePageCorrectTheSensor)
 
     const QJsonObject errors = HiddenMechanics().value("pwSensor").toObject();
     const QByteArray eeprom = printer->Eeprom();
-    constexpr int SideFactor = 4;
     for (int i = 0; i < values.size(); ++i) {
         const Side &side = Sides[i];
-        EXPECT_EQ(int8_t(eeprom.at(side.first)), values[i] * SideFactor) << side.name;
+        EXPECT_EQ(int8_t(eeprom.at(side.first)), values[i] * side.factor) << side.name;
         EXPECT_EQ(eeprom.at(side.first), eeprom.at(side.second)) << side.name;
         EXPECT_LE(std::abs(values[i] - errors.value(side.name).toInt()), 1)
-            << side.name << " page " << lastPage_.toStdString();
+            << side.name << " page " << Page();
     }
 }
 
