@@ -71,4 +71,14 @@ std::optional<double> EngineBridge::NozzleRowSlantInches()
     return sim::NozzleRowSlantInches(mechanics_, stored);
 }
 
+std::optional<double> EngineBridge::EdgeBlockShiftInches(int side)
+{
+    if (mechanics_ == Mechanics{})
+        return std::nullopt;
+    if (side < Mechanics::kRight || side > Mechanics::kBottom)
+        return std::nullopt;
+    const auto pwSide = static_cast<Mechanics::PwSide>(side);
+    return EdgeShiftInches(mechanics_, pwSide, firmware_.ReadEeprom(PwSensorAddress(pwSide)));
+}
+
 } // namespace sim

@@ -43,6 +43,10 @@ public:
     // mechanical error, which prints to whole sheet dots as ever.
     std::optional<double> NozzleRowSlantInches() override;
 
+    // The PW sensor's error at that edge less the stored correction; nothing for a printer
+    // without errors, which prints edge blocks where the stream puts them.
+    std::optional<double> EdgeBlockShiftInches(int side) override;
+
 private:
     Firmware &firmware_;
     const Mechanics &mechanics_;

@@ -302,6 +302,30 @@ double NozzleRowSlantInches(const Mechanics &mechanics, int8_t stored)
     return (mechanics.headTilt - stored) * Mechanics::kHeadTiltStepInches;
 }
 
+uint8_t PwSensorAddress(Mechanics::PwSide side)
+{
+    static constexpr uint8_t kAddresses[] = {0x70, 0x72, 0x71, 0x73}; // right, left, top, bottom
+    return kAddresses[side];
+}
+
+int PwSensorSteps(Mechanics::PwSide side, uint8_t stored)
+{
+    constexpr int kSideFactor = 4;
+    constexpr int kEdgeFactor = 6;
+    const int factor =
+        side == Mechanics::kRight || side == Mechanics::kLeft ? kSideFactor : kEdgeFactor;
+    return static_cast<int8_t>(stored) / factor;
+}
+
+double EdgeShiftInches(const Mechanics &mechanics, Mechanics::PwSide side, uint8_t stored)
+{
+    const int error = mechanics.pwSensor[static_cast<size_t>(side)];
+    const double step = side == Mechanics::kRight || side == Mechanics::kLeft
+                            ? Mechanics::kPwSideStepInches
+                            : Mechanics::kPwEndStepInches;
+    return (error - PwSensorSteps(side, stored)) * step;
+}
+
 std::string DescribeMechanics(const Mechanics &m)
 {
     std::ostringstream text;

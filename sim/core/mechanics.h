@@ -29,7 +29,8 @@ struct Mechanics {
     // Sideways, between the first and the last nozzle of the head's row: the head angular
     // pattern's columns stand that far apart per unit of their labels.
     static constexpr double kHeadTiltStepInches = 1.0 / 2880.0;
-    static constexpr double kPwStepInches = 1.0 / 360.0;
+    static constexpr double kPwSideStepInches = 1.0 / 180.0; // one row of the edge marks
+    static constexpr double kPwEndStepInches = 1.0 / 120.0;  // one line of the diagonal bars
 
     // [gap][mode][ink], in steps of the stored Bi-D value.
     std::array<std::array<std::array<int, 2>, kModes>, 2> bid{};
@@ -73,6 +74,15 @@ double NozzleRowSlantInches(const Mechanics &mechanics, int8_t stored);
 // The gap set (typical or narrow) a platen gap position (1 PG- .. 4 PG++) prints with: the
 // wide gaps print with the typical values.
 Mechanics::Gap GapSetOf(int platenGap);
+
+// The EEPROM address of a side's stored PW sensor value (the first copy, which the printer
+// uses), and that value in the side's input steps (the byte holds steps times a factor).
+uint8_t PwSensorAddress(Mechanics::PwSide side);
+int PwSensorSteps(Mechanics::PwSide side, uint8_t stored);
+// Inches a block printed against a paper edge lands off where a true sensor puts it (left for
+// the right and left edges, towards the edge for the top and bottom): the side's error less
+// the stored correction, in rows of the edge marks or lines of the diagonal bars.
+double EdgeShiftInches(const Mechanics &mechanics, Mechanics::PwSide side, uint8_t stored);
 
 // One line per error, for the service view.
 std::string DescribeMechanics(const Mechanics &mechanics);

@@ -70,6 +70,35 @@ void PageInterpreter::PowerOn()
     drawing_ = false;
     lastStray_ = UINT64_MAX;
     textOutsideReported_ = false;
+    nextBlockAtEdge_.reset();
+}
+
+void PageInterpreter::PlaceNextBlockAtEdge(int side, double shiftInches)
+{
+    nextBlockAtEdge_ = EdgePlacement{side, shiftInches};
+}
+
+void PageInterpreter::MoveToEdge(const EdgePlacement &placement)
+{
+    // A mark of two dots from column c centres c + 1 dots from the left edge and
+    // width - (c + 1) from the right one.
+    const int referenceColumn = placement.side == kLeftEdge
+                                    ? kEdgeDistanceDots - 1
+                                    : sheet_.Width() - kEdgeDistanceDots - 1;
+    const double referenceTicks = referenceColumn * kTicksPerDot -
+                                  placement.shiftInches * kTicksPerInch -
+                                  kEdgeReferenceDot * kTicksPerDot;
+    x_ = referenceTicks - kLeftMarginDots * kTicksPerDot;
+}
+
+double PageInterpreter::BlockTopAtEdge(const EdgePlacement &placement) const
+{
+    // A line on pixel row r centres r + 0.5 rows below the top edge and length - r - 0.5
+    // above the bottom one.
+    const bool top = placement.side == kTopEdge;
+    const int referenceRow = top ? kEdgeDistanceDots - 1 : sheet_.Length() - kEdgeDistanceDots;
+    const double towardsEdge = (top ? -1.0 : 1.0) * placement.shiftInches * kTicksPerInch;
+    return referenceRow * kTicksPerDot + towardsEdge - kEdgeReferenceLine * linePitch_;
 }
 
 int64_t PageInterpreter::SheetX(double ticks) const
@@ -524,12 +553,18 @@ void PageInterpreter::RasterBegin(const RasterHeaderInfo &header)
     }
     drawing_ = true;
     ink_ = ink;
+    const std::optional<EdgePlacement> atEdge = nextBlockAtEdge_;
+    nextBlockAtEdge_.reset();
+    if (atEdge && (atEdge->side == kRightEdge || atEdge->side == kLeftEdge))
+        MoveToEdge(*atEdge);
     for (int value = 1; value <= 3; ++value) {
         dropPicolitres_[value] = Drop(state_.dotSize, value);
     }
     dotPitch_ = kTicksPerInch * state_.dotDivisor / state_.resolution;
     linePitch_ = kTicksPerInch * state_.lineDivisor / state_.resolution;
-    blockTop_ = state_.topMargin + y_;
+    blockTop_ = atEdge && (atEdge->side == kTopEdge || atEdge->side == kBottomEdge)
+                    ? BlockTopAtEdge(*atEdge)
+                    : state_.topMargin + y_;
     blockOutside_ = false;
     blockDots_[0] = blockDots_[1] = blockDots_[2] = 0;
     blockFrom_ = INT32_MAX;

@@ -65,6 +65,21 @@ public:
     // Without one, every dot lands on the nearest sheet dot.
     void SetNozzleSlant(NozzleSlant slant) { nozzleSlant_ = std::move(slant); }
 
+    // Blocks printed against a paper edge (the PW sensor's edge marks and bars). Against a
+    // side edge the block's dot kEdgeReferenceDot (the mark of offset 0) is placed so that a
+    // two-dot mark starting there centres kEdgeDistanceDots (5 mm) from the edge, then the
+    // block moves left by shiftInches. Against the top or bottom edge its raster line
+    // kEdgeReferenceLine (the line of offset 0) is placed kEdgeDistanceDots from the edge,
+    // then the block moves towards that edge by shiftInches.
+    static constexpr int kRightEdge = 0;
+    static constexpr int kLeftEdge = 1;
+    static constexpr int kTopEdge = 2;
+    static constexpr int kBottomEdge = 3;
+    static constexpr int kEdgeReferenceDot = 71;
+    static constexpr int kEdgeReferenceLine = 47;
+    static constexpr int kEdgeDistanceDots = 71;
+    void PlaceNextBlockAtEdge(int side, double shiftInches);
+
     void Command(const ParsedCommand &command);
     void Byte(uint8_t byte, uint64_t offset);
     void RasterBegin(const RasterHeaderInfo &header);
@@ -144,6 +159,17 @@ private:
     int nextLength_ = kA4LengthDots;
     uint64_t lastStray_ = UINT64_MAX;
     bool textOutsideReported_ = false;
+
+    struct EdgePlacement {
+        int side = kLeftEdge;
+        double shiftInches = 0.0;
+    };
+    std::optional<EdgePlacement> nextBlockAtEdge_;
+    // Moves the head so that the block about to print sits against the side edge asked for.
+    void MoveToEdge(const EdgePlacement &placement);
+    // Where the block about to print starts (ticks below the sheet top) against the top or
+    // bottom edge.
+    double BlockTopAtEdge(const EdgePlacement &placement) const;
 
     // The raster block being printed.
     bool drawing_ = false;

@@ -87,12 +87,39 @@ private:
         report_.CountCommand("FactoryPacket");
         report_.CountFactoryPacket(packet.size() > 7 ? packet[7] : -1);
         const std::string why = hooks_.FactoryPacket(packet);
+        if (why.empty())
+            PlaceAtEdge(packet);
         if (!why.empty()) {
             report_.AddError(StreamError{offset, ErrorKind::RejectedPacket,
                                          "factory packet at " + Hex(offset) + " (" +
                                              std::to_string(packet.size()) +
                                              " bytes) rejected: " + why});
         }
+    }
+
+    // The next raster block prints against an edge of the paper, where the PW sensor finds
+    // it: after F2 (first flag 1: the right edge, 0: the left one), and after F1 with its last
+    // byte 1 (first byte 1: the top edge, 0: the bottom one). F1 with last byte 0 leaves the
+    // choice as it was.
+    void PlaceAtEdge(const std::vector<uint8_t> &packet)
+    {
+        constexpr size_t kCodeAt = 7;
+        constexpr size_t kFirstAt = 10;
+        constexpr size_t kF1LastAt = 15;
+        constexpr uint8_t kSideEdgeBlock = 0xF2;
+        constexpr uint8_t kEndEdgeBlock = 0xF1;
+        if (packet.size() <= kFirstAt)
+            return;
+        int side = -1;
+        if (packet[kCodeAt] == kSideEdgeBlock)
+            side = packet[kFirstAt] == 1 ? PageInterpreter::kRightEdge : PageInterpreter::kLeftEdge;
+        else if (packet[kCodeAt] == kEndEdgeBlock && packet.size() > kF1LastAt &&
+                 packet[kF1LastAt] == 1)
+            side = packet[kFirstAt] == 1 ? PageInterpreter::kTopEdge : PageInterpreter::kBottomEdge;
+        if (side < 0)
+            return;
+        if (const std::optional<double> shift = hooks_.EdgeBlockShiftInches(side))
+            interpreter_.PlaceNextBlockAtEdge(side, *shift);
     }
 
     void EnterRemoteMode(uint64_t offset) override

@@ -47,6 +47,17 @@ public:
     // nearest sheet dot (the default); a value, even 0: dots land where they fall, sharing
     // their ink with the next sheet dot when they fall between two.
     virtual std::optional<double> NozzleRowSlantInches() { return std::nullopt; }
+
+    // Edges the PW sensor finds: a raster block that follows a factory F2 or F1 packet is
+    // printed against the paper's right (side 0), left (1), top (2) or bottom (3) edge.
+    // Returns the inches such a block lands off where a true sensor puts it (left for the
+    // right and left edges, towards the edge for the top and bottom), or nothing for a
+    // printer that prints such blocks where the stream puts them (the default).
+    virtual std::optional<double> EdgeBlockShiftInches(int side)
+    {
+        (void)side;
+        return std::nullopt;
+    }
 };
 
 struct PrintOptions {

@@ -3,6 +3,8 @@
 // writes again.
 #include "technicianfixture.h"
 
+#include <QRadioButton>
+
 using namespace technician;
 
 namespace
@@ -32,6 +34,7 @@ struct Gap {
     int storedBase;   // EEPROM address of ECO Black of the gap
 };
 const Gap Typical = {0, "typical", 8, 0x32};
+const Gap PgMinus = {1, "narrow", 6, 0xD2};
 
 class BidTechnician : public TechnicianTest
 {
@@ -59,12 +62,23 @@ protected:
         return items;
     }
 
+    // Goes to the input page and chooses the gap there. The page reads the stored values as
+    // it opens and the window stays disabled until the printer answers a status poll; a
+    // click on the greyed-out choice would be lost (the write would go to the typical gap).
+    void ChooseInputGap(const Gap &gap)
+    {
+        Click("BidPrintShowInputBtn");
+        ASSERT_TRUE(WaitForEnabled(*window));
+        QRadioButton *choice = List(*window, "PGSelectInputRadioGrp")->Button(gap.index);
+        ASSERT_TRUE(choice->isEnabled());
+        choice->click();
+        ASSERT_TRUE(choice->isChecked());
+    }
+
     // Types the values on the input page of the gap and writes them.
     void WriteBid(const Gap &gap, const QVector<int> &values)
     {
-        Click("BidPrintShowInputBtn");
-        List(*window, "PGSelectInputRadioGrp")->Button(gap.index)->click();
-        ASSERT_TRUE(WaitForEnabled(*window));
+        ASSERT_NO_FATAL_FAILURE(ChooseInputGap(gap));
         for (int i = 0; i < values.size(); ++i) {
             // Typed afresh, so that an unchanged value is checked and written too.
             Edit(BidItems[i].edit)->clear();
@@ -79,8 +93,7 @@ protected:
 
     QVector<int> ReadBid(const Gap &gap)
     {
-        Click("BidPrintShowInputBtn");
-        List(*window, "PGSelectInputRadioGrp")->Button(gap.index)->click();
+        ChooseInputGap(gap);
         EXPECT_TRUE(WaitForEnabled(*window));
         QVector<int> values;
         for (int i = 0; i < gap.items; ++i)
@@ -143,6 +156,13 @@ TEST_P(BidTechnician, BidColumnsReadOffThePageCorrectEveryTypicalGapItem)
     ASSERT_NO_FATAL_FAILURE(OpenOutOfAdjustment());
     List(*window, "AdjustRdoGrp")->Button(BidEntry)->click();
     ASSERT_NO_FATAL_FAILURE(AdjustBid(Typical));
+}
+
+TEST_P(BidTechnician, BidColumnsReadOffThePageCorrectEveryNarrowGapItem)
+{
+    ASSERT_NO_FATAL_FAILURE(OpenOutOfAdjustment());
+    List(*window, "AdjustRdoGrp")->Button(BidEntry)->click();
+    ASSERT_NO_FATAL_FAILURE(AdjustBid(PgMinus));
 }
 
 INSTANTIATE_TEST_SUITE_P(ThreeSeeds, BidTechnician, ::testing::Values(11, 2024, 77777));
