@@ -62,4 +62,16 @@ double EngineBridge::ReturnPrintShiftInches(int dotSizeMode, int colorCode)
     return ReturnShiftInches(mechanics_, gapSet_, mode, ink, stored);
 }
 
+double EngineBridge::FirstDotShiftInches()
+{
+    return sim::FirstDotShiftInches(mechanics_,
+                                    static_cast<int8_t>(firmware_.ReadEeprom(kFirstDotAddress)));
+}
+
+double EngineBridge::TopMarginShiftInches()
+{
+    return sim::TopMarginShiftInches(mechanics_,
+                                     static_cast<int8_t>(firmware_.ReadEeprom(kTopMarginAddress)));
+}
+
 } // namespace sim

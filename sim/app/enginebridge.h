@@ -38,6 +38,9 @@ public:
     // The Bi-D error of the mode, ink group and platen gap in force, less the value the
     // firmware holds for them now (the Bi-D pattern writes one before every pass).
     double ReturnPrintShiftInches(int dotSizeMode, int colorCode) override;
+    // The first dot and top margin errors less the committed values at 0x59 and 0x57.
+    double FirstDotShiftInches() override;
+    double TopMarginShiftInches() override;
 
 private:
     Firmware &firmware_;

@@ -291,6 +291,16 @@ double ReturnShiftInches(const Mechanics &mechanics, Mechanics::Gap gap, int mod
     return (error - stored) * Mechanics::kBidStepInches;
 }
 
+double FirstDotShiftInches(const Mechanics &mechanics, int8_t stored)
+{
+    return (stored - mechanics.firstDot) * Mechanics::kFirstDotStepInches;
+}
+
+double TopMarginShiftInches(const Mechanics &mechanics, int8_t stored)
+{
+    return (stored - mechanics.topMargin) * Mechanics::kTopMarginStepInches;
+}
+
 std::string DescribeMechanics(const Mechanics &m)
 {
     std::ostringstream text;

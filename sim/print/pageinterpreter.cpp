@@ -72,12 +72,25 @@ void PageInterpreter::PowerOn()
 
 int64_t PageInterpreter::SheetX(double ticks) const
 {
-    return ToDot(kLeftMarginDots * kTicksPerDot + ticks);
+    return ToDot(kLeftMarginDots * kTicksPerDot + areaRightTicks_ + ticks);
 }
 
 int64_t PageInterpreter::SheetY(double ticks) const
 {
-    return ToDot(state_.topMargin + ticks);
+    return ToDot(state_.topMargin + areaDownTicks_ + ticks);
+}
+
+void PageInterpreter::PlacePrintableArea()
+{
+    if (!sheet_.Blank()) {
+        return;
+    }
+    const auto ticks = [](const AreaShift &shift) {
+        const double inches = shift ? shift() : 0.0;
+        return std::isfinite(inches) ? Clamp(inches * kTicksPerInch) : 0.0;
+    };
+    areaRightTicks_ = ticks(areaRight_);
+    areaDownTicks_ = ticks(areaDown_);
 }
 
 void PageInterpreter::Report(uint64_t offset, ErrorKind kind, std::string message)
@@ -443,6 +456,7 @@ void PageInterpreter::StrayByte(uint8_t byte, uint64_t offset)
 void PageInterpreter::Text(uint8_t byte, uint64_t offset)
 {
     Count("Text");
+    PlacePrintableArea();
     const int64_t left = SheetX(x_);
     const int64_t top = SheetY(y_) + BitmapFont::kTopOffset;
     const int drop = Drop(state_.dotSize, 3);
@@ -527,7 +541,8 @@ void PageInterpreter::RasterBegin(const RasterHeaderInfo &header)
     }
     dotPitch_ = kTicksPerInch * state_.dotDivisor / state_.resolution;
     linePitch_ = kTicksPerInch * state_.lineDivisor / state_.resolution;
-    blockTop_ = state_.topMargin + y_;
+    PlacePrintableArea();
+    blockTop_ = state_.topMargin + areaDownTicks_ + y_;
     blockOutside_ = false;
     blockDots_[0] = blockDots_[1] = blockDots_[2] = 0;
     blockFrom_ = INT32_MAX;
@@ -606,6 +621,7 @@ void PageInterpreter::PrintNozzleCheck(uint64_t offset)
     // Each colour's 90 nozzles, one short dash each, in a staircase of 15 steps.
     static const int kOrder[kInkCount] = {InkBlack,   InkCyan,         InkLightCyan,
                                           InkMagenta, InkLightMagenta, InkYellow};
+    PlacePrintableArea();
     const int64_t top = SheetY(y_);
     const int drop = Drop(state_.dotSize, 2);
     bool outside = false;

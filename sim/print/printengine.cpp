@@ -41,6 +41,8 @@ public:
         interpreter_.SetReturnPrintShift([this](int dotSizeMode, int colorCode) {
             return hooks_.ReturnPrintShiftInches(dotSizeMode, colorCode);
         });
+        interpreter_.SetPrintableAreaShift([this] { return hooks_.FirstDotShiftInches(); },
+                                           [this] { return hooks_.TopMarginShiftInches(); });
         report_.Begin(1, 0);
     }
 
