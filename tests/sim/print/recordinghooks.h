@@ -31,12 +31,16 @@ public:
         returnShiftAsked.emplace_back(dotSizeMode, colorCode);
         return returnShiftInches;
     }
+    double FirstDotShiftInches() override { return firstDotShiftInches; }
+    double TopMarginShiftInches() override { return topMarginShiftInches; }
 
     std::vector<std::vector<uint8_t>> factoryPackets;
     std::vector<std::pair<std::string, std::vector<uint8_t>>> remoteCommands;
     std::vector<double> pageSeconds;
     std::vector<std::pair<int, int>> returnShiftAsked; // dot-size mode, colour code
     double returnShiftInches = 0.0;
+    double firstDotShiftInches = 0.0;
+    double topMarginShiftInches = 0.0;
     std::string factoryAnswer;
     std::string remoteAnswer;
 };
