@@ -81,4 +81,16 @@ std::optional<double> EngineBridge::EdgeBlockShiftInches(int side)
     return EdgeShiftInches(mechanics_, pwSide, firmware_.ReadEeprom(PwSensorAddress(pwSide)));
 }
 
+double EngineBridge::FirstDotShiftInches()
+{
+    return sim::FirstDotShiftInches(mechanics_,
+                                    static_cast<int8_t>(firmware_.ReadEeprom(kFirstDotAddress)));
+}
+
+double EngineBridge::TopMarginShiftInches()
+{
+    return sim::TopMarginShiftInches(mechanics_,
+                                     static_cast<int8_t>(firmware_.ReadEeprom(kTopMarginAddress)));
+}
+
 } // namespace sim

@@ -47,6 +47,10 @@ public:
     // without errors, which prints edge blocks where the stream puts them.
     std::optional<double> EdgeBlockShiftInches(int side) override;
 
+    // The first dot and top margin errors less the committed values at 0x59 and 0x57.
+    double FirstDotShiftInches() override;
+    double TopMarginShiftInches() override;
+
 private:
     Firmware &firmware_;
     const Mechanics &mechanics_;

@@ -326,6 +326,16 @@ double EdgeShiftInches(const Mechanics &mechanics, Mechanics::PwSide side, uint8
     return (error - PwSensorSteps(side, stored)) * step;
 }
 
+double FirstDotShiftInches(const Mechanics &mechanics, int8_t stored)
+{
+    return (stored - mechanics.firstDot) * Mechanics::kFirstDotStepInches;
+}
+
+double TopMarginShiftInches(const Mechanics &mechanics, int8_t stored)
+{
+    return (stored - mechanics.topMargin) * Mechanics::kTopMarginStepInches;
+}
+
 std::string DescribeMechanics(const Mechanics &m)
 {
     std::ostringstream text;

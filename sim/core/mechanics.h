@@ -71,6 +71,17 @@ double ReturnShiftInches(const Mechanics &mechanics, Mechanics::Gap gap, int mod
 // Inches the head's last nozzle lands right of its first: the head tilt less the head angular
 // correction in force (the value last committed).
 double NozzleRowSlantInches(const Mechanics &mechanics, int8_t stored);
+
+// Where the stored first dot (0x59) and top margin (0x57) values live.
+constexpr uint8_t kFirstDotAddress = 0x59;
+constexpr uint8_t kTopMarginAddress = 0x57;
+// Inches the printable area lands right of its designed place: the stored first dot value less
+// the first dot error, in its steps. A higher stored value moves printing right (the program's
+// "Remainder of left margin" grows with it), so the error is how far left the printer lands.
+double FirstDotShiftInches(const Mechanics &mechanics, int8_t stored);
+// Inches the printable area lands below its designed place: the stored top margin value less
+// the top margin error, in its steps (negative values move toward the top).
+double TopMarginShiftInches(const Mechanics &mechanics, int8_t stored);
 // The gap set (typical or narrow) a platen gap position (1 PG- .. 4 PG++) prints with: the
 // wide gaps print with the typical values.
 Mechanics::Gap GapSetOf(int platenGap);

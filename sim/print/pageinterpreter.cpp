@@ -88,7 +88,7 @@ void PageInterpreter::MoveToEdge(const EdgePlacement &placement)
     const double referenceTicks = referenceColumn * kTicksPerDot -
                                   placement.shiftInches * kTicksPerInch -
                                   kEdgeReferenceDot * kTicksPerDot;
-    x_ = referenceTicks - kLeftMarginDots * kTicksPerDot;
+    x_ = referenceTicks - kLeftMarginDots * kTicksPerDot - areaRightTicks_;
 }
 
 double PageInterpreter::BlockTopAtEdge(const EdgePlacement &placement) const
@@ -103,12 +103,25 @@ double PageInterpreter::BlockTopAtEdge(const EdgePlacement &placement) const
 
 int64_t PageInterpreter::SheetX(double ticks) const
 {
-    return ToDot(kLeftMarginDots * kTicksPerDot + ticks);
+    return ToDot(kLeftMarginDots * kTicksPerDot + areaRightTicks_ + ticks);
 }
 
 int64_t PageInterpreter::SheetY(double ticks) const
 {
-    return ToDot(state_.topMargin + ticks);
+    return ToDot(state_.topMargin + areaDownTicks_ + ticks);
+}
+
+void PageInterpreter::PlacePrintableArea()
+{
+    if (!sheet_.Blank()) {
+        return;
+    }
+    const auto ticks = [](const AreaShift &shift) {
+        const double inches = shift ? shift() : 0.0;
+        return std::isfinite(inches) ? Clamp(inches * kTicksPerInch) : 0.0;
+    };
+    areaRightTicks_ = ticks(areaRight_);
+    areaDownTicks_ = ticks(areaDown_);
 }
 
 void PageInterpreter::Report(uint64_t offset, ErrorKind kind, std::string message)
@@ -474,6 +487,7 @@ void PageInterpreter::StrayByte(uint8_t byte, uint64_t offset)
 void PageInterpreter::Text(uint8_t byte, uint64_t offset)
 {
     Count("Text");
+    PlacePrintableArea();
     const int64_t left = SheetX(x_);
     const int64_t top = SheetY(y_) + BitmapFont::kTopOffset;
     const int drop = Drop(state_.dotSize, 3);
@@ -555,6 +569,7 @@ void PageInterpreter::RasterBegin(const RasterHeaderInfo &header)
     ink_ = ink;
     const std::optional<EdgePlacement> atEdge = nextBlockAtEdge_;
     nextBlockAtEdge_.reset();
+    PlacePrintableArea();
     if (atEdge && (atEdge->side == kRightEdge || atEdge->side == kLeftEdge))
         MoveToEdge(*atEdge);
     for (int value = 1; value <= 3; ++value) {
@@ -562,9 +577,11 @@ void PageInterpreter::RasterBegin(const RasterHeaderInfo &header)
     }
     dotPitch_ = kTicksPerInch * state_.dotDivisor / state_.resolution;
     linePitch_ = kTicksPerInch * state_.lineDivisor / state_.resolution;
+    // A block against an edge lies where the sensor found the edge, whatever the printable
+    // area's offsets.
     blockTop_ = atEdge && (atEdge->side == kTopEdge || atEdge->side == kBottomEdge)
                     ? BlockTopAtEdge(*atEdge)
-                    : state_.topMargin + y_;
+                    : state_.topMargin + areaDownTicks_ + y_;
     blockOutside_ = false;
     blockDots_[0] = blockDots_[1] = blockDots_[2] = 0;
     blockFrom_ = INT32_MAX;
@@ -582,9 +599,9 @@ void PageInterpreter::RasterBegin(const RasterHeaderInfo &header)
     if (slantDots_) {
         dotPositions_.resize(dots);
         for (size_t i = 0; i < dots; ++i) {
-            dotPositions_[i] =
-                (kLeftMarginDots * kTicksPerDot + left + static_cast<double>(i) * dotPitch_) /
-                kTicksPerDot;
+            dotPositions_[i] = (kLeftMarginDots * kTicksPerDot + areaRightTicks_ + left +
+                                static_cast<double>(i) * dotPitch_) /
+                               kTicksPerDot;
         }
         return;
     }
@@ -713,6 +730,7 @@ void PageInterpreter::PrintNozzleCheck(uint64_t offset)
     // Each colour's 90 nozzles, one short dash each, in a staircase of 15 steps.
     static const int kOrder[kInkCount] = {InkBlack,   InkCyan,         InkLightCyan,
                                           InkMagenta, InkLightMagenta, InkYellow};
+    PlacePrintableArea();
     const int64_t top = SheetY(y_);
     const int drop = Drop(state_.dotSize, 2);
     bool outside = false;

@@ -80,6 +80,16 @@ public:
     static constexpr int kEdgeDistanceDots = 71;
     void PlaceNextBlockAtEdge(int side, double shiftInches);
 
+    // Inches the printable area lands right of (first dot) or below (top margin) its place:
+    // the mechanism's first dot and top margin offsets, each asked when a page starts.
+    using AreaShift = std::function<double()>;
+    // Without them, the printable area lies where the margins put it.
+    void SetPrintableAreaShift(AreaShift right, AreaShift down)
+    {
+        areaRight_ = std::move(right);
+        areaDown_ = std::move(down);
+    }
+
     void Command(const ParsedCommand &command);
     void Byte(uint8_t byte, uint64_t offset);
     void RasterBegin(const RasterHeaderInfo &header);
@@ -141,6 +151,8 @@ private:
     void FineRasterLine(const uint8_t *bytes, size_t count, int64_t y, int lineIndex);
     // Ticks a block of this colour is moved right under the current direction and dot size.
     double BlockShift(int colorCode) const;
+    // On a blank sheet, takes the printable area's place for the page about to start.
+    void PlacePrintableArea();
     void Report(uint64_t offset, ErrorKind kind, std::string message);
     void Count(const char *kind) { report_.CountCommand(kind); }
     int64_t SheetX(double ticks) const;
@@ -150,6 +162,11 @@ private:
     std::function<void(const PageOut &)> pageOut_;
     ReturnPrintShift returnShift_;
     NozzleSlant nozzleSlant_;
+
+    AreaShift areaRight_;
+    AreaShift areaDown_;
+    double areaRightTicks_ = 0.0; // the page's printable area shift
+    double areaDownTicks_ = 0.0;
     State state_;
     Sheet sheet_;
     PrintClock clock_;

@@ -42,6 +42,9 @@ public:
             return hooks_.ReturnPrintShiftInches(dotSizeMode, colorCode);
         });
         interpreter_.SetNozzleSlant([this] { return hooks_.NozzleRowSlantInches(); });
+
+        interpreter_.SetPrintableAreaShift([this] { return hooks_.FirstDotShiftInches(); },
+                                           [this] { return hooks_.TopMarginShiftInches(); });
         report_.Begin(1, 0);
     }
 

@@ -58,6 +58,13 @@ public:
         (void)side;
         return std::nullopt;
     }
+
+    // Inches the printable area lands right of (first dot) and below (top margin) where a
+    // perfectly adjusted mechanism puts it; negative: left, up. Asked when a page starts (the
+    // first mark on a blank sheet), so a page prints with one setting throughout. The
+    // defaults are a perfectly adjusted mechanism.
+    virtual double FirstDotShiftInches() { return 0.0; }
+    virtual double TopMarginShiftInches() { return 0.0; }
 };
 
 struct PrintOptions {

@@ -134,6 +134,47 @@ TEST(PrintEngineMoves, TiltedHeadLandsItsLastNozzleSideways)
     }
 }
 
+// The first dot and top margin offsets move everything a page prints, raster and text, by
+// what the firmware answers when the page starts; a change during the page waits for the next.
+TEST(PrintEngineMoves, PrintableAreaMovesByThePageStartOffsets)
+{
+    StreamBuilder marks = GraphicsPage();
+    marks.Block(0, 1, 1).RepeatSend(1, 0x80).Feed(20).Block(0, 1, 1).RepeatSend(1, 0x80);
+    PrintRun aligned;
+    const Pixels twin = Print(StreamBuilder(marks).EndPage(), aligned);
+    ASSERT_EQ(twin.size(), 2u);
+
+    PrintRun run;
+    run.hooks.firstDotShiftInches = 9.0 / 1440;  // 2.25 dots: lands 2 dots right
+    run.hooks.topMarginShiftInches = -3.0 / 720; // 1.5 dots up: lands 1 dot up
+    run.Feed(marks);
+    run.hooks.firstDotShiftInches = 0.0;
+    run.hooks.topMarginShiftInches = 0.0;
+    StreamBuilder rest;
+    rest.Reset().Text("   I").EndPage();
+    run.Feed(rest).Feed(StreamBuilder(marks).EndPage());
+    run.Engine().EndJob();
+    ASSERT_EQ(run.pages.size(), 2u);
+
+    Pixels first;
+    int textLeft = INT32_MAX;
+    for (const auto &[x, y] : InkedPixels(run.pages[0].image)) {
+        if (x < kLeft + 5)
+            first.insert({x - 2, y + 1});
+        else
+            textLeft = std::min(textLeft, x);
+    }
+    EXPECT_EQ(first, twin);
+    PrintRun textOnly;
+    StreamBuilder text;
+    text.Reset().Text("   I").EndPage();
+    int alignedTextLeft = INT32_MAX;
+    for (const auto &pixel : Print(text, textOnly))
+        alignedTextLeft = std::min(alignedTextLeft, pixel.first);
+    EXPECT_EQ(textLeft, alignedTextLeft + 2);
+    EXPECT_EQ(InkedPixels(run.pages[1].image), twin);
+}
+
 // Where a one-dot mark lands after the steps, relative to the printable area's top left.
 std::pair<int, int> MarkAfter(const Steps &steps)
 {

@@ -34,12 +34,18 @@ public:
     }
     std::optional<double> NozzleRowSlantInches() override { return nozzleSlantInches; }
 
+    double FirstDotShiftInches() override { return firstDotShiftInches; }
+    double TopMarginShiftInches() override { return topMarginShiftInches; }
+
     std::vector<std::vector<uint8_t>> factoryPackets;
     std::vector<std::pair<std::string, std::vector<uint8_t>>> remoteCommands;
     std::vector<double> pageSeconds;
     std::vector<std::pair<int, int>> returnShiftAsked; // dot-size mode, colour code
     double returnShiftInches = 0.0;
     std::optional<double> nozzleSlantInches;
+
+    double firstDotShiftInches = 0.0;
+    double topMarginShiftInches = 0.0;
     std::string factoryAnswer;
     std::string remoteAnswer;
 };
