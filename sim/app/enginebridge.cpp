@@ -55,7 +55,7 @@ double EngineBridge::ReturnPrintShiftInches(int dotSizeMode, int colorCode)
 {
     constexpr int kBlackColorCode = 0;
     const int mode = BidModeOfDotSize(dotSizeMode);
-    if (mode < 0)
+    if (mode < 0 || Aligned())
         return 0.0;
     const int ink = colorCode == kBlackColorCode ? Mechanics::kBlack : Mechanics::kColor;
     const auto stored = static_cast<int8_t>(firmware_.ReadEeprom(BidAddress(gapSet_, mode, ink)));
@@ -65,7 +65,7 @@ double EngineBridge::ReturnPrintShiftInches(int dotSizeMode, int colorCode)
 std::optional<double> EngineBridge::NozzleRowSlantInches()
 {
     constexpr uint8_t kHeadAngular = 0x75;
-    if (mechanics_ == Mechanics{})
+    if (Aligned())
         return std::nullopt;
     const auto stored = static_cast<int8_t>(firmware_.ReadEeprom(kHeadAngular));
     return sim::NozzleRowSlantInches(mechanics_, stored);
@@ -73,7 +73,7 @@ std::optional<double> EngineBridge::NozzleRowSlantInches()
 
 std::optional<double> EngineBridge::EdgeBlockShiftInches(int side)
 {
-    if (mechanics_ == Mechanics{})
+    if (Aligned())
         return std::nullopt;
     if (side < Mechanics::kRight || side > Mechanics::kBottom)
         return std::nullopt;
@@ -83,12 +83,16 @@ std::optional<double> EngineBridge::EdgeBlockShiftInches(int side)
 
 double EngineBridge::FirstDotShiftInches()
 {
+    if (Aligned())
+        return 0.0;
     return sim::FirstDotShiftInches(mechanics_,
                                     static_cast<int8_t>(firmware_.ReadEeprom(kFirstDotAddress)));
 }
 
 double EngineBridge::TopMarginShiftInches()
 {
+    if (Aligned())
+        return 0.0;
     return sim::TopMarginShiftInches(mechanics_,
                                      static_cast<int8_t>(firmware_.ReadEeprom(kTopMarginAddress)));
 }

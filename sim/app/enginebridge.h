@@ -52,6 +52,10 @@ public:
     double TopMarginShiftInches() override;
 
 private:
+    // A printer without mechanical errors (the default) prints every pattern aligned, whatever
+    // values it stores: its stored values are taken to be the ones that correct it.
+    bool Aligned() const { return mechanics_ == Mechanics{}; }
+
     Firmware &firmware_;
     const Mechanics &mechanics_;
     // The platen gap set the Bi-D corrections are taken from: that of the last Bi-D write or
