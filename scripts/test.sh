@@ -1,16 +1,17 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test through CTest (window tests offscreen), in two builds:
+# Builds everything and runs every test through CTest (window tests offscreen):
 #   1. a build with AddressSanitizer and UndefinedBehaviorSanitizer (clang, build-asan/, without
 #      optimisation, which keeps its compile quick) that also holds the libFuzzer targets:
-#      every test, then each fuzz target for a few seconds over its corpus in fuzz/corpus/;
-#      the fault matrix (label matrix: mostly waiting for printer time-outs) runs beside
-#      everything after this build;
-#   2. the release build (RelWithDebInfo, build/), as scripts/run.sh and the package use it,
-#      and every test again.
-# NOVARI_SKIP_ASAN=1 leaves out the sanitized build (the fault matrix then runs in the release
-# build), NOVARI_SKIP_FUZZ=1 the fuzzing; NOVARI_FUZZ_SECONDS sets the time per target
-# (default 5). Every stage runs even when an earlier one failed; the exit status says whether
-# all passed.
+#      every test, then each fuzz target for a few seconds over its corpus in fuzz/corpus/
+#      (as many at once as there are cores); the fault matrix (label matrix: mostly waiting
+#      for printer time-outs) runs beside everything after this build;
+#   2. the release build (RelWithDebInfo, build/), as scripts/run.sh and the package use it:
+#      what the package ships, and the tests of the installed layout and the package (label
+#      shipped). Building and running every test a second time would not fit CI's time.
+# NOVARI_SKIP_ASAN=1 leaves out the sanitized build: the release build then builds and runs
+# every test, the fault matrix included. NOVARI_SKIP_FUZZ=1 leaves out the fuzzing;
+# NOVARI_FUZZ_SECONDS sets the time per target (default 5). Every stage runs even when an
+# earlier one failed; the exit status says whether all passed.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${NOVARI_BUILD_DIR:-$root/build}
@@ -51,37 +52,60 @@ sanitized_stage() {
 }
 
 # Each target starts from its seeds (which are also regression inputs) and keeps what it finds
-# in a scratch folder; a crash leaves its input in build-asan/fuzz-crashes/.
+# in a scratch folder; a crash leaves its input in build-asan/fuzz-crashes/. libFuzzer runs on
+# one core, so as many targets run at once as there are cores.
+fuzz_one() { # corpus folder
+  local name scratch log
+  name=$(basename "$1")
+  scratch="$asan/fuzz-scratch/$name"
+  log="$asan/fuzz-scratch/$name.log"
+  mkdir -p "$scratch"
+  "$asan/bin/fuzz-$name" -max_total_time="${NOVARI_FUZZ_SECONDS:-5}" \
+    -artifact_prefix="$asan/fuzz-crashes/$name-" "$scratch" "$1" >"$log" 2>&1
+}
+
 fuzz_stage() {
   mkdir -p "$asan/fuzz-crashes"
-  for corpus in "$root"/fuzz/corpus/*/; do
-    local name scratch log
-    name=$(basename "$corpus")
-    scratch="$asan/fuzz-scratch/$name"
-    mkdir -p "$scratch"
-    log="$asan/fuzz-scratch/$name.log"
-    if "$asan/bin/fuzz-$name" -max_total_time="${NOVARI_FUZZ_SECONDS:-5}" \
-      -artifact_prefix="$asan/fuzz-crashes/$name-" "$scratch" "$corpus" >"$log" 2>&1; then
-      echo "fuzz-$name: $(grep -E '^Done [0-9]+ runs' "$log" || echo done)"
-    else
-      tail -n 60 "$log"
-      echo "fuzz-$name FAILED (log: $log)" >&2
-      status=1
-    fi
+  local corpora=("$root"/fuzz/corpus/*/) i corpus name log
+  local -A pid_of=()
+  for ((i = 0; i < ${#corpora[@]}; i += jobs)); do
+    for corpus in "${corpora[@]:i:jobs}"; do
+      fuzz_one "$corpus" &
+      pid_of[$corpus]=$!
+    done
+    for corpus in "${corpora[@]:i:jobs}"; do
+      name=$(basename "$corpus")
+      log="$asan/fuzz-scratch/$name.log"
+      if wait "${pid_of[$corpus]}"; then
+        echo "fuzz-$name: $(grep -E '^Done [0-9]+ runs' "$log" || echo done)"
+      else
+        tail -n 60 "$log"
+        echo "fuzz-$name FAILED (log: $log)" >&2
+        status=1
+      fi
+    done
   done
   stage_done "fuzzing"
 }
 
 "$root/scripts/setup-debian.sh"
+sanitized_ran=
 if [ "${NOVARI_SKIP_ASAN:-0}" != 1 ]; then
   sanitized_stage
+  sanitized_ran=1
 fi
 
-if "$root/scripts/build.sh"; then
+release_targets=
+release_tests=(-LE matrix)
+if [ -n "$sanitized_ran" ]; then
+  release_targets=shipped
+  release_tests=(-L shipped)
+fi
+if NOVARI_TARGETS="$release_targets" "$root/scripts/build.sh"; then
   stage_done "release build"
   [ -n "$matrix_pid" ] || run_matrix_beside "$build"
   (cd "$build" && ASAN_OPTIONS= UBSAN_OPTIONS= \
-    ctest --output-on-failure -j "$jobs" --timeout 300 -LE matrix) || status=$?
+    ctest --output-on-failure -j "$jobs" --timeout 300 "${release_tests[@]}") || status=$?
   stage_done "release tests"
 else
   status=1
