@@ -1,6 +1,6 @@
 // The test technician adjusts Bi-D: prints the pattern, picks the most evenly inked column of
-// every item, types and writes the values, prints again to choose between the neighbours, and
-// writes again.
+// every item, types and writes the values, prints again to choose between the neighbours,
+// writes again, and prints once more to see the written values' columns come out even.
 #include "technicianfixture.h"
 
 #include <QRadioButton>
@@ -135,6 +135,18 @@ protected:
             refined.append(chosen[i] + offset);
         }
         ASSERT_NO_FATAL_FAILURE(WriteBid(gap, refined));
+
+        // As a technician checks the work: on the page printed now, every item's centre
+        // column (the written value) is more even than the columns one less and one more.
+        const auto check = PrintBidPattern(gap);
+        ASSERT_EQ(check.size(), gap.items);
+        for (int i = 0; i < gap.items; ++i) {
+            const int above = check[i][0].columns[0].uneven;
+            const int centre = check[i][1].columns[CentreColumn].uneven;
+            const int below = check[i][2].columns[0].uneven;
+            EXPECT_LT(centre, std::min(above, below))
+                << gap.name << " " << BidItems[i].edit << " page " << lastPage_.toStdString();
+        }
 
         const QJsonObject errors =
             HiddenMechanics().value("bid").toObject().value(gap.name).toObject();
