@@ -50,6 +50,24 @@ int Drop(int dotSizeMode, int dotValue)
     return static_cast<int>(std::lround(InkModel::DropPicolitres(dotSizeMode, dotValue)));
 }
 
+// Calls dot(index, value) for every inked dot of a raster line's bytes: four two-bit dot
+// values a byte, the first dot in the high bits, index counting dots from the line's start.
+template <typename Dot> void ForEachInkedDot(const uint8_t *bytes, size_t count, Dot dot)
+{
+    for (size_t i = 0; i < count; ++i) {
+        const uint8_t byte = bytes[i];
+        if (byte == 0) {
+            continue;
+        }
+        for (int d = 0; d < 4; ++d) {
+            const int value = (byte >> (6 - 2 * d)) & 3;
+            if (value != 0) {
+                dot(i * 4 + static_cast<size_t>(d), value);
+            }
+        }
+    }
+}
+
 } // namespace
 
 PageInterpreter::PageInterpreter(JobReport &report, std::function<void(const PageOut &)> pageOut)
@@ -643,23 +661,12 @@ void PageInterpreter::FineRasterLine(const uint8_t *bytes, size_t count, int64_t
 {
     const double lineShift = *slantDots_ * (lineIndex % kNozzles) / (kNozzles - 1);
     Sheet::Pixel *row = nullptr;
-    for (size_t i = 0; i < count; ++i) {
-        const uint8_t byte = bytes[i];
-        if (byte == 0) {
-            continue;
+    ForEachInkedDot(bytes, count, [&](size_t dot, int level) {
+        if (!LayFineDot(row, y, dotPositions_[dot] + lineShift, dropPicolitres_[level])) {
+            blockOutside_ = true;
         }
-        for (int d = 0; d < 4; ++d) {
-            const int level = (byte >> (6 - 2 * d)) & 3;
-            if (level == 0) {
-                continue;
-            }
-            const double column = dotPositions_[i * 4 + static_cast<size_t>(d)] + lineShift;
-            if (!LayFineDot(row, y, column, dropPicolitres_[level])) {
-                blockOutside_ = true;
-            }
-            ++blockDots_[level - 1];
-        }
-    }
+        ++blockDots_[level - 1];
+    });
 }
 
 void PageInterpreter::RasterLine(const uint8_t *bytes, size_t count, int lineIndex)
@@ -675,30 +682,20 @@ void PageInterpreter::RasterLine(const uint8_t *bytes, size_t count, int lineInd
     const bool rowOnSheet = y >= 0 && y < sheet_.Length();
     Sheet::Pixel *row = nullptr;
     const int *columns = dotColumns_.data();
-    for (size_t i = 0; i < count; ++i) {
-        const uint8_t byte = bytes[i];
-        if (byte == 0) {
-            continue;
+    ForEachInkedDot(bytes, count, [&](size_t dot, int level) {
+        const int column = columns[dot];
+        if (!rowOnSheet || column < 0) {
+            blockOutside_ = true;
+            return;
         }
-        for (int d = 0; d < 4; ++d) {
-            const int level = (byte >> (6 - 2 * d)) & 3;
-            if (level == 0) {
-                continue;
-            }
-            const int column = columns[i * 4 + static_cast<size_t>(d)];
-            if (!rowOnSheet || column < 0) {
-                blockOutside_ = true;
-                continue;
-            }
-            if (row == nullptr) {
-                row = sheet_.MutableRow(static_cast<int>(y));
-            }
-            Sheet::AddInk(row[column], ink_, dropPicolitres_[level]);
-            ++blockDots_[level - 1];
-            blockFrom_ = std::min(blockFrom_, column);
-            blockTo_ = std::max(blockTo_, column);
+        if (row == nullptr) {
+            row = sheet_.MutableRow(static_cast<int>(y));
         }
-    }
+        Sheet::AddInk(row[column], ink_, dropPicolitres_[level]);
+        ++blockDots_[level - 1];
+        blockFrom_ = std::min(blockFrom_, column);
+        blockTo_ = std::max(blockTo_, column);
+    });
 }
 
 void PageInterpreter::RasterEnd(bool complete)

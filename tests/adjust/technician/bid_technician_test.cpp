@@ -44,11 +44,8 @@ protected:
     QVector<QVector<technician::BarBand>> PrintBidPattern(const Gap &gap)
     {
         List(*window, "PGSelectRadioGrp")->Button(gap.index)->click();
-        Click("BidPrintOKBtn");
-        EXPECT_TRUE(WaitForEnabled(*window, 60000));
-        EXPECT_EQ(MemoLines(*window).value(0), "The Bi-D pattern print has been completed.");
-        const technician::PageReader page(NextPage());
-        EXPECT_FALSE(page.IsNull()) << "no page came out";
+        const technician::PageReader page(
+            PrintPage("BidPrintOKBtn", "The Bi-D pattern print has been completed."));
         const QVector<technician::BarBand> bands = page.Bands();
         QVector<QVector<technician::BarBand>> items;
         for (int i = 0; i + 2 < bands.size(); ++i) {

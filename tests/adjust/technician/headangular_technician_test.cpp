@@ -114,12 +114,8 @@ protected:
     // Prints the pattern and returns the index of the column that runs straightest.
     int PrintAndFindStraightColumn()
     {
-        Click("HeadAngularPrintBtn");
-        EXPECT_TRUE(WaitForEnabled(*window, 60000));
-        EXPECT_EQ(MemoLines(*window).value(0),
-                  "The head angular pattern print has been completed.");
-        const InkMap ink(NextPage());
-        EXPECT_FALSE(ink.IsNull()) << "no page came out";
+        const InkMap ink(
+            PrintPage("HeadAngularPrintBtn", "The head angular pattern print has been completed."));
         if (ink.IsNull())
             return -1;
         const QVector<PatternColumn> columns = FindColumns(ink);

@@ -126,10 +126,7 @@ protected:
     // Prints the pattern and measures its mark; nullopt when no page or no mark came out.
     std::optional<double> PrintAndMeasure(const MarginItem &item)
     {
-        Click(item.print);
-        EXPECT_TRUE(WaitForEnabled(*window, 30000));
-        EXPECT_EQ(MemoLines(*window).value(0), item.printed);
-        const QImage page = NextPage();
+        const QImage page = PrintPage(item.print, item.printed);
         EXPECT_EQ(page.width(), A4WidthDots) << "not a full-resolution A4 page";
         if (page.width() != A4WidthDots)
             return std::nullopt;

@@ -114,11 +114,9 @@ class PwSensorTechnician : public TechnicianTest
 protected:
     QImage PrintPwPattern()
     {
-        Click("PWSensorPrintBtn");
-        EXPECT_TRUE(WaitForEnabled(*window, 60000));
-        EXPECT_EQ(MemoLines(*window).value(0),
-                  "The PW sensor adjustment pattern print has been completed.");
-        return NextPage().convertToFormat(QImage::Format_RGB32);
+        return PrintPage("PWSensorPrintBtn",
+                         "The PW sensor adjustment pattern print has been completed.")
+            .convertToFormat(QImage::Format_RGB32);
     }
 
     // The value of the mark row (side edges) or diagonal bar (top and bottom) whose centre

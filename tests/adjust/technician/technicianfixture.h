@@ -49,6 +49,18 @@ protected:
         return QImage(lastPage_);
     }
 
+    // Clicks a pattern's print button, waits for the print to end with the memo's word that
+    // it has, and returns the page that came out (null when none did).
+    QImage PrintPage(const char *button, const char *completed)
+    {
+        Click(button);
+        EXPECT_TRUE(WaitForEnabled(*window, 60000));
+        EXPECT_EQ(MemoLines(*window).value(0), completed);
+        const QImage page = NextPage();
+        EXPECT_FALSE(page.isNull()) << "no page came out";
+        return page;
+    }
+
     QLineEdit *Edit(const char *name) const
     {
         return window->findChild<QLineEdit *>(QString::fromLatin1(name));
