@@ -23,13 +23,15 @@ PageReader::PageReader(const QImage &page)
     const QImage rgb = page.convertToFormat(QImage::Format_RGB32);
     width_ = rgb.width();
     height_ = rgb.height();
-    ink_.resize(width_ * height_);
+    ink_.resize(static_cast<size_t>(width_) * height_);
     for (int y = 0; y < height_; ++y) {
         const auto *line = reinterpret_cast<const QRgb *>(rgb.constScanLine(y));
+        uint8_t *ink = ink_.data() + static_cast<size_t>(y) * width_;
         for (int x = 0; x < width_; ++x) {
             const QRgb pixel = line[x];
             // Yellow is pale to the eye but plain against blue: take the darkest channel.
-            ink_[y * width_ + x] = 255 - std::min({qRed(pixel), qGreen(pixel), qBlue(pixel)});
+            ink[x] =
+                static_cast<uint8_t>(255 - std::min({qRed(pixel), qGreen(pixel), qBlue(pixel)}));
         }
     }
 }
@@ -41,8 +43,11 @@ QVector<BarBand> PageReader::Bands(int minHeight) const
     int lastInked = -1;
     for (int y = 0; y <= height_ + RowGap; ++y) {
         bool inked = false;
-        for (int x = 0; y < height_ && x < width_ && !inked; ++x)
-            inked = Ink(x, y) > InkedThreshold;
+        if (y < height_) {
+            const uint8_t *row = Row(y);
+            inked =
+                std::any_of(row, row + width_, [](uint8_t ink) { return ink > InkedThreshold; });
+        }
         if (inked) {
             if (top < 0)
                 top = y;
@@ -58,21 +63,24 @@ QVector<BarBand> PageReader::Bands(int minHeight) const
 
 QVector<BarColumn> PageReader::Columns(int top, int bottom) const
 {
-    QVector<double> profile(width_, 0.0);
-    QVector<bool> bar(width_, false);
-    for (int x = 0; x < width_; ++x) {
-        int inkedRows = 0;
-        int runs = 0;
-        bool above = false;
-        for (int y = top; y < bottom; ++y) {
-            profile[x] += Ink(x, y);
-            const bool inked = Ink(x, y) > InkedThreshold;
-            inkedRows += inked ? 1 : 0;
-            runs += inked && !above ? 1 : 0;
-            above = inked;
+    // Row by row, each pixel column's total ink, inked rows and runs of inked rows.
+    std::vector<double> profile(width_, 0.0);
+    std::vector<int> inkedRows(width_, 0);
+    std::vector<int> runs(width_, 0);
+    for (int y = top; y < bottom; ++y) {
+        const uint8_t *row = Row(y);
+        const uint8_t *above = y > top ? Row(y - 1) : nullptr;
+        for (int x = 0; x < width_; ++x) {
+            profile[x] += row[x];
+            const bool inked = row[x] > InkedThreshold;
+            inkedRows[x] += inked ? 1 : 0;
+            runs[x] += inked && !(above && above[x] > InkedThreshold) ? 1 : 0;
         }
+    }
+    std::vector<bool> bar(width_, false);
+    for (int x = 0; x < width_; ++x) {
         profile[x] /= bottom - top;
-        bar[x] = inkedRows > BarCover * (bottom - top) || runs >= BarLines;
+        bar[x] = inkedRows[x] > BarCover * (bottom - top) || runs[x] >= BarLines;
     }
     QVector<BarColumn> columns;
     int left = -1;
@@ -93,9 +101,9 @@ QVector<BarColumn> PageReader::Columns(int top, int bottom) const
 
 // Pixel columns whose darkness differs from the column's typical darkness by more than a
 // quarter: white stripes where the bars leave a gap, dark ones where they overlap.
-int PageReader::Uneven(const QVector<double> &profile, int left, int right) const
+int PageReader::Uneven(const std::vector<double> &profile, int left, int right) const
 {
-    QVector<double> values(profile.begin() + left, profile.begin() + right + 1);
+    std::vector<double> values(profile.begin() + left, profile.begin() + right + 1);
     std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
     const double typical = values[values.size() / 2];
     int uneven = 0;

@@ -7,6 +7,9 @@
 #include <QString>
 #include <QVector>
 
+#include <cstdint>
+#include <vector>
+
 namespace technician
 {
 
@@ -28,18 +31,18 @@ class PageReader
 {
 public:
     explicit PageReader(const QImage &page);
-    bool IsNull() const { return ink_.isEmpty(); }
+    bool IsNull() const { return ink_.empty(); }
     // The bands of bars at least minHeight pixels tall (text lines are shorter).
     QVector<BarBand> Bands(int minHeight = 15) const;
 
 private:
-    int Ink(int x, int y) const { return ink_[y * width_ + x]; }
+    const uint8_t *Row(int y) const { return ink_.data() + static_cast<size_t>(y) * width_; }
     QVector<BarColumn> Columns(int top, int bottom) const;
-    int Uneven(const QVector<double> &profile, int left, int right) const;
+    int Uneven(const std::vector<double> &profile, int left, int right) const;
 
     int width_ = 0;
     int height_ = 0;
-    QVector<int> ink_; // 0 white .. 255 fully inked, per pixel
+    std::vector<uint8_t> ink_; // 0 white .. 255 fully inked, per pixel, row by row
 };
 
 // The column of a band with the most even inking (the first of equals).
