@@ -4,7 +4,7 @@
 #      optimisation, which keeps its compile quick) that also holds the libFuzzer targets:
 #      every test, then each fuzz target for a few seconds over its corpus in fuzz/corpus/
 #      (as many at once as there are cores); the fault matrix (label matrix: mostly waiting
-#      for printer time-outs) is built first and runs beside everything else;
+#      for printer time-outs) runs beside everything after this build;
 #   2. the release build (RelWithDebInfo, build/), as scripts/run.sh and the package use it:
 #      what the package ships, and the tests of the installed layout and the package (label
 #      shipped). Building and running every test a second time would not fit CI's time.
@@ -40,18 +40,12 @@ sanitized_stage() {
   [ -f "$asan/CMakeCache.txt" ] || CC=clang CXX=clang++ cmake -S "$root" -B "$asan" -G Ninja \
     -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_FLAGS_DEBUG="-O0 -g" -DCMAKE_CXX_FLAGS_DEBUG="-O0 -g" \
     -DNOVARI_SANITIZE=ON -DNOVARI_FUZZ=ON >/dev/null
-  # The fault matrix needs the program and the printer but none of the other tests: it is
-  # built first and waits out its time-outs while the rest builds and runs.
-  if ! cmake --build "$asan" -j "$jobs" --target adjust_fault_matrix; then
-    status=1
-    return
-  fi
-  run_matrix_beside "$asan"
   if ! cmake --build "$asan" -j "$jobs"; then
     status=1
     return
   fi
   stage_done "sanitized build"
+  run_matrix_beside "$asan"
   (cd "$asan" && ctest --output-on-failure -j "$jobs" --timeout 300 -LE matrix) || status=$?
   stage_done "sanitized tests"
   [ "${NOVARI_SKIP_FUZZ:-0}" = 1 ] || fuzz_stage

@@ -485,9 +485,8 @@ Outcome FaultMatrix::Run(const Operation &op, Fault fault, qint64 mid, qint64 *e
         return out;
     }
 
-    // Waits pass at the printer's time scale; a paper prompt is answered by reloading paper.
+    // Waits pass at the printer's time scale.
     double waitedS = 0.0;
-    bool reloaded = false;
     Wait::SetHandler([&](int ms) {
         QElapsedTimer clock;
         clock.start();
@@ -496,14 +495,6 @@ Outcome FaultMatrix::Run(const Operation &op, Fault fault, qint64 mid, qint64 *e
             QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
         while (clock.elapsed() < scaled);
         waitedS += clock.elapsed() / 1000.0;
-        if (!reloaded) {
-            for (const MessageBox::Shown &box : MessageBox::History()) {
-                if (box.text.startsWith(QLatin1String(PaperPromptStart))) {
-                    cell.printer->Control(QStringLiteral("reload-paper"));
-                    reloaded = true;
-                }
-            }
-        }
     });
 
     cell.window = std::make_unique<TFormAdjust>(*cell.program, cell.selection);
@@ -524,7 +515,14 @@ Outcome FaultMatrix::Run(const Operation &op, Fault fault, qint64 mid, qint64 *e
     TPEEPROMCopy::WriteBackupFile(cell.Backup(), oldBackup, &detail);
 
     MessageBox::ClearHistory();
-    MessageBox::SetStandingAnswer(QMessageBox::Ok);
+    // Every box is answered with OK; the paper prompt, as a technician answers it, once the
+    // paper is reloaded. Some loops (the CD-R file's sends) repeat the prompt without a wait
+    // between, so the paper must come back with the answer, not at the next wait.
+    VirtualPrinter *const reloadTarget = cell.printer.get();
+    MessageBox::SetStandingAnswer(QMessageBox::Ok, [reloadTarget](const MessageBox::Shown &box) {
+        if (box.text.startsWith(QLatin1String(PaperPromptStart)))
+            reloadTarget->Control(QStringLiteral("reload-paper"));
+    });
     // The reset asks to switch the printer off; an answer the cell leaves unused (the reset
     // ended before its box) must not reach the printer of a later cell.
     auto offTarget = std::make_shared<VirtualPrinter *>(cell.printer.get());
@@ -557,6 +555,7 @@ Outcome FaultMatrix::Run(const Operation &op, Fault fault, qint64 mid, qint64 *e
         out.kind = QStringLiteral("no-button");
         out.faults << QStringLiteral("no button %1").arg(QLatin1String(op.button));
         Wait::SetHandler(nullptr);
+        MessageBox::SetStandingAnswer(QMessageBox::Ok); // the printer goes with the cell
         *offTarget = nullptr;
         return out;
     }
@@ -578,6 +577,7 @@ Outcome FaultMatrix::Run(const Operation &op, Fault fault, qint64 mid, qint64 *e
     if (eventBytes)
         *eventBytes = QFileInfo(events).size() - eventsBefore;
     Wait::SetHandler(nullptr);
+    MessageBox::SetStandingAnswer(QMessageBox::Ok); // the printer goes with the cell
     *offTarget = nullptr;
 
     // What the window says.

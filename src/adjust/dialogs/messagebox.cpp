@@ -12,6 +12,7 @@ struct Answer {
 struct Answers {
     QQueue<Answer> next;
     QMessageBox::StandardButton standing = QMessageBox::NoButton;
+    std::function<void(const MessageBox::Shown &)> standingThen;
     QList<MessageBox::Shown> history;
 };
 
@@ -52,8 +53,11 @@ QMessageBox::StandardButton MessageBox::Show(QWidget *owner, Icon icon, const QS
             answer.then();
         return answer.button;
     }
-    if (state.standing != QMessageBox::NoButton)
+    if (state.standing != QMessageBox::NoButton) {
+        if (state.standingThen)
+            state.standingThen(state.history.last());
         return state.standing;
+    }
 
     QMessageBox box(qtIcon(icon), caption, text, buttons, owner);
     if (defaultButton != QMessageBox::NoButton)
@@ -73,7 +77,14 @@ void MessageBox::SetNextAnswer(QMessageBox::StandardButton answer, std::function
 
 void MessageBox::SetStandingAnswer(QMessageBox::StandardButton answer)
 {
+    SetStandingAnswer(answer, {});
+}
+
+void MessageBox::SetStandingAnswer(QMessageBox::StandardButton answer,
+                                   std::function<void(const Shown &)> then)
+{
     answers().standing = answer;
+    answers().standingThen = std::move(then);
 }
 
 const QList<MessageBox::Shown> &MessageBox::History()

@@ -30,6 +30,10 @@ public:
     static void SetNextAnswer(QMessageBox::StandardButton answer, std::function<void()> then);
     // Tests: every box with no queued answer answers this; NoButton shows real boxes again.
     static void SetStandingAnswer(QMessageBox::StandardButton answer);
+    // Tests: as above, and runs then with every box it answers, before the answer is given
+    // (paper reloaded when the paper prompt comes up, ...).
+    static void SetStandingAnswer(QMessageBox::StandardButton answer,
+                                  std::function<void(const Shown &)> then);
     // Every box asked for since the last ClearHistory, answered or shown.
     static const QList<Shown> &History();
     static void ClearHistory();
