@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <atomic>
 #include <chrono>
@@ -526,6 +527,12 @@ Outcome FaultMatrix::Run(const Operation &op, Fault fault, qint64 mid, qint64 *e
     // The reset asks to switch the printer off; an answer the cell leaves unused (the reset
     // ended before its box) must not reach the printer of a later cell.
     auto offTarget = std::make_shared<VirtualPrinter *>(cell.printer.get());
+    // The wait handler and the answers point at this cell's printer, which goes with the cell.
+    const auto detach = qScopeGuard([&offTarget] {
+        Wait::SetHandler(nullptr);
+        MessageBox::SetStandingAnswer(QMessageBox::Ok);
+        *offTarget = nullptr;
+    });
     if (QLatin1String(op.button) == QLatin1String("ProCounterClearBtn")) {
         MessageBox::SetNextAnswer(QMessageBox::Ok, [offTarget] {
             if (*offTarget)
@@ -554,9 +561,6 @@ Outcome FaultMatrix::Run(const Operation &op, Fault fault, qint64 mid, qint64 *e
     if (!button) {
         out.kind = QStringLiteral("no-button");
         out.faults << QStringLiteral("no button %1").arg(QLatin1String(op.button));
-        Wait::SetHandler(nullptr);
-        MessageBox::SetStandingAnswer(QMessageBox::Ok); // the printer goes with the cell
-        *offTarget = nullptr;
         return out;
     }
     QElapsedTimer clock;
@@ -576,9 +580,6 @@ Outcome FaultMatrix::Run(const Operation &op, Fault fault, qint64 mid, qint64 *e
         made = maker.Finish(clickEnded);
     if (eventBytes)
         *eventBytes = QFileInfo(events).size() - eventsBefore;
-    Wait::SetHandler(nullptr);
-    MessageBox::SetStandingAnswer(QMessageBox::Ok); // the printer goes with the cell
-    *offTarget = nullptr;
 
     // What the window says.
     const QStringList lines = MemoLines(*cell.window);

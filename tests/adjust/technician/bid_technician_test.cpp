@@ -36,6 +36,19 @@ struct Gap {
 const Gap Typical = {0, "typical", 8, 0x32};
 const Gap PgMinus = {1, "narrow", 6, 0xD2};
 
+// How unevenly an item's centre value and its two neighbours print: the single columns above
+// and below the middle row are numbered one less and one more than its centre.
+struct Neighbourhood {
+    int above;
+    int centre;
+    int below;
+};
+Neighbourhood AroundCentre(const QVector<technician::BarBand> &item)
+{
+    return {item[0].columns[0].uneven, item[1].columns[CentreColumn].uneven,
+            item[2].columns[0].uneven};
+}
+
 class BidTechnician : public TechnicianTest
 {
 protected:
@@ -119,15 +132,12 @@ protected:
         }
         EXPECT_FALSE(atEnd) << "the best columns keep lying at the end of the pattern";
 
-        // Between the chosen value and its neighbours: the single columns above and below
-        // are numbered one less and one more than the middle row's centre.
+        // Between the chosen value and its neighbours.
         const auto second = PrintBidPattern(gap);
         ASSERT_EQ(second.size(), gap.items);
         QVector<int> refined;
         for (int i = 0; i < gap.items; ++i) {
-            const int above = second[i][0].columns[0].uneven;
-            const int centre = second[i][1].columns[CentreColumn].uneven;
-            const int below = second[i][2].columns[0].uneven;
+            const auto [above, centre, below] = AroundCentre(second[i]);
             const int offset = centre <= std::min(above, below) ? 0 : above < below ? -1 : 1;
             refined.append(chosen[i] + offset);
         }
@@ -138,9 +148,7 @@ protected:
         const auto check = PrintBidPattern(gap);
         ASSERT_EQ(check.size(), gap.items);
         for (int i = 0; i < gap.items; ++i) {
-            const int above = check[i][0].columns[0].uneven;
-            const int centre = check[i][1].columns[CentreColumn].uneven;
-            const int below = check[i][2].columns[0].uneven;
+            const auto [above, centre, below] = AroundCentre(check[i]);
             EXPECT_LT(centre, std::min(above, below))
                 << gap.name << " " << BidItems[i].edit << " page " << lastPage_.toStdString();
         }
