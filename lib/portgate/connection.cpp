@@ -113,10 +113,13 @@ Connection::~Connection()
 {
     if (!socket_ || shutdown(fd_.Get(), SHUT_WR) != 0)
         return;
-    // The printer answers our end of stream by closing its side; wait for that.
+    // The printer answers our end of stream by closing its side; wait for that, but not
+    // longer than the close wait even if it goes on talking.
     const auto deadline = Clock::now() + std::chrono::milliseconds(kCloseWaitMs);
     uint8_t scratch[4096];
-    for (;;) {
+    for (bool first = true;; first = false) {
+        if (!first && Clock::now() >= deadline)
+            return;
         pollfd waiting{fd_.Get(), POLLIN, 0};
         const int ready = poll(&waiting, 1, RemainingMs(deadline));
         if (ready < 0 && errno == EINTR)
@@ -143,19 +146,6 @@ uint8_t Connection::NextSeq()
     return seq_;
 }
 
-void Connection::Resynchronise()
-{
-    pending_.clear();
-    link_decoder_reset(&decoder_);
-    uint8_t scratch[4096];
-    for (int rounds = 0; rounds < 64; ++rounds) {
-        const ssize_t got = read(fd_.Get(), scratch, sizeof scratch);
-        if (got <= 0)
-            break;
-    }
-    resync_ = false;
-}
-
 gate_exchange Connection::Transact(uint8_t op, const uint8_t *payload, size_t length,
                                    std::vector<uint8_t> &reply)
 {
@@ -164,21 +154,21 @@ gate_exchange Connection::Transact(uint8_t op, const uint8_t *payload, size_t le
     const size_t size = link_frame_build(op, seq, payload, length, frame);
     if (size == 0)
         return GATE_EXCHANGE_REFUSED; // too long to frame; never sent
-    if (resync_)
-        Resynchronise();
-    const uint8_t kind = static_cast<uint8_t>(op | LINK_REPLY_BIT);
-    const gate_exchange sent = Send(frame, size, kind, seq, reply);
+    const Awaited awaited{static_cast<uint8_t>(op | LINK_REPLY_BIT), seq};
+    const gate_exchange sent = Send(frame, size, awaited, reply);
     if (sent != GATE_EXCHANGE_OK)
         return sent;
-    return Await(kind, seq, reply, Clock::now() + std::chrono::milliseconds(GATE_REPLY_TIMEOUT_MS));
+    return Await(awaited, reply, Clock::now() + std::chrono::milliseconds(GATE_REPLY_TIMEOUT_MS));
 }
 
-gate_exchange Connection::Send(const uint8_t *bytes, size_t count, uint8_t kind, uint8_t seq,
+gate_exchange Connection::Send(const uint8_t *bytes, size_t count, Awaited awaited,
                                std::vector<uint8_t> &reply)
 {
     const auto deadline = Clock::now() + std::chrono::milliseconds(GATE_REPLY_TIMEOUT_MS);
     size_t done = 0;
     while (done < count) {
+        if (done > 0 && Clock::now() >= deadline)
+            return GATE_EXCHANGE_WRITE_FAILED; // a printer that takes the bytes too slowly
         const ssize_t wrote = socket_ ? send(fd_.Get(), bytes + done, count - done, MSG_NOSIGNAL)
                                       : write(fd_.Get(), bytes + done, count - done);
         if (wrote > 0) {
@@ -195,7 +185,7 @@ gate_exchange Connection::Send(const uint8_t *bytes, size_t count, uint8_t kind,
         }
         if (wrote < 0 && IsHangUp(errno)) {
             // The printer may have said why before it hung up (another client holds it).
-            const gate_exchange said = Await(kind, seq, reply, Clock::now());
+            const gate_exchange said = Await(awaited, reply, Clock::now());
             return said == GATE_EXCHANGE_IN_USE ? said : GATE_EXCHANGE_DISCONNECTED;
         }
         return GATE_EXCHANGE_WRITE_FAILED;
@@ -203,111 +193,129 @@ gate_exchange Connection::Send(const uint8_t *bytes, size_t count, uint8_t kind,
     return GATE_EXCHANGE_OK;
 }
 
-gate_exchange Connection::Await(uint8_t kind, uint8_t seq, std::vector<uint8_t> &reply,
+gate_exchange Connection::Await(Awaited awaited, std::vector<uint8_t> &reply,
                                 Clock::time_point deadline)
 {
-    size_t used = 0;
-    int outcome = Scan(pending_.data(), pending_.size(), kind, seq, reply, &used);
-    pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(used));
-    if (outcome != kMore)
-        return static_cast<gate_exchange>(outcome);
-
-    uint8_t chunk[4096];
-    for (;;) {
-        pollfd waiting{fd_.Get(), POLLIN, 0};
-        const int ready = poll(&waiting, 1, RemainingMs(deadline));
-        if (ready == 0)
-            return GATE_EXCHANGE_TIMEOUT;
-        if (ready < 0) {
-            if (errno == EINTR)
-                continue;
-            return GATE_EXCHANGE_DISCONNECTED;
-        }
-        if (waiting.revents & POLLNVAL)
-            return GATE_EXCHANGE_DISCONNECTED;
-        const ssize_t got = read(fd_.Get(), chunk, sizeof chunk);
-        if (got == 0 && !socket_) {
-            // A device node reads nothing while the printer has nothing to say; an unplugged
-            // device fails with an error instead.
-            poll(nullptr, 0, 5);
-            continue;
-        }
-        if (got == 0)
-            return GATE_EXCHANGE_DISCONNECTED;
-        if (got < 0) {
-            const int error = errno;
-            // Some parallel-port drivers report readable without data: do not spin.
-            if (error == EAGAIN || error == EWOULDBLOCK)
-                poll(nullptr, 0, 5);
-            if (error == EINTR || error == EAGAIN || error == EWOULDBLOCK)
-                continue;
-            return GATE_EXCHANGE_DISCONNECTED;
-        }
-        outcome = Scan(chunk, static_cast<size_t>(got), kind, seq, reply, &used);
-        if (outcome != kMore) {
-            pending_.assign(chunk + used, chunk + got);
-            return static_cast<gate_exchange>(outcome);
-        }
+    bool garbled = false; // a frame was dropped while waiting
+    int outcome = ScanPending(awaited, reply, &garbled);
+    for (bool first = true; outcome == kMore; first = false) {
+        // A printer that keeps talking must not hold the call: whatever arrives, every read
+        // after the first counts against the deadline.
+        if (!first && Clock::now() >= deadline)
+            outcome = GATE_EXCHANGE_TIMEOUT;
+        else
+            outcome = ReadMore(deadline);
+        if (outcome == GATE_EXCHANGE_TIMEOUT && garbled)
+            outcome = GATE_EXCHANGE_BAD_REPLY;
+        else if (outcome == kMore)
+            outcome = ScanPending(awaited, reply, &garbled);
     }
+    return static_cast<gate_exchange>(outcome);
 }
 
-int Connection::Scan(const uint8_t *bytes, size_t count, uint8_t kind, uint8_t seq,
-                     std::vector<uint8_t> &reply, size_t *used)
+int Connection::ReadMore(Clock::time_point deadline)
 {
-    for (size_t i = 0; i < count; ++i) {
-        const link_decode_status status = link_decoder_feed(&decoder_, bytes[i]);
-        if (status == LINK_DECODE_BAD_CRC) {
-            // A frame cut short (say, the rest of a reply lost when the printer restarted)
-            // swallows the start of the next one; look for that start in what was dropped.
-            const int replayed = Replay(kind, seq, reply);
-            if (replayed != kMore) {
-                *used = i + 1;
-                return replayed;
-            }
+    pollfd waiting{fd_.Get(), POLLIN, 0};
+    const int ready = poll(&waiting, 1, RemainingMs(deadline));
+    if (ready == 0)
+        return GATE_EXCHANGE_TIMEOUT;
+    if (ready < 0)
+        return errno == EINTR ? kMore : GATE_EXCHANGE_DISCONNECTED;
+    if (waiting.revents & POLLNVAL)
+        return GATE_EXCHANGE_DISCONNECTED;
+    uint8_t chunk[4096];
+    const ssize_t got = read(fd_.Get(), chunk, sizeof chunk);
+    if (got > 0) {
+        pending_.insert(pending_.end(), chunk, chunk + got);
+        return kMore;
+    }
+    const int error = errno;
+    // A device node reads nothing while the printer has nothing to say, and some parallel-port
+    // drivers report readable without data: do not spin. An unplugged device fails instead.
+    if ((got == 0 && !socket_) || (got < 0 && (error == EAGAIN || error == EWOULDBLOCK))) {
+        poll(nullptr, 0, 5);
+        return kMore;
+    }
+    if (got < 0 && error == EINTR)
+        return kMore;
+    return GATE_EXCHANGE_DISCONNECTED;
+}
+
+int Connection::ScanPending(Awaited awaited, std::vector<uint8_t> &reply, bool *garbled)
+{
+    while (!pending_.empty()) {
+        const uint8_t byte = pending_.front();
+        pending_.pop_front();
+        const link_decode_status status = link_decoder_feed(&decoder_, byte);
+        if (status == LINK_DECODE_BAD_CRC || status == LINK_DECODE_TOO_LONG) {
+            *garbled = true;
+            Rescan(status);
             continue;
-        }
-        if (status == LINK_DECODE_TOO_LONG) {
-            *used = i + 1;
-            resync_ = true;
-            return GATE_EXCHANGE_BAD_REPLY;
         }
         if (status != LINK_DECODE_FRAME)
             continue;
-        const uint8_t got = link_decoder_kind(&decoder_);
-        const size_t length = link_decoder_length(&decoder_);
-        const uint8_t *payload = link_decoder_payload(&decoder_);
-        if (got == (LINK_OP_ERROR | LINK_REPLY_BIT)) {
-            *used = i + 1;
-            return length >= 1 && payload[0] == kInUse ? GATE_EXCHANGE_IN_USE
-                                                       : GATE_EXCHANGE_REFUSED;
-        }
-        if (got == kind && link_decoder_seq(&decoder_) == seq) {
-            *used = i + 1;
-            reply.assign(payload, payload + length);
-            return GATE_EXCHANGE_OK;
-        }
-        // A late reply to an earlier request that timed out: skip it.
+        const int outcome =
+            Judge(awaited, link_decoder_kind(&decoder_), link_decoder_seq(&decoder_),
+                  link_decoder_payload(&decoder_), link_decoder_length(&decoder_), reply);
+        if (outcome != kMore)
+            return outcome;
     }
-    *used = count;
+    return TakeReplyInside(awaited, reply);
+}
+
+void Connection::Rescan(link_decode_status dropped)
+{
+    // A frame cut short swallows the start of the next one (the rest of a reply lost when the
+    // printer restarted, say): what the decoder dropped, all but its first byte, is read again.
+    uint8_t bytes[LINK_MAX_FRAME];
+    const size_t count = link_decoder_dropped(&decoder_, dropped, bytes);
+    pending_.insert(pending_.begin(), bytes, bytes + count);
+}
+
+int Connection::TakeReplyInside(Awaited awaited, std::vector<uint8_t> &reply)
+{
+    // A header cut short can announce a length that takes in the whole reply after it, and
+    // nothing more will come to end that frame. So while a frame is still unfinished, a whole
+    // frame with a good check sum after a later sync pair inside it is judged as it stands.
+    const uint8_t *bytes = decoder_.frame;
+    const size_t fill = decoder_.fill;
+    if (decoder_.expected == 0 || fill >= decoder_.expected)
+        return kMore;
+    constexpr size_t kSmallest = LINK_HEADER_SIZE + LINK_TRAILER_SIZE;
+    for (size_t start = 1; start + kSmallest <= fill; ++start) {
+        const uint8_t *frame = bytes + start;
+        if (frame[0] != LINK_SYNC0 || frame[1] != LINK_SYNC1)
+            continue;
+        const size_t length = frame[4] | (static_cast<size_t>(frame[5]) << 8);
+        const size_t size = kSmallest + length;
+        if (length > LINK_MAX_PAYLOAD || start + size > fill)
+            continue;
+        const uint16_t sent =
+            static_cast<uint16_t>(frame[size - 2] | (static_cast<uint16_t>(frame[size - 1]) << 8));
+        if (link_crc16(frame + 2, LINK_HEADER_SIZE - 2 + length) != sent)
+            continue;
+        const int outcome =
+            Judge(awaited, frame[2], frame[3], frame + LINK_HEADER_SIZE, length, reply);
+        if (outcome == kMore)
+            continue;
+        pending_.insert(pending_.begin(), frame + size, bytes + fill);
+        link_decoder_reset(&decoder_);
+        return outcome;
+    }
     return kMore;
 }
 
-int Connection::Replay(uint8_t kind, uint8_t seq, std::vector<uint8_t> &reply)
+int Connection::Judge(Awaited awaited, uint8_t kind, uint8_t seq, const uint8_t *payload,
+                      size_t length, std::vector<uint8_t> &reply)
 {
-    // The decoder has been reset, but the dropped frame is still in its buffer.
-    const size_t length = decoder_.frame[4] | (static_cast<size_t>(decoder_.frame[5]) << 8);
-    const uint8_t *dropped = decoder_.frame;
-    const size_t size = LINK_HEADER_SIZE + length + LINK_TRAILER_SIZE;
-    size_t start = 1;
-    while (start + 1 < size && !(dropped[start] == LINK_SYNC0 && dropped[start + 1] == LINK_SYNC1))
-        ++start;
-    if (start + 1 >= size) {
-        resync_ = true;
-        return GATE_EXCHANGE_BAD_REPLY;
-    }
-    const std::vector<uint8_t> again(dropped + start, dropped + size);
-    size_t used = 0;
-    return Scan(again.data(), again.size(), kind, seq, reply, &used);
+    if (kind == (LINK_OP_ERROR | LINK_REPLY_BIT))
+        return length >= 1 && payload[0] == kInUse ? GATE_EXCHANGE_IN_USE : GATE_EXCHANGE_REFUSED;
+    if (kind != awaited.kind || seq != awaited.seq)
+        return kMore; // a late reply to an earlier request that timed out: skipped
+    if (length == 0)
+        return GATE_EXCHANGE_BAD_REPLY; // the reply, but without its result byte
+    reply.assign(payload, payload + length);
+    return GATE_EXCHANGE_OK;
 }
 
 } // namespace novari

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -33,28 +34,34 @@ public:
 
 private:
     using Clock = std::chrono::steady_clock;
-    static constexpr int kMore = -1;
+    static constexpr int kMore = -1; // no outcome yet: the reply has not come
     static constexpr int kCloseWaitMs = 250;
+
+    // The reply a request waits for.
+    struct Awaited {
+        uint8_t kind;
+        uint8_t seq;
+    };
 
     Connection(UniqueFd fd, bool socket);
     static int RemainingMs(Clock::time_point deadline);
 
     uint8_t NextSeq();
-    void Resynchronise();
-    gate_exchange Send(const uint8_t *bytes, size_t count, uint8_t kind, uint8_t seq,
+    gate_exchange Send(const uint8_t *bytes, size_t count, Awaited awaited,
                        std::vector<uint8_t> &reply);
-    gate_exchange Await(uint8_t kind, uint8_t seq, std::vector<uint8_t> &reply,
-                        Clock::time_point deadline);
-    int Scan(const uint8_t *bytes, size_t count, uint8_t kind, uint8_t seq,
-             std::vector<uint8_t> &reply, size_t *used);
-    int Replay(uint8_t kind, uint8_t seq, std::vector<uint8_t> &reply);
+    gate_exchange Await(Awaited awaited, std::vector<uint8_t> &reply, Clock::time_point deadline);
+    int ReadMore(Clock::time_point deadline);
+    int ScanPending(Awaited awaited, std::vector<uint8_t> &reply, bool *garbled);
+    void Rescan(link_decode_status dropped);
+    int TakeReplyInside(Awaited awaited, std::vector<uint8_t> &reply);
+    static int Judge(Awaited awaited, uint8_t kind, uint8_t seq, const uint8_t *payload,
+                     size_t length, std::vector<uint8_t> &reply);
 
     UniqueFd fd_;
     bool socket_;
     link_decoder decoder_;
-    std::vector<uint8_t> pending_; // bytes read past the last reply
+    std::deque<uint8_t> pending_; // bytes read but not yet fed to the decoder
     uint8_t seq_ = 0;
-    bool resync_ = false; // a garbled frame was seen: drop what is buffered before the next request
 };
 
 // Port I/O error (GateGetIoError) that an exchange outcome stands for; 0 for success.

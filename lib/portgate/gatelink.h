@@ -37,8 +37,9 @@ enum gate_exchange {
 /* Sends one request frame (operation op, the given payload) on the open port and waits for the
  * reply with the same sequence number, skipping stale replies to earlier requests. On
  * GATE_EXCHANGE_OK the reply payload (result byte first) is copied to reply and its size stored
- * in *replyLength; a reply larger than capacity gives GATE_EXCHANGE_BAD_REPLY. Also records the
- * port I/O error that GateGetIoError reports. */
+ * in *replyLength (at least 1: a reply without its result byte, or one larger than capacity,
+ * gives GATE_EXCHANGE_BAD_REPLY). Also records the port I/O error that GateGetIoError reports:
+ * 0 on GATE_EXCHANGE_OK, -103 for a reply that is no use. */
 NOVARI_GATE_INTERNAL int novari_gate_transact(uint8_t op, const uint8_t *payload, size_t length,
                                               uint8_t *reply, size_t capacity, size_t *replyLength);
 

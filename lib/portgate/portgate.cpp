@@ -85,11 +85,7 @@ IdQuery QueryDeviceId(Gate &gate, std::vector<uint8_t> &text)
         return IdQuery::NoPort;
     std::vector<uint8_t> reply;
     if (gate.Exchange(LINK_OP_DEVICE_ID, nullptr, 0, reply) != GATE_EXCHANGE_OK)
-        return IdQuery::IoFailure;
-    if (reply.empty()) {
-        gate.SetIoError(NOVARI_IO_TIMEOUT); // a reply without its result byte is no reply
-        return IdQuery::IoFailure;
-    }
+        return IdQuery::IoFailure; // a reply without its result byte included
     if (reply[0] != LINK_RESULT_OK)
         return IdQuery::NoId;
     text.assign(reply.begin() + 1, reply.end());
@@ -197,10 +193,11 @@ int novari_gate_transact(uint8_t op, const uint8_t *payload, size_t length, uint
     const gate_exchange outcome = gate.Exchange(op, payload, length, answer);
     if (outcome != GATE_EXCHANGE_OK)
         return outcome;
-    if (answer.size() > capacity || (answer.size() > 0 && reply == nullptr))
+    if (answer.size() > capacity || reply == nullptr) {
+        gate.SetIoError(NOVARI_IO_TIMEOUT); // no reply the caller can use
         return GATE_EXCHANGE_BAD_REPLY;
-    if (!answer.empty())
-        std::memcpy(reply, answer.data(), answer.size());
+    }
+    std::memcpy(reply, answer.data(), answer.size());
     if (replyLength != nullptr)
         *replyLength = answer.size();
     return GATE_EXCHANGE_OK;

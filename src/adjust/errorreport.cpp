@@ -40,6 +40,11 @@ TPMessageLine AddedLine(const QString &text)
     return {TPMode::NewLine, text};
 }
 
+QString ClearAdvice()
+{
+    return QStringLiteral("Clear the error and click the [Get Status] button.");
+}
+
 QString BeforeInkCharge()
 {
     return QStringLiteral("Printer is before initial ink charge.");
@@ -132,16 +137,17 @@ std::vector<TPMessageLine> TPErrorReport::PrinterError(const Record &record)
     // an earlier status would name a fault that is not there.
     if (record.state == TPStatusControl::StateBeforeInkCharge)
         return {ErrorLine(BeforeInkCharge())};
-    for (const PrinterErrorRow &row : PrinterErrors) {
-        if (row.code != record.error)
-            continue;
-        std::vector<TPMessageLine> lines = {ErrorLine(QString::fromLatin1(row.line))};
-        if (row.clearAdvice)
-            lines.push_back(
-                AddedLine(QStringLiteral("Clear the error and click the [Get Status] button.")));
-        return lines;
-    }
-    return {};
+    const auto known =
+        std::find_if(std::begin(PrinterErrors), std::end(PrinterErrors),
+                     [&record](const PrinterErrorRow &row) { return row.code == record.error; });
+    // A code the table does not know is still named, so that the locked items are explained.
+    if (known == std::end(PrinterErrors))
+        return {ErrorLine(QStringLiteral("Unknown printer error (code %1).").arg(record.error)),
+                AddedLine(ClearAdvice())};
+    std::vector<TPMessageLine> lines = {ErrorLine(QString::fromLatin1(known->line))};
+    if (known->clearAdvice)
+        lines.push_back(AddedLine(ClearAdvice()));
+    return lines;
 }
 
 TPErrorWording TPErrorReport::StateReport(const Record &record)

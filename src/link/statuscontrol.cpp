@@ -8,6 +8,7 @@
 #include "windowlink.h"
 
 #include <QString>
+#include <cstring>
 
 namespace
 {
@@ -15,7 +16,9 @@ constexpr uint8_t PaperOut = 6;
 constexpr int PollWaitMs = 1000;
 constexpr int ReplySize = 256;
 constexpr int FieldsStart = 12;
+// The inquiry text; the printer's reply starts with the same ten bytes.
 constexpr const char *StatusInquiry = "@BDC ST2\r\n";
+constexpr size_t HeaderSize = 10;
 
 enum FieldType : uint8_t {
     FieldState = 0x01,
@@ -30,6 +33,56 @@ constexpr int InkEntrySize = 3;
 bool IsWarningCode(uint8_t code)
 {
     return (code >= 0x10 && code <= 0x15) || code == 0x20;
+}
+
+// Parses the fields up to end (at most ReplySize) into record; says whether a state came.
+uint16_t ParseFields(const uint8_t *reply256, int end, TPStatusControl::StatusRecord &record,
+                     bool *stateSeen)
+{
+    int offset = FieldsStart;
+    while (offset < end) {
+        if (offset + 2 > ReplySize)
+            return TPStatusControl::MalformedReply;
+        const uint8_t type = reply256[offset];
+        const int length = reply256[offset + 1];
+        const uint8_t *data = reply256 + offset + 2;
+        if (offset + 2 + length > ReplySize)
+            return TPStatusControl::MalformedReply;
+        switch (type) {
+        case FieldState:
+        case FieldError:
+            if (length != 1)
+                return TPStatusControl::MalformedReply;
+            (type == FieldState ? record.state : record.error) = data[0];
+            *stateSeen = *stateSeen || type == FieldState;
+            break;
+        case FieldWarnings:
+            for (int i = 0; i < length; ++i) {
+                if (!IsWarningCode(data[i]))
+                    return TPStatusControl::MalformedReply;
+            }
+            break;
+        case FieldCounter:
+            if (length != 2)
+                return TPStatusControl::MalformedReply;
+            break;
+        case FieldInk:
+            if (length != InkFieldLength)
+                return TPStatusControl::MalformedReply;
+            for (int entry = 0; entry < TPStatusControl::InkCount; ++entry) {
+                const uint8_t *bytes = data + 1 + entry * InkEntrySize;
+                const uint8_t colour = bytes[1];
+                if (colour >= TPStatusControl::InkCount)
+                    return TPStatusControl::MalformedReply;
+                record.inkLevel[colour] = bytes[2];
+            }
+            break;
+        default:
+            break;
+        }
+        offset += 2 + length;
+    }
+    return TPResult::Ok;
 }
 
 QString BusyMessage(uint8_t state)
@@ -67,53 +120,26 @@ uint16_t TPStatusControl::ReadStatus()
 
 uint16_t TPStatusControl::ParseReply(const uint8_t *reply256)
 {
-    // The declared end may claim more than the buffer holds; nothing past it is read.
+    // A reply without its header, or whose declared end leaves no room for fields, is no
+    // status at all: an empty or cut reply would otherwise read as the record it left alone.
+    if (std::memcmp(reply256, StatusInquiry, HeaderSize) != 0)
+        return MalformedReply;
     int end = reply256[10] | reply256[11] << 8;
+    if (end < FieldsStart)
+        return MalformedReply;
+    // The declared end may claim more than the buffer holds; nothing past it is read.
     if (end > ReplySize)
         end = ReplySize;
-    int offset = FieldsStart;
-    while (offset < end) {
-        if (offset + 2 > ReplySize)
-            return MalformedReply;
-        const uint8_t type = reply256[offset];
-        const int length = reply256[offset + 1];
-        const uint8_t *data = reply256 + offset + 2;
-        if (offset + 2 + length > ReplySize)
-            return MalformedReply;
-        switch (type) {
-        case FieldState:
-        case FieldError:
-            if (length != 1)
-                return MalformedReply;
-            (type == FieldState ? record_.state : record_.error) = data[0];
-            break;
-        case FieldWarnings:
-            for (int i = 0; i < length; ++i) {
-                if (!IsWarningCode(data[i]))
-                    return MalformedReply;
-            }
-            break;
-        case FieldCounter:
-            if (length != 2)
-                return MalformedReply;
-            break;
-        case FieldInk:
-            if (length != InkFieldLength)
-                return MalformedReply;
-            for (int entry = 0; entry < InkCount; ++entry) {
-                const uint8_t *bytes = data + 1 + entry * InkEntrySize;
-                const uint8_t colour = bytes[1];
-                if (colour >= InkCount)
-                    return MalformedReply;
-                record_.inkLevel[colour] = bytes[2];
-            }
-            break;
-        default:
-            break;
-        }
-        offset += 2 + length;
-    }
-    return TPResult::Ok;
+    StatusRecord parsed = record_;
+    bool stateSeen = false;
+    const uint16_t result = ParseFields(reply256, end, parsed, &stateSeen);
+    // Fields before a malformed one keep their new values; a reply that names no state
+    // leaves the record as it was.
+    if (result != TPResult::Ok || stateSeen)
+        record_ = parsed;
+    if (result != TPResult::Ok)
+        return result;
+    return stateSeen ? TPResult::Ok : MalformedReply;
 }
 
 uint16_t TPStatusControl::WaitUntilReady(bool showMessages, bool paperPrompt)

@@ -38,9 +38,11 @@ public:
     uint16_t WaitUntilReady(bool showMessages, bool paperPrompt);
     const StatusRecord &Record() const { return record_; }
 
-    // The parse on its own, for a reply already in hand (256 bytes). Reads nothing outside
-    // the 256 bytes: a declared end above 256 counts as 256, and a field that would run
-    // past the buffer ends the parse with MalformedReply like any other malformed field.
+    // The parse on its own, for a reply already in hand (256 bytes). A reply must start with
+    // the header "@BDC ST2\r\n", declare an end of at least 12 and carry the state field;
+    // else it is MalformedReply and nothing of it is kept. Reads nothing outside the 256
+    // bytes: a declared end above 256 counts as 256, and a field that would run past the
+    // buffer ends the parse with MalformedReply like any other malformed field.
     uint16_t ParseReply(const uint8_t *reply256);
 
 private:

@@ -40,8 +40,9 @@ TEST(ErrorReport, ResultCodesGiveTheirLinesAndLocks)
          TPLockLevel::ErrorState},
         {TPResult::PrinterErrorState, 0, PrinterIn(0, 16), 1, "Maintenance error.",
          TPLockLevel::ErrorState},
-        // A code the table does not know shows nothing and keeps the locks.
-        {TPResult::PrinterErrorState, 0, PrinterIn(0, 99), 0, nullptr, TPLockLevel::ErrorState},
+        // A code the table does not know is named by its number.
+        {TPResult::PrinterErrorState, 0, PrinterIn(0, 99), 2, "Unknown printer error (code 99).",
+         TPLockLevel::ErrorState},
         {TPResult::OutOfMemory,
          0,
          {},

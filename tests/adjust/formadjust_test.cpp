@@ -237,8 +237,11 @@ TEST_F(FormAdjustTest, ErrorReportByResultCode)
         {0x4000, 2, {"The CD/DVD Guide is open."}, ErrorStateLocks},
         {0x4000, 16, {"Maintenance error."}, ErrorStateLocks},
         {0x4000, 41, {"The CD/DVD tray is not set correctly."}, ErrorStateLocks},
+        {0x4000,
+         3,
+         {"Unknown printer error (code 3).", "Clear the error and click the [Get Status] button."},
+         ErrorStateLocks},
         // Codes without words leave the working text as it was but release the window.
-        {0x4000, 3, {"Writing now..."}, ErrorStateLocks},
         {0xA0, -1, {"Writing now..."}, AllEnabled},
         {0x5000, -1, {"Writing now..."}, AllEnabled},
         {0x1234, -1, {"Writing now..."}, AllEnabled},

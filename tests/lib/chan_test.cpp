@@ -10,6 +10,8 @@ namespace novari_test
 namespace
 {
 
+using Bytes = std::vector<uint8_t>;
+
 class ChanTest : public LinkTest
 {
 protected:
@@ -94,40 +96,62 @@ TEST_F(ChanTest, PrinterResultsBecomeChannelErrors)
 
 TEST_F(ChanTest, MalformedRepliesFailAndTheLinkRecovers)
 {
-    using Bytes = std::vector<uint8_t>;
     const auto flipLast = [](Bytes b) { return b.back() ^= 0xFF, b; };
     const auto cutShort = [](Bytes b) { return b.resize(b.size() - 3), b; };
-    const std::pair<std::function<Bytes(const FakeRequest &)>, int16_t> cases[] = {
+    const struct {
+        std::function<Bytes(const FakeRequest &)> bytes;
+        int16_t error;
+        int16_t ioError;
+    } cases[] = {
         {[&](const FakeRequest &r) {
              return flipLast(ReplyTo(r, {0, 0x42}));
          },
-         NOVARI_CHAN_BAD_REPLY},
-        {[](const FakeRequest &r) { return ReplyTo(r, {0}); }, NOVARI_CHAN_BAD_REPLY},
+         NOVARI_CHAN_BAD_REPLY, NOVARI_IO_TIMEOUT},
+        {[](const FakeRequest &r) { return ReplyTo(r, {0}); }, NOVARI_CHAN_BAD_REPLY, 0},
         {[](const FakeRequest &r) {
              return ReplyTo(r, {0, 1, 2});
          },
-         NOVARI_CHAN_BAD_REPLY},
-        {[](const FakeRequest &r) { return ReplyTo(r, {}); }, NOVARI_CHAN_BAD_REPLY},
+         NOVARI_CHAN_BAD_REPLY, 0},
+        {[](const FakeRequest &r) { return ReplyTo(r, {}); }, NOVARI_CHAN_BAD_REPLY,
+         NOVARI_IO_TIMEOUT},
         {[](const FakeRequest &r) {
              return Bytes{0xA5, 0x5A, uint8_t(r.kind | 0x80), r.seq, 1, 5};
          },
-         NOVARI_CHAN_BAD_REPLY}, // length beyond any frame
+         NOVARI_CHAN_BAD_REPLY, NOVARI_IO_TIMEOUT}, // length beyond any frame
         {[](const FakeRequest &) { return Frame(0xFF, 0, {LINK_RESULT_BAD_REQUEST}); },
-         NOVARI_CHAN_REFUSED},
-        {[](const FakeRequest &) { return Bytes(50, 0x5A); }, NOVARI_CHAN_NO_REPLY},
+         NOVARI_CHAN_REFUSED, NOVARI_IO_TIMEOUT},
+        {[](const FakeRequest &) { return Bytes(50, 0x5A); }, NOVARI_CHAN_NO_REPLY,
+         NOVARI_IO_TIMEOUT},
         {[&](const FakeRequest &r) {
              return cutShort(ReplyTo(r, {0, 0x42}));
          },
-         NOVARI_CHAN_NO_REPLY},
+         NOVARI_CHAN_NO_REPLY, NOVARI_IO_TIMEOUT},
     };
     int index = 0;
-    for (const auto &[bytes, error] : cases) {
-        AnswerReadsWith(bytes);
+    for (const auto &c : cases) {
+        AnswerReadsWith(c.bytes);
         uint8_t value;
         EXPECT_EQ(ChanReadEeprom(0x20, &value, nullptr), NOVARI_CHANNEL_ERROR) << index;
-        EXPECT_EQ(ChanGetErrorCode(), error) << index;
+        EXPECT_EQ(ChanGetErrorCode(), c.error) << index;
+        EXPECT_EQ(IoError(), c.ioError) << index;
         printer_.SetHandler(nullptr);
         EXPECT_EQ(ReadOk(0x21), 0x21 ^ 0x5A) << "after case " << index++;
+    }
+}
+
+// A reply cut short (the printer restarted half-way, say) swallows the start of the good
+// reply that follows it in the same read; wherever the cut, the good one is taken.
+TEST_F(ChanTest, GoodReplyAfterATornOneIsTakenWhateverTheCut)
+{
+    const size_t size = ReplyTo({}, {0, 0}).size();
+    for (size_t cut = 1; cut < size; ++cut) {
+        AnswerReadsWith([cut](const FakeRequest &r) {
+            const Bytes good = ReplyTo(r, {0, uint8_t(r.payload[2] + cut)});
+            Bytes bytes(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(cut));
+            bytes.insert(bytes.end(), good.begin(), good.end());
+            return bytes;
+        });
+        EXPECT_EQ(ReadOk(0x30), uint8_t(0x30 + cut)) << "cut after " << cut << " bytes";
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "linkframe.h"
 
+#include <cerrno>
 #include <cstring>
 #include <poll.h>
 #include <sys/socket.h>
@@ -85,8 +86,10 @@ void FakePrinter::Serve()
 {
     int client = -1;
     for (;;) {
-        pollfd watched[3] = {{wake_[0], POLLIN, 0}, {listener_, POLLIN, 0}, {client, POLLIN, 0}};
-        poll(watched, client >= 0 ? 3 : 2, -1);
+        const bool streaming = client >= 0 && Streaming();
+        const short events = static_cast<short>(POLLIN | (streaming ? POLLOUT : 0));
+        pollfd watched[3] = {{wake_[0], POLLIN, 0}, {listener_, POLLIN, 0}, {client, events, 0}};
+        poll(watched, client >= 0 ? 3 : 2, streaming ? 10 : -1);
         if (watched[0].revents)
             break;
         if (watched[1].revents & POLLIN) {
@@ -97,21 +100,36 @@ void FakePrinter::Serve()
                 close(incoming);
             } else {
                 client = incoming;
+                // A printer that will not stop talking still hears the host within a moment.
+                const timeval moment{0, 20000};
+                setsockopt(client, SOL_SOCKET, SO_SNDTIMEO, &moment, sizeof moment);
                 link_decoder_reset(&decoder_);
+                stream_.clear();
                 ++connections_;
             }
         }
         uint8_t bytes[4096];
-        if (client >= 0 && watched[2].revents) {
+        bool ended = false;
+        if (client >= 0 && (watched[2].revents & (POLLIN | POLLHUP | POLLERR))) {
             const ssize_t got = read(client, bytes, sizeof bytes);
-            if (got <= 0 || !Talk(client, bytes, static_cast<size_t>(got))) {
-                close(client);
-                client = -1;
-            }
+            ended = got <= 0 || !Talk(client, bytes, static_cast<size_t>(got));
+        }
+        if (client >= 0 && !ended && (watched[2].revents & POLLOUT) && Streaming())
+            ended = !KeepTalking(client);
+        if (client >= 0 && ended) {
+            close(client);
+            client = -1;
         }
     }
     if (client >= 0)
         close(client);
+}
+
+// Fills the client's socket with the stream, as a printer would that sends without pause.
+bool FakePrinter::KeepTalking(int client) const
+{
+    const ssize_t sent = send(client, stream_.data(), stream_.size(), MSG_NOSIGNAL);
+    return sent >= 0 || errno == EAGAIN;
 }
 
 // Answers every request in the bytes; false when the printer hangs up.
@@ -132,6 +150,10 @@ bool FakePrinter::Talk(int client, const uint8_t *bytes, size_t count)
         }
         const FakeAnswer answer = handler ? handler(request) : Polite(request);
         send(client, answer.bytes.data(), answer.bytes.size(), MSG_NOSIGNAL);
+        stream_.clear();
+        while (!answer.stream.empty() && stream_.size() < (1u << 20)) // sent in bursts this long
+            stream_.insert(stream_.end(), answer.stream.begin(), answer.stream.end());
+        streamEnd_ = Clock::now() + kStreamFor;
         if (answer.hangUp) {
             return false;
         }

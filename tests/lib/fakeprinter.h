@@ -28,11 +28,26 @@ struct FakeRequest {
     std::vector<uint8_t> payload;
 };
 
-// Raw bytes to write back (so replies can be garbled on purpose), then maybe hang up.
+// Raw bytes to write back (so replies can be garbled on purpose), then maybe hang up. A
+// printer that will not stop talking then sends stream again and again, as fast as the client
+// takes it, until the next request or kStreamFor has passed.
 struct FakeAnswer {
+    FakeAnswer(std::vector<uint8_t> reply = {}, bool hangUpAfter = false)
+        : bytes(std::move(reply)), hangUp(hangUpAfter)
+    {
+    }
+    static FakeAnswer Endless(std::vector<uint8_t> stream)
+    {
+        FakeAnswer answer;
+        answer.stream = std::move(stream);
+        return answer;
+    }
+
     std::vector<uint8_t> bytes;
     bool hangUp = false;
+    std::vector<uint8_t> stream;
 };
+constexpr std::chrono::seconds kStreamFor{12};
 
 std::vector<uint8_t> Frame(uint8_t kind, uint8_t seq, const std::vector<uint8_t> &payload);
 std::vector<uint8_t> ReplyTo(const FakeRequest &request, const std::vector<uint8_t> &payload);
@@ -55,8 +70,12 @@ public:
     int Connections() const { return connections_; }
 
 private:
+    using Clock = std::chrono::steady_clock;
+
     void Serve();
     bool Talk(int client, const uint8_t *bytes, size_t count);
+    bool KeepTalking(int client) const;
+    bool Streaming() const { return !stream_.empty() && Clock::now() < streamEnd_; }
 
     int listener_ = -1;
     int wake_[2] = {-1, -1};
@@ -66,7 +85,10 @@ private:
     std::string deviceId_ = "MFG:NOVARI;MDL:Halden Photo Q510;CLS:PRINTER;";
     std::vector<FakeRequest> requests_;
     std::atomic<int> connections_{0};
-    link_decoder decoder_{}; // used by the serving thread only
+    // Used by the serving thread only.
+    link_decoder decoder_{};
+    std::vector<uint8_t> stream_;
+    Clock::time_point streamEnd_;
 };
 
 // Each test gets its own port directory and the program's key pair; the port is closed after.

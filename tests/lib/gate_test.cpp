@@ -170,6 +170,22 @@ TEST_F(GateTest, HangUpGarbleAndSecondClientHaveTheirOwnErrors)
     close(other);
 }
 
+// A printer that keeps talking while a call waits does not hold the call past its time-out.
+// Headers that announce the longest payload and never bring it cost the library far more to
+// read than the printer to send, so there is always more to read.
+TEST_F(GateTest, PrinterThatNeverStopsTalkingStillTimesOut)
+{
+    FakePrinter printer(runtime_, "USB001");
+    ASSERT_EQ(GateOpenPort(0x0401), NOVARI_OK);
+    printer.SetHandler([](const FakeRequest &r) {
+        return FakeAnswer::Endless(
+            {LINK_SYNC0, LINK_SYNC1, uint8_t(r.kind | LINK_REPLY_BIT), r.seq, 0x00, 0x04});
+    });
+    const double seconds = Seconds([] { EXPECT_EQ(GateCheckDeviceId(), NOVARI_PORT_IO_ERROR); });
+    EXPECT_EQ(IoError(), NOVARI_IO_TIMEOUT);
+    EXPECT_LT(seconds, 6.0);
+}
+
 // Whoever can place a socket in the port directory can pose as the printer: the library
 // connects only in a folder that is this user's own (not a link, mode 0700), and only to a
 // printer this user runs.

@@ -17,10 +17,10 @@ std::array<uint16_t, TPStatusControl::InkCount> Levels(std::initializer_list<uin
 }
 
 // A reply of exactly 256 bytes on the heap, so that a read past its end is caught by the
-// address sanitizer build.
+// address sanitizer build: the header, the declared end and the bytes given.
 std::vector<uint8_t> Raw(int declaredEnd, std::initializer_list<std::pair<int, uint8_t>> bytes)
 {
-    std::vector<uint8_t> reply(256, 0);
+    std::vector<uint8_t> reply = fake::Reply().Bytes();
     reply[10] = static_cast<uint8_t>(declaredEnd & 0xFF);
     reply[11] = static_cast<uint8_t>(declaredEnd >> 8);
     for (const auto &[offset, value] : bytes)
@@ -69,22 +69,40 @@ TEST_F(StatusParse, NormalReplyFillsTheRecordThroughTheLibrary)
 
 TEST_F(StatusParse, ColoursInAnyOrderLandUnderTheirOwnColour)
 {
-    EXPECT_EQ(
-        Parse(fake::Reply().Inks({{3, 13}, {2, 12}, {1, 11}, {0, 10}, {5, 15}, {4, 14}}).Bytes()),
-        1);
+    EXPECT_EQ(Parse(fake::Reply()
+                        .State(4)
+                        .Inks({{3, 13}, {2, 12}, {1, 11}, {0, 10}, {5, 15}, {4, 14}})
+                        .Bytes()),
+              1);
     EXPECT_EQ(status.Record().inkLevel, Levels({10, 11, 12, 13, 14, 15}));
 }
 
-TEST_F(StatusParse, ReplyWithoutFieldsKeepsThePreviousRecord)
+TEST_F(StatusParse, ReplyWithoutHeaderEndOrStateIsMalformedAndKeepsNothing)
 {
-    Prime();
-    for (int end : {0, 5, 12}) {
-        EXPECT_EQ(Parse(fake::Reply().State(4).DeclaredEnd(end).Bytes()), 1) << end;
+    std::vector<uint8_t> otherHeader = fake::StateReply(4);
+    otherHeader[7] = '3';
+    const struct {
+        const char *what;
+        std::vector<uint8_t> reply;
+    } cases[] = {
+        {"empty", std::vector<uint8_t>(256, 0)},
+        {"header only", fake::Reply().DeclaredEnd(0).Bytes()},
+        {"L = 3", fake::Reply().State(4).DeclaredEnd(3).Bytes()},
+        {"L = 12, no fields", fake::Reply().State(4).DeclaredEnd(12).Bytes()},
+        {"no state field",
+         fake::Reply().Error(0).Inks({{0, 9}, {1, 9}, {2, 9}, {3, 9}, {4, 9}, {5, 9}}).Bytes()},
+        {"state past the declared end", fake::Reply().Error(0).State(4).DeclaredEnd(15).Bytes()},
+        {"another header", otherHeader},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        Prime();
+        EXPECT_EQ(Parse(c.reply), Malformed);
         EXPECT_EQ(status.Record().state, 3);
         EXPECT_EQ(status.Record().error, 5);
         EXPECT_EQ(status.Record().inkLevel, Levels({1, 2, 3, 4, 5, 6}));
     }
-    // Fields beyond the declared end are not looked at either.
+    // Fields beyond the declared end are not looked at.
     EXPECT_EQ(Parse(fake::Reply().State(4).Error(9).DeclaredEnd(15).Bytes()), 1);
     EXPECT_EQ(status.Record().state, 4);
     EXPECT_EQ(status.Record().error, 5);
