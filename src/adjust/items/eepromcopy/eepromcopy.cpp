@@ -60,8 +60,7 @@ enum class Entry { Missing, PlainFile, Other };
 // What stands at a path, the path itself (a link counts as Other, whatever it points to).
 Entry EntryAt(const QString &path)
 {
-    struct stat info {
-    };
+    struct stat info = {};
     if (lstat(QFile::encodeName(path).constData(), &info) != 0)
         return errno == ENOENT ? Entry::Missing : Entry::Other;
     return S_ISREG(info.st_mode) ? Entry::PlainFile : Entry::Other;
@@ -196,8 +195,7 @@ uint16_t TPEEPROMCopy::ReadBackupFile(const QString &path, Image *bytes, uint16_
         return TPResult::EepromCopyError;
     const FileDescriptor file(open(QFile::encodeName(path).constData(),
                                    O_RDONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC));
-    struct stat info {
-    };
+    struct stat info = {};
     if (file.Get() < 0 || fstat(file.Get(), &info) != 0 || !S_ISREG(info.st_mode))
         return TPResult::EepromCopyError;
     // One byte more than a backup holds: a longer file shows as such without reading it all.
