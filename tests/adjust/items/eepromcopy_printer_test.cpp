@@ -147,4 +147,21 @@ TEST_F(EepromCopyPrinterTest, BackupDoesNotWriteThroughALinkAtTheBackupsPlace)
     EXPECT_EQ(ReadAll(target), "keep me");
     EXPECT_EQ(QFileInfo(backup).symLinkTarget(), target);
 }
+
+TEST_F(EepromCopyPrinterTest, RestoreKeepsItsFileWhereTheHistoryCannotTakeIt)
+{
+    ASSERT_NO_FATAL_FAILURE(Open({"q510", "us-euro", 1, "US/Euro"}));
+    ShowCopyItem();
+    Click("EepDataCopyBackUpStartPnl");
+    const QByteArray saved = ReadAll(BackupPath());
+    ASSERT_EQ(saved.size(), 68);
+    QFile notAFolder(TPBackupHistory(BackupPath()).Folder());
+    ASSERT_TRUE(notAFolder.open(QIODevice::WriteOnly));
+    notAFolder.close();
+
+    Click("EepDataCopyLoadStartPnl");
+    EXPECT_EQ(MemoLines(*window),
+              QStringList({"The specific EEPROM data has been written properly."}));
+    EXPECT_EQ(ReadAll(BackupPath()), saved);
+}
 } // namespace
