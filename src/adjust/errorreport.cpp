@@ -122,6 +122,9 @@ TPErrorWording TPErrorReport::ForCode(uint16_t code, int16_t ioError, const Reco
         return {PrinterError(record), TPLockLevel::ErrorState};
     case TPResult::MissingLibrary:
         return {{ErrorLine(QStringLiteral("Cannot found the DLL files."))}, std::nullopt};
+    case TPResult::RequestRefused:
+        // Refused before anything was sent; without a word the working text would stand.
+        return {{ErrorLine(QStringLiteral("The print data could not be prepared."))}, std::nullopt};
     case TPResult::OutOfMemory:
         return {{ErrorLine(QStringLiteral("There is not enough free memory to run this program.")),
                  AddedLine(QStringLiteral("Quit one or more programs, and then try again."))},

@@ -368,8 +368,9 @@ void TFormAdjust::showEvent(QShowEvent *event)
 
 void TFormAdjust::closeEvent(QCloseEvent *event)
 {
-    // While an operation runs the window is disabled and does not close under it.
-    if (!isEnabled()) {
+    // While an operation runs the window does not close under it: disabled, or enabled by a
+    // handler that goes on (the CR measurement between a failed inquiry and the next).
+    if (!isEnabled() || runningHandlers_ > 0) {
         event->ignore();
         return;
     }

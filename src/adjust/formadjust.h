@@ -49,6 +49,8 @@ public:
     TPProgram &Program() override { return program_; }
     const TPSelection &Selection() const override { return selection_; }
     QWidget *OwnerWidget() override { return this; }
+    void HandlerStarted() override { ++runningHandlers_; }
+    void HandlerEnded() override { --runningHandlers_; }
 
     // Item locks: every entry, only the entries usable in a printer error state, or none
     // (with the advice to restart the printer).
@@ -110,6 +112,8 @@ private:
     // Enabled state of the window at its last whole repaint.
     std::optional<bool> paintedEnabled_;
     QPointer<QWidget> focusBeforeBusy_;
+    // Item handlers running now (nested when one runs inside the wait of another).
+    int runningHandlers_ = 0;
 
     // Every item panel by list and index; built items are also kept as TItemPanel.
     std::map<std::pair<int, int>, QWidget *> panels_;

@@ -1,7 +1,7 @@
 #include "formabout.h"
 
 #include "printerpicture.h"
-#include "windowplacement.h"
+#include "widgets/windowplacement.h"
 
 #include <QFrame>
 #include <QHBoxLayout>

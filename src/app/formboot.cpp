@@ -5,7 +5,7 @@
 #include "adjust/dialogs/messagebox.h"
 #include "link/dllfunction.h"
 #include "printerpicture.h"
-#include "windowplacement.h"
+#include "widgets/windowplacement.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,7 +1,7 @@
 #include "formquit.h"
 
 #include "printerpicture.h"
-#include "windowplacement.h"
+#include "widgets/windowplacement.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>

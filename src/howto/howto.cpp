@@ -2,7 +2,7 @@
 
 #include "howtoforms.h"
 
-#include "app/windowplacement.h"
+#include "widgets/windowplacement.h"
 
 THowToWindows::THowToWindows()
 {

@@ -21,7 +21,7 @@ constexpr uint16_t HeadIdError = 0x5000;       // detail kept by the head ID uni
 constexpr uint16_t BidError = 0x7000;          // detail kept by the Bi-D unit
 constexpr uint16_t UsbIdError = 0x8000;        // detail kept by the USB ID unit
 // A request the print stream or a packet builder refuses before anything is sent, because
-// it would corrupt the stream (nothing is shown for it).
+// it would corrupt the stream.
 constexpr uint16_t RequestRefused = 0x9000;
 constexpr uint16_t MalformedStatus = 0xA0;  // a status reply that does not parse
 constexpr uint16_t MissingLibrary = 0xB000; // library or export missing

@@ -50,7 +50,7 @@ TEST(ErrorReport, ResultCodesGiveTheirLinesAndLocks)
          "There is not enough free memory to run this program.",
          std::nullopt},
         {TPResult::MalformedStatus, 0, {}, 0, nullptr, std::nullopt},
-        {TPResult::RequestRefused, 0, {}, 0, nullptr, std::nullopt},
+        {TPResult::RequestRefused, 0, {}, 1, "The print data could not be prepared.", std::nullopt},
     };
     for (const auto &c : cases) {
         const TPErrorWording wording = TPErrorReport::ForCode(c.code, c.ioError, c.record);

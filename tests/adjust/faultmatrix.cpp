@@ -513,7 +513,7 @@ Outcome FaultMatrix::Run(const Operation &op, Fault fault, qint64 mid, qint64 *e
         byte ^= 0x5A;
     QDir().mkpath(QFileInfo(cell.Backup()).path());
     uint16_t detail = 0;
-    TPEEPROMCopy::WriteBackupFile(cell.Backup(), oldBackup, &detail);
+    TPEEPROMCopy::WriteBackupFile(cell.Backup(), oldBackup, QDateTime::currentDateTime(), &detail);
 
     MessageBox::ClearHistory();
     // Every box is answered with OK; the paper prompt, as a technician answers it, once the

@@ -36,6 +36,11 @@ public:
     // Shows the how-to window of a topic (modeless).
     virtual void ShowHowTo(THowToTopic topic) = 0;
 
+    // An item handler has begun or ended; the window does not close while one runs, even
+    // where the handler has enabled it again in the middle (a retry, a wait).
+    virtual void HandlerStarted() {}
+    virtual void HandlerEnded() {}
+
     virtual TPProgram &Program() = 0;
     virtual const TPSelection &Selection() const = 0;
     // Owner of the window's modal boxes.

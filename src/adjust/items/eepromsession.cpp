@@ -4,10 +4,8 @@
 
 #include "adjustservices.h"
 #include "link/dllfunction.h"
-
-namespace
-{
-} // namespace
+#include "link/program.h"
+#include "link/statuscontrol.h"
 
 TPEepromSession::TPEepromSession(TAdjustServices &window, TPDLLFunction &dll)
     : window_(window), dll_(dll)
@@ -17,9 +15,22 @@ TPEepromSession::TPEepromSession(TAdjustServices &window, TPDLLFunction &dll)
 bool TPEepromSession::Begin(const QString &workingText, OnPrinterError reaction)
 {
     const uint16_t code = window_.ShowStatus(TPMode::Working, workingText);
-    if (code == TPResult::PrinterErrorState && reaction == OnPrinterError::GoOn)
+    if (code == TPResult::PrinterErrorState && GoesOn(reaction))
         return Check(window_.ShowStatus(TPMode::Busy, workingText));
     return Check(code);
+}
+
+bool TPEepromSession::GoesOn(OnPrinterError reaction) const
+{
+    switch (reaction) {
+    case OnPrinterError::GoOn:
+        return true;
+    case OnPrinterError::GoOnBeforeInkCharge:
+        return window_.Program().status.Record().state == TPStatusControl::StateBeforeInkCharge;
+    case OnPrinterError::Report:
+        break;
+    }
+    return false;
 }
 
 bool TPEepromSession::Read(uint8_t address, uint8_t *value)

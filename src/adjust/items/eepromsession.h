@@ -20,8 +20,11 @@ class TPEepromSession
 public:
     // What the item does when the printer reports an error state before it starts.
     enum class OnPrinterError {
-        GoOn,  // show the working text again without the wait and go on
-        Report // report the printer error and stop
+        GoOn,   // show the working text again without the wait and go on
+        Report, // report the printer error and stop
+        // go on only when the printer waits for its initial ink charge (state 8), which the
+        // ink charge itself ends; report any other printer error and stop
+        GoOnBeforeInkCharge
     };
 
     TPEepromSession(TAdjustServices &window, TPDLLFunction &dll);
@@ -42,6 +45,9 @@ public:
     bool Failed() const { return failed_; }
 
 private:
+    // Whether the item goes on when the working message met a printer error state.
+    bool GoesOn(OnPrinterError reaction) const;
+
     TAdjustServices &window_;
     TPDLLFunction &dll_;
     bool failed_ = false;

@@ -2,10 +2,12 @@
 
 #include "adjust/errorreport.h"
 
+#include "adjustservices.h"
+
+#include <QAbstractButton>
 #include <QWidget>
 #include <cstdint>
 
-class TAdjustServices;
 class QLabel;
 class QStackedLayout;
 class QVBoxLayout;
@@ -46,11 +48,33 @@ protected:
     void ShowPage(int page);
     int CurrentPage() const;
 
+    // Runs handler on every click of button, with the window told that an item handler runs.
+    template <typename Panel> void OnClick(QAbstractButton *button, void (Panel::*handler)())
+    {
+        connect(button, &QAbstractButton::clicked, this, [this, handler] {
+            const HandlerRun run(window_);
+            (static_cast<Panel *>(this)->*handler)();
+        });
+    }
+
     // Helpers for laying out a page: a bold title line and plain text lines.
     QLabel *AddTitle(QVBoxLayout *layout, const QString &text);
     QLabel *AddText(QVBoxLayout *layout, const QString &text);
 
 private:
+    // The window knows of a handler from its start to its end.
+    class HandlerRun
+    {
+    public:
+        explicit HandlerRun(TAdjustServices &window) : window_(window) { window_.HandlerStarted(); }
+        ~HandlerRun() { window_.HandlerEnded(); }
+        HandlerRun(const HandlerRun &) = delete;
+        HandlerRun &operator=(const HandlerRun &) = delete;
+
+    private:
+        TAdjustServices &window_;
+    };
+
     TAdjustServices &window_;
     QStackedLayout *pages_;
     QVBoxLayout *firstPage_;

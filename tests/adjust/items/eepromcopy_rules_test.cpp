@@ -1,3 +1,4 @@
+#include "adjust/items/eepromcopy/backuphistory.h"
 #include "adjust/items/eepromcopy/eepromcopy.h"
 #include "filesizelimit.h"
 #include "link/dllfunction.h"
@@ -31,6 +32,11 @@ Image imageOf(uint8_t value)
     Image image{};
     image.fill(value);
     return image;
+}
+
+QDateTime at(int second)
+{
+    return QDateTime(QDate(2026, 12, 9), QTime(7, 30, 0)).addSecs(second);
 }
 
 TEST(EepromCopyList, HoldsTheBackupSetCounterLowByteFirst)
@@ -89,8 +95,9 @@ TEST_F(EepromCopyFile, BadBackupFilesAreRefusedBeforeAnythingIsWritten)
     const struct {
         const char *what;
         int size; // -1: a folder in the file's place; -2: a file that cannot be read
+        // -4: a link to a good backup elsewhere
     } rows[] = {{"empty", 0},   {"67 bytes", 67},   {"69 bytes", 69}, {"100000 bytes", 100000},
-                {"folder", -1}, {"unreadable", -2}, {"missing", -3}};
+                {"folder", -1}, {"unreadable", -2}, {"missing", -3},  {"link", -4}};
     for (const auto &row : rows) {
         SCOPED_TRACE(row.what);
         QDir(folder.path()).removeRecursively();
@@ -100,6 +107,10 @@ TEST_F(EepromCopyFile, BadBackupFilesAreRefusedBeforeAnythingIsWritten)
             content.truncate(row.size);
         if (row.size == -1) {
             ASSERT_TRUE(QDir().mkpath(path));
+        } else if (row.size == -4) {
+            const QString elsewhere = folder.filePath("elsewhere.eep");
+            ASSERT_TRUE(writeFile(elsewhere, content));
+            ASSERT_TRUE(QFile::link(elsewhere, path));
         } else if (row.size != -3) {
             ASSERT_TRUE(writeFile(path, content));
         }
@@ -124,7 +135,7 @@ TEST_F(EepromCopyFile, BadBackupFilesAreRefusedBeforeAnythingIsWritten)
 TEST_F(EepromCopyFile, BackupFileIsKeptWhenTheRestoreFailsAtThePrinter)
 {
     uint16_t detail = 0;
-    ASSERT_EQ(TPEEPROMCopy::WriteBackupFile(path, imageOf(0x11), &detail), TPResult::Ok);
+    ASSERT_EQ(TPEEPROMCopy::WriteBackupFile(path, imageOf(0x11), at(0), &detail), TPResult::Ok);
     EXPECT_EQ(readAll(path), QByteArray(68, '\x11'));
     EXPECT_EQ(copy.RestoreEepromData(0), TPResult::MissingLibrary);
     EXPECT_TRUE(QFile::exists(path));
@@ -133,10 +144,10 @@ TEST_F(EepromCopyFile, BackupFileIsKeptWhenTheRestoreFailsAtThePrinter)
 TEST_F(EepromCopyFile, FailedBackupLeavesThePreviousBackupWhole)
 {
     uint16_t detail = 0;
-    ASSERT_EQ(TPEEPROMCopy::WriteBackupFile(path, imageOf(0x11), &detail), TPResult::Ok);
+    ASSERT_EQ(TPEEPROMCopy::WriteBackupFile(path, imageOf(0x11), at(0), &detail), TPResult::Ok);
     {
         FileSizeLimit fullDisk(20); // the new backup breaks off after 20 bytes
-        EXPECT_EQ(TPEEPROMCopy::WriteBackupFile(path, imageOf(0x22), &detail),
+        EXPECT_EQ(TPEEPROMCopy::WriteBackupFile(path, imageOf(0x22), at(1), &detail),
                   TPResult::EepromCopyError);
     }
     EXPECT_EQ(detail, TPEEPROMCopy::CannotCreate);
@@ -146,5 +157,79 @@ TEST_F(EepromCopyFile, FailedBackupLeavesThePreviousBackupWhole)
               QStringList({"backupdata.eep"}));
     EXPECT_EQ(TPEEPROMCopy::Wording(detail).lines,
               (std::vector<TPMessageLine>{{TPMode::Error, "Cannot create file."}}));
+}
+
+QByteArray historyFile(const QString &path, const QString &name)
+{
+    return readAll(QFileInfo(path).dir().filePath("history/" + name));
+}
+
+TEST_F(EepromCopyFile, ReplacedBackupGoesIntoTheHistoryUnderTheTimeOfTheMove)
+{
+    uint16_t detail = 0;
+    ASSERT_EQ(TPEEPROMCopy::WriteBackupFile(path, imageOf(0x11), at(0), &detail), TPResult::Ok);
+    EXPECT_FALSE(QFileInfo::exists(TPBackupHistory(path).Folder())); // nothing replaced yet
+    ASSERT_EQ(TPEEPROMCopy::WriteBackupFile(path, imageOf(0x22), at(15), &detail), TPResult::Ok);
+    ASSERT_EQ(TPEEPROMCopy::WriteBackupFile(path, imageOf(0x33), at(15), &detail), TPResult::Ok);
+    EXPECT_EQ(readAll(path), QByteArray(68, '\x33'));
+    EXPECT_EQ(TPBackupHistory(path).Entries(),
+              QStringList({"backupdata-20261209-073015.eep", "backupdata-20261209-073015_2.eep"}));
+    EXPECT_EQ(historyFile(path, "backupdata-20261209-073015.eep"), QByteArray(68, '\x11'));
+    EXPECT_EQ(historyFile(path, "backupdata-20261209-073015_2.eep"), QByteArray(68, '\x22'));
+}
+
+TEST_F(EepromCopyFile, HistoryKeepsTheNewestTwentyAndNothingElseIsTouched)
+{
+    const TPBackupHistory history(path);
+    uint16_t detail = 0;
+    // Eleven a second, so the copy numbers pass 9 within a second.
+    constexpr int Backups = 23;
+    for (int i = 0; i < Backups; ++i) {
+        ASSERT_EQ(TPEEPROMCopy::WriteBackupFile(path, imageOf(uint8_t(i)), at(i / 11), &detail),
+                  TPResult::Ok);
+        if (i == 1) { // the history folder exists from the second backup on
+            ASSERT_TRUE(writeFile(QDir(history.Folder()).filePath("notes.txt"), "mine"));
+        }
+    }
+    const QStringList entries = history.Entries();
+    ASSERT_EQ(entries.size(), TPBackupHistory::Kept);
+    // Backups 0 to 21 were replaced; the oldest two are gone.
+    for (int i = 0; i < TPBackupHistory::Kept; ++i)
+        EXPECT_EQ(historyFile(path, entries[i]), QByteArray(68, char(i + 2))) << entries[i].toStdString();
+    EXPECT_EQ(readAll(QDir(history.Folder()).filePath("notes.txt")), "mine");
+}
+
+TEST_F(EepromCopyFile, BackupThatCannotKeepTheOlderOneReplacesNothing)
+{
+    const struct {
+        const char *what;
+        uint16_t code;
+    } rows[] = {{"history is a file", TPResult::EepromCopyError},
+                {"read-only folder", TPResult::FileOpen}};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.what);
+        QDir(folder.path()).removeRecursively();
+        uint16_t detail = 0;
+        ASSERT_EQ(TPEEPROMCopy::WriteBackupFile(path, imageOf(0x11), at(0), &detail), TPResult::Ok);
+        const QString modelFolder = QFileInfo(path).absolutePath();
+        if (row.code == TPResult::EepromCopyError) {
+            ASSERT_TRUE(writeFile(TPBackupHistory(path).Folder(), "not a folder"));
+        } else {
+            if (geteuid() == 0)
+                continue; // root writes into every folder
+            ASSERT_TRUE(
+                QFile::setPermissions(modelFolder, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+        }
+        const QStringList before = QDir(modelFolder).entryList(QDir::AllEntries | QDir::Hidden);
+
+        EXPECT_EQ(TPEEPROMCopy::WriteBackupFile(path, imageOf(0x22), at(1), &detail), row.code);
+        if (row.code == TPResult::EepromCopyError) {
+            EXPECT_EQ(detail, TPEEPROMCopy::CannotCreate);
+        }
+        EXPECT_EQ(readAll(path), QByteArray(68, '\x11'));
+        EXPECT_EQ(QDir(modelFolder).entryList(QDir::AllEntries | QDir::Hidden), before);
+        QFile::setPermissions(modelFolder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                               QFileDevice::ExeOwner);
+    }
 }
 } // namespace

@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <algorithm>
 
 using namespace adjusttest;
@@ -108,5 +109,32 @@ TEST_F(HeatProtectPrinterTest, PrinterUnpluggedWhileSettlingEndsTheWaitWithAnErr
     EXPECT_GT(polls, 0);
     EXPECT_TRUE(EepromWrites().isEmpty());
     EXPECT_TRUE(DriveTimes(*printer).isEmpty());
+}
+
+TEST_F(HeatProtectPrinterTest, WindowDoesNotCloseBetweenAFailedInquiryAndTheNext)
+{
+    ASSERT_NO_FATAL_FAILURE(Open(Q510));
+    window->show();
+    ASSERT_NO_FATAL_FAILURE(StartMeasurement(*window));
+    QSignalSpy closed(window.get(), &TFormAdjust::Closed);
+    int closesTriedEnabled = 0;
+    Wait::SetHandler([&](int ms) {
+        if (ms == PreparationWaitMs)
+            printer->Control("unplug");
+        // A failed inquiry has enabled the window again: the frame's close button works.
+        if (ms == TPHeatProtect::ReadyPollMs && window->isEnabled()) {
+            ++closesTriedEnabled;
+            window->close();
+        }
+    });
+    Click("CRHeatProtectOffsetOKBtn");
+
+    EXPECT_GT(closesTriedEnabled, 0);
+    EXPECT_EQ(closed.count(), 0);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(MemoLines(*window).value(0), "The printer did not become ready.");
+    // Once the measurement has ended, the window closes as ever.
+    window->close();
+    EXPECT_EQ(closed.count(), 1);
 }
 } // namespace

@@ -41,16 +41,44 @@ TEST_F(MaintenancePrinterTest, CleaningWaitsForABusyPrinterAndReportsWhenItHasEn
     EXPECT_EQ(program->status.Record().state, TPStatusControl::StateReady);
 }
 
-TEST_F(MaintenancePrinterTest, CleaningRefusesAPrinterInAnErrorState)
+TEST_F(MaintenancePrinterTest, CleaningRefusesAPrinterInAnErrorStateOrBeforeItsInkCharge)
+{
+    const struct {
+        const char *fault;
+        const char *line;
+    } rows[] = {{"paper-out", "Paper out error."},
+                {"no-ink-charge", "Printer is before initial ink charge."}};
+    ASSERT_NO_FATAL_FAILURE(Open(UsEuroQ510));
+    window->show();
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.fault);
+        ASSERT_TRUE(printer->Control("clear"));
+        ASSERT_TRUE(printer->Control(row.fault));
+        window->SetItemAvailability(TPLockLevel::All);
+        SelectMaintenance(*window, 0);
+        Click("CleaningOKBtn");
+        EXPECT_TRUE(printer->EventsOf("factory").isEmpty());
+        EXPECT_EQ(MemoLines(*window).value(0), row.line);
+    }
+}
+
+TEST_F(MaintenancePrinterTest, InkChargeRunsOnAPrinterBeforeItsInitialInkCharge)
 {
     ASSERT_NO_FATAL_FAILURE(Open(UsEuroQ510));
-    ASSERT_TRUE(printer->Control("paper-out"));
+    ASSERT_TRUE(printer->Control("no-ink-charge"));
     window->show();
-    window->SetItemAvailability(TPLockLevel::All);
-    SelectMaintenance(*window, 0);
-    Click("CleaningOKBtn");
-    EXPECT_TRUE(printer->EventsOf("factory").isEmpty());
-    EXPECT_EQ(MemoLines(*window).value(0), "Paper out error.");
+    Click("GetStatusBtn");
+    ASSERT_EQ(MemoLines(*window), QStringList({"Printer is before initial ink charge."}));
+    SelectMaintenance(*window, 1);
+    Click("InkChargeOKBtn");
+
+    const QByteArray packet("\x1B\x7C\x00\x06\x00\x5E\xA7\x84\x7B\x42\x07", 11);
+    EXPECT_TRUE(printer->Data().contains(packet));
+    ASSERT_EQ(printer->EventsOf("factory").size(), 1);
+    EXPECT_TRUE(printer->EventsOf("factory")[0].value("did").toString().startsWith("ink charge"));
+    EXPECT_EQ(MemoLines(*window), QStringList({"The ink charge has completed."}));
+    ASSERT_EQ(program->status.ReadStatus(), 1);
+    EXPECT_EQ(program->status.Record().state, TPStatusControl::StateReady);
 }
 
 TEST_F(MaintenancePrinterTest, CounterReadAgainstTheLimitThenResetUntilThePrinterIsOff)

@@ -45,7 +45,7 @@ TAPGCheckPanel::TAPGCheckPanel(TAdjustServices &window, QWidget *parent)
     layout->addLayout(buttons);
     layout->addStretch(1);
 
-    connect(apgCheckBtn_, &QPushButton::clicked, this, &TAPGCheckPanel::APGCheckBtnClick);
+    OnClick(apgCheckBtn_, &TAPGCheckPanel::APGCheckBtnClick);
 }
 
 QWidget *TAPGCheckPanel::InitialFocus()

@@ -99,10 +99,10 @@ void TBidPanel::BuildPrintPage()
     layout->addLayout(buttons);
     layout->addStretch(1);
 
-    connect(printOKBtn_, &QPushButton::clicked, this, &TBidPanel::BidPrintOKBtnClick);
-    connect(feed, &QPushButton::clicked, this, &TBidPanel::BidPrintPaperFeedBtnClick);
-    connect(howTo, &QPushButton::clicked, this, &TBidPanel::BidPrintHowToAdjustBtnClick);
-    connect(toInput, &QPushButton::clicked, this, &TBidPanel::BidPrintShowInputBtnClick);
+    OnClick(printOKBtn_, &TBidPanel::BidPrintOKBtnClick);
+    OnClick(feed, &TBidPanel::BidPrintPaperFeedBtnClick);
+    OnClick(howTo, &TBidPanel::BidPrintHowToAdjustBtnClick);
+    OnClick(toInput, &TBidPanel::BidPrintShowInputBtnClick);
     connect(printGap_, &TRadioList::Clicked, this, &TBidPanel::PGSelectRadioGrpClick);
 }
 
@@ -160,10 +160,10 @@ void TBidPanel::BuildInputPage()
     layout->addLayout(buttons);
     layout->addStretch(1);
 
-    connect(inputOKBtn_, &QPushButton::clicked, this, &TBidPanel::BidInputOKBtnClick);
-    connect(read, &QPushButton::clicked, this, &TBidPanel::BidInputCheckBtnClick);
-    connect(howTo, &QPushButton::clicked, this, &TBidPanel::BidPrintHowToAdjustBtnClick);
-    connect(toPrint, &QPushButton::clicked, this, &TBidPanel::BidInputShowPrintBtnClick);
+    OnClick(inputOKBtn_, &TBidPanel::BidInputOKBtnClick);
+    OnClick(read, &TBidPanel::BidInputCheckBtnClick);
+    OnClick(howTo, &TBidPanel::BidPrintHowToAdjustBtnClick);
+    OnClick(toPrint, &TBidPanel::BidInputShowPrintBtnClick);
     connect(inputGap_, &TRadioList::Clicked, this, &TBidPanel::PGSelectInputRadioGrpClick);
 }
 

@@ -47,7 +47,7 @@ TCheckPatternPanel::TCheckPatternPanel(TAdjustServices &window, QWidget *parent)
     layout->addStretch(1);
     setTabOrder(checkPatternRdoGrp_, chkPtnPrtBtn_);
 
-    connect(chkPtnPrtBtn_, &QPushButton::clicked, this, &TCheckPatternPanel::ChkPtnPrtBtnClick);
+    OnClick(chkPtnPrtBtn_, &TCheckPatternPanel::ChkPtnPrtBtnClick);
 }
 
 QWidget *TCheckPatternPanel::InitialFocus()

@@ -1,6 +1,7 @@
 #include "eepromcopy.h"
 
 #include "adjust/items/market/market.h"
+#include "backuphistory.h"
 #include "link/dllfunction.h"
 #include "link/resultcode.h"
 
@@ -10,6 +11,10 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace
 {
@@ -31,11 +36,62 @@ constexpr TPEEPROMCopy::Image CopyAddresses = {
     0x65, 0x66, 0x67, 0x68, 0x69, 0x6A, 0x6B, 0x6C, 0x6D, //
     0x70, 0x71, 0x72, 0x73, 0x74, 0x75,                   // PW sensor, head angular
 };
+
+// A file descriptor closed with its owner.
+class FileDescriptor
+{
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor()
+    {
+        if (fd_ >= 0)
+            close(fd_);
+    }
+    FileDescriptor(const FileDescriptor &) = delete;
+    FileDescriptor &operator=(const FileDescriptor &) = delete;
+    int Get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+enum class Entry { Missing, PlainFile, Other };
+
+// What stands at a path, the path itself (a link counts as Other, whatever it points to).
+Entry EntryAt(const QString &path)
+{
+    struct stat info = {};
+    if (lstat(QFile::encodeName(path).constData(), &info) != 0)
+        return errno == ENOENT ? Entry::Missing : Entry::Other;
+    return S_ISREG(info.st_mode) ? Entry::PlainFile : Entry::Other;
+}
+
+// Reads up to size bytes; fewer only at the end of the file. -1 on a read error.
+qsizetype ReadUpTo(int fd, char *buffer, qsizetype size)
+{
+    qsizetype done = 0;
+    while (done < size) {
+        const ssize_t got = read(fd, buffer + done, static_cast<size_t>(size - done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return -1;
+        if (got == 0)
+            break;
+        done += got;
+    }
+    return done;
+}
 } // namespace
 
 TPEEPROMCopy::TPEEPROMCopy(TPDLLFunction &dll, const QString &backupPath)
-    : dll_(dll), backupPath_(backupPath)
+    : dll_(dll), backupPath_(backupPath), clock_([] { return QDateTime::currentDateTime(); })
 {
+}
+
+void TPEEPROMCopy::SetClock(Clock clock)
+{
+    clock_ = std::move(clock);
 }
 
 const TPEEPROMCopy::Image &TPEEPROMCopy::CopyList()
@@ -73,7 +129,7 @@ uint16_t TPEEPROMCopy::BackUpEepromData()
             return code;
     }
     uint16_t detail = NoDetail;
-    const uint16_t code = WriteBackupFile(backupPath_, bytes, &detail);
+    const uint16_t code = WriteBackupFile(backupPath_, bytes, clock_(), &detail);
     if (code == TPResult::EepromCopyError)
         return Fail(detail);
     return code;
@@ -95,43 +151,59 @@ uint16_t TPEEPROMCopy::RestoreEepromData(int destinationCode)
         if (code != TPResult::Ok)
             return code;
     }
-    // Restored once: the file goes only after every write succeeded.
-    QFile::remove(backupPath_);
+    // Restored once: the file goes only after every write succeeded, and into the history, so
+    // the old board's bytes still exist. Where the history cannot take it, it stays.
+    const TPBackupHistory history(backupPath_);
+    if (history.Move(clock_()))
+        history.Prune();
     return TPResult::Ok;
 }
 
-uint16_t TPEEPROMCopy::WriteBackupFile(const QString &path, const Image &bytes, uint16_t *detail)
+uint16_t TPEEPROMCopy::WriteBackupFile(const QString &path, const Image &bytes,
+                                       const QDateTime &when, uint16_t *detail)
 {
     // Folders that exist already or cannot be made are no error here; opening tells.
     QDir().mkpath(QFileInfo(path).absolutePath());
-    // Written beside the old backup and renamed over it only once complete, so a failure
-    // half-way leaves the old backup as it was.
+    // A link would be written through to its target, and a pipe or device is no backup.
+    const Entry existing = EntryAt(path);
+    if (existing == Entry::Other)
+        return TPResult::FileOpen;
+    // Written beside the old backup and renamed over it only once complete and once the old
+    // one is in the history, so no failure leaves the old board's bytes lost.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return TPResult::FileOpen;
     const QByteArray content(reinterpret_cast<const char *>(bytes.data()),
                              static_cast<qsizetype>(bytes.size()));
-    if (!TPEEPROMCopy::WriteWhole(file, content)) {
+    const TPBackupHistory history(path);
+    const auto keepOld = [&] { return existing == Entry::Missing || history.Keep(when); };
+    if (!TPEEPROMCopy::WriteWhole(file, content, keepOld)) {
         *detail = CannotCreate;
         return TPResult::EepromCopyError;
     }
+    history.Prune();
     return TPResult::Ok;
 }
 
 uint16_t TPEEPROMCopy::ReadBackupFile(const QString &path, Image *bytes, uint16_t *detail)
 {
-    QFile file(path);
-    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
-        *detail = CannotRead;
+    *detail = CannotRead;
+    // Nothing but a plain file is opened: a pipe would block or feed the printer whatever its
+    // writer sends. The open itself neither blocks nor follows a link, in case the file was
+    // swapped since.
+    if (EntryAt(path) != Entry::PlainFile)
         return TPResult::EepromCopyError;
-    }
+    const FileDescriptor file(open(QFile::encodeName(path).constData(),
+                                   O_RDONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC));
+    struct stat info = {};
+    if (file.Get() < 0 || fstat(file.Get(), &info) != 0 || !S_ISREG(info.st_mode))
+        return TPResult::EepromCopyError;
     // One byte more than a backup holds: a longer file shows as such without reading it all.
-    const QByteArray content = file.read(CopySize + 1);
-    if (content.size() != CopySize) {
-        *detail = CannotRead;
+    char content[CopySize + 1];
+    if (ReadUpTo(file.Get(), content, CopySize + 1) != CopySize)
         return TPResult::EepromCopyError;
-    }
-    std::copy(content.cbegin(), content.cend(), bytes->begin());
+    std::copy(content, content + CopySize, bytes->begin());
+    *detail = NoDetail;
     return TPResult::Ok;
 }
 
@@ -147,10 +219,12 @@ TPErrorWording TPEEPROMCopy::Wording(uint16_t detail)
     }
 }
 
-bool TPEEPROMCopy::WriteWhole(QSaveFile &file, const QByteArray &content)
+bool TPEEPROMCopy::WriteWhole(QSaveFile &file, const QByteArray &content,
+                              const std::function<bool()> &beforeCommit)
 {
     // A full disk can take part of a write without an error: the size on disk decides.
-    if (file.write(content) != content.size() || !file.flush() || file.size() != content.size()) {
+    if (file.write(content) != content.size() || !file.flush() || file.size() != content.size() ||
+        (beforeCommit && !beforeCommit())) {
         file.cancelWriting();
         return false;
     }

@@ -5,6 +5,7 @@
 #include "link/program.h"
 #include "link/selection.h"
 
+#include <QDir>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -37,7 +38,8 @@ TEepromDataCopyPanel::TEepromDataCopyPanel(TAdjustServices &window, QWidget *par
       loadStartPnl_(MakeStartPanel(QStringLiteral("EEPROM data restore"),
                                    QStringLiteral("EepDataCopyLoadStartPnl"),
                                    QStringLiteral("Writes the backup file into the new main "
-                                                  "board and deletes the file")))
+                                                  "board; the file then goes into the "
+                                                  "history folder beside it")))
 {
     QVBoxLayout *layout = PageLayout();
     AddTitle(layout, QStringLiteral("EEPROM data copy "));
@@ -66,10 +68,8 @@ TEepromDataCopyPanel::TEepromDataCopyPanel(TAdjustServices &window, QWidget *par
     layout->addStretch(1);
 
     setTabOrder(backUpStartPnl_, loadStartPnl_);
-    connect(backUpStartPnl_, &QPushButton::clicked, this,
-            &TEepromDataCopyPanel::EepDataCopyBackUpStartPnlClick);
-    connect(loadStartPnl_, &QPushButton::clicked, this,
-            &TEepromDataCopyPanel::EepDataCopyLoadStartPnlClick);
+    OnClick(backUpStartPnl_, &TEepromDataCopyPanel::EepDataCopyBackUpStartPnlClick);
+    OnClick(loadStartPnl_, &TEepromDataCopyPanel::EepDataCopyLoadStartPnlClick);
 }
 
 QPushButton *TEepromDataCopyPanel::MakeStartPanel(const QString &caption, const QString &name,
@@ -101,6 +101,8 @@ void TEepromDataCopyPanel::EepDataCopyBackUpStartPnlClick()
         return;
     Window().ShowStatus(TPMode::NewLine,
                         QStringLiteral("Replace the defective main board with new one."));
+    Window().ShowStatus(TPMode::NewLine, QStringLiteral("The data has been saved in %1")
+                                             .arg(QDir::toNativeSeparators(copy_.BackupPath())));
 }
 
 void TEepromDataCopyPanel::EepDataCopyLoadStartPnlClick()

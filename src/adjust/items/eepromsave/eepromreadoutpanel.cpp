@@ -43,8 +43,7 @@ TEepromReadOutPanel::TEepromReadOutPanel(TAdjustServices &window, QWidget *paren
     layout->addLayout(buttons);
     layout->addStretch(1);
 
-    connect(eepromReadoutBtn_, &QPushButton::clicked, this,
-            &TEepromReadOutPanel::EepromReadoutBtnClick);
+    OnClick(eepromReadoutBtn_, &TEepromReadOutPanel::EepromReadoutBtnClick);
 }
 
 QWidget *TEepromReadOutPanel::OkButton()

@@ -84,13 +84,10 @@ TLandMarginAdjustPanel::TLandMarginAdjustPanel(TAdjustServices &window, QWidget 
     layout->addLayout(bottom);
     layout->addStretch(1);
 
-    connect(printBtn_, &QPushButton::clicked, this,
-            &TLandMarginAdjustPanel::LandMarginPrintBtnClick);
-    connect(input_->InputButton(), &QPushButton::clicked, this,
-            &TLandMarginAdjustPanel::LandMarginInputBtnClick);
-    connect(input_->ReadButton(), &QPushButton::clicked, this,
-            &TLandMarginAdjustPanel::LandMarginCheckBtnClick);
-    connect(feedBtn_, &QPushButton::clicked, this, &TLandMarginAdjustPanel::LandMarginFeedBtnClick);
+    OnClick(printBtn_, &TLandMarginAdjustPanel::LandMarginPrintBtnClick);
+    OnClick(input_->InputButton(), &TLandMarginAdjustPanel::LandMarginInputBtnClick);
+    OnClick(input_->ReadButton(), &TLandMarginAdjustPanel::LandMarginCheckBtnClick);
+    OnClick(feedBtn_, &TLandMarginAdjustPanel::LandMarginFeedBtnClick);
     connect(howToBtn_, &QPushButton::clicked, this,
             [this] { Window().ShowHowTo(THowToTopic::FirstDot); });
 }

@@ -96,12 +96,11 @@ THeadAngularPanel::THeadAngularPanel(TAdjustServices &window, QWidget *parent)
     AddRight(layout, {howToBtn});
     layout->addStretch(1);
 
-    connect(printBtn_, &QPushButton::clicked, this, &THeadAngularPanel::HeadAngularPrintBtnClick);
-    connect(inputBtn_, &QPushButton::clicked, this, &THeadAngularPanel::HeadAngularInputBtnClick);
-    connect(readBtn, &QPushButton::clicked, this, &THeadAngularPanel::HeadAngularReadBtnClick);
-    connect(feedBtn, &QPushButton::clicked, this, &THeadAngularPanel::HeadAngularPaperFeedBtnClick);
-    connect(howToBtn, &QPushButton::clicked, this,
-            &THeadAngularPanel::HeadAngularAdjustHowToBtnClick);
+    OnClick(printBtn_, &THeadAngularPanel::HeadAngularPrintBtnClick);
+    OnClick(inputBtn_, &THeadAngularPanel::HeadAngularInputBtnClick);
+    OnClick(readBtn, &THeadAngularPanel::HeadAngularReadBtnClick);
+    OnClick(feedBtn, &THeadAngularPanel::HeadAngularPaperFeedBtnClick);
+    OnClick(howToBtn, &THeadAngularPanel::HeadAngularAdjustHowToBtnClick);
 }
 
 void THeadAngularPanel::Prepare()

@@ -115,10 +115,9 @@ void THeadIdPanel::BuildInputPage()
     layout->addLayout(bottom);
 
     connect(headIdInputEdit_, &QLineEdit::returnPressed, headIdInputOKBtn_, &QPushButton::click);
-    connect(headIdInputOKBtn_, &QPushButton::clicked, this, &THeadIdPanel::HeadIDInputOKBtnClick);
-    connect(headIdReadBtn_, &QPushButton::clicked, this, &THeadIdPanel::HeadIDReadBtnClick);
-    connect(headCheckPrintShowBtn_, &QPushButton::clicked, this,
-            &THeadIdPanel::HeadCheckPrintShowBtnClick);
+    OnClick(headIdInputOKBtn_, &THeadIdPanel::HeadIDInputOKBtnClick);
+    OnClick(headIdReadBtn_, &THeadIdPanel::HeadIDReadBtnClick);
+    OnClick(headCheckPrintShowBtn_, &THeadIdPanel::HeadCheckPrintShowBtnClick);
 }
 
 void THeadIdPanel::BuildPrintPage()
@@ -154,11 +153,9 @@ void THeadIdPanel::BuildPrintPage()
     bottom->addWidget(headIdInputShowBtn_);
     layout->addLayout(bottom);
 
-    connect(headCheckPrintBtn_, &QPushButton::clicked, this, &THeadIdPanel::HeadCheckPrintBtnClick);
-    connect(headCheckPaperFeedBtn_, &QPushButton::clicked, this,
-            &THeadIdPanel::HeadCheckPaperFeedBtnClick);
-    connect(headIdInputShowBtn_, &QPushButton::clicked, this,
-            &THeadIdPanel::HeadIDInputShowBtnClick);
+    OnClick(headCheckPrintBtn_, &THeadIdPanel::HeadCheckPrintBtnClick);
+    OnClick(headCheckPaperFeedBtn_, &THeadIdPanel::HeadCheckPaperFeedBtnClick);
+    OnClick(headIdInputShowBtn_, &THeadIdPanel::HeadIDInputShowBtnClick);
 }
 
 QWidget *THeadIdPanel::InitialFocus()

@@ -49,8 +49,7 @@ TCRHeatProtectPanel::TCRHeatProtectPanel(TAdjustServices &window, QWidget *paren
     setTabOrder(crMotor_, crMainShaft_);
     setTabOrder(crMainShaft_, okBtn_);
 
-    connect(okBtn_, &QPushButton::clicked, this,
-            &TCRHeatProtectPanel::CRHeatProtectOffsetOKBtnClick);
+    OnClick(okBtn_, &TCRHeatProtectPanel::CRHeatProtectOffsetOKBtnClick);
 
     heatProtect_.SetHooks(
         {[this] { Window().ReportError(TPResult::Communication); },

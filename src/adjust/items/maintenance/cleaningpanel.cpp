@@ -17,9 +17,11 @@ constexpr int ButtonWidth = 96;
 } // namespace
 
 TMainteCommandPanel::TMainteCommandPanel(TAdjustServices &window, const Texts &texts,
-                                         uint8_t commandMode, QWidget *parent)
+                                         uint8_t commandMode,
+                                         TPEepromSession::OnPrinterError onPrinterError,
+                                         QWidget *parent)
     : TItemPanel(window, parent), texts_(texts), commandMode_(commandMode),
-      okBtn_(new QPushButton(QStringLiteral("OK"), this))
+      onPrinterError_(onPrinterError), okBtn_(new QPushButton(QStringLiteral("OK"), this))
 {
     QVBoxLayout *layout = PageLayout();
     AddTitle(layout, texts_.title);
@@ -40,7 +42,7 @@ TMainteCommandPanel::TMainteCommandPanel(TAdjustServices &window, const Texts &t
     layout->addLayout(buttons);
     layout->addStretch(1);
 
-    connect(okBtn_, &QPushButton::clicked, this, &TMainteCommandPanel::OkBtnClick);
+    OnClick(okBtn_, &TMainteCommandPanel::OkBtnClick);
 }
 
 QWidget *TMainteCommandPanel::OkButton()
@@ -52,7 +54,7 @@ void TMainteCommandPanel::OkBtnClick()
 {
     TPProgram &program = Window().Program();
     TPEepromSession session(Window(), program.dll);
-    if (!session.Begin(texts_.working, TPEepromSession::OnPrinterError::Report))
+    if (!session.Begin(texts_.working, onPrinterError_))
         return;
     if (!session.Check(program.factory.FactoryCommand84(commandMode_)))
         return;
@@ -69,19 +71,20 @@ TCleaningPanel::TCleaningPanel(TAdjustServices &window, QWidget *parent)
                            QStringLiteral("Cleaning now..."),
                            QStringLiteral("The head cleaning has completed."),
                            QStringLiteral("CleaningOKBtn")},
-                          CleaningMode, parent)
+                          CleaningMode, TPEepromSession::OnPrinterError::Report, parent)
 {
 }
 
 TInkChargePanel::TInkChargePanel(TAdjustServices &window, QWidget *parent)
-    : TMainteCommandPanel(window,
-                          {QStringLiteral("Ink charge "),
-                           QStringLiteral("Click the [OK] button to perform ink charge."),
-                           QStringLiteral("About 15% of bland-new I/C is consumed each color."),
-                           QStringLiteral("It takes about 70 seconds to perform this function."),
-                           QStringLiteral("Charging now..."),
-                           QStringLiteral("The ink charge has completed."),
-                           QStringLiteral("InkChargeOKBtn")},
-                          InkChargeMode, parent)
+    : TMainteCommandPanel(
+          window,
+          {QStringLiteral("Ink charge "),
+           QStringLiteral("Click the [OK] button to perform ink charge."),
+           QStringLiteral("About 15% of bland-new I/C is consumed each color."),
+           QStringLiteral("It takes about 70 seconds to perform this function."),
+           QStringLiteral("Charging now..."), QStringLiteral("The ink charge has completed."),
+           QStringLiteral("InkChargeOKBtn")},
+          // The one item that ends the state before the initial ink charge.
+          InkChargeMode, TPEepromSession::OnPrinterError::GoOnBeforeInkCharge, parent)
 {
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "adjust/items/eepromsession.h"
 #include "adjust/items/itempanel.h"
 
 #include <cstdint>
@@ -23,18 +24,21 @@ public:
         QString buttonName;
     };
 
+    // onPrinterError: what the item does when the printer reports an error state first.
     TMainteCommandPanel(TAdjustServices &window, const Texts &texts, uint8_t commandMode,
-                        QWidget *parent);
+                        TPEepromSession::OnPrinterError onPrinterError, QWidget *parent);
 
     QWidget *OkButton() override;
 
-    // The "OK" button: working message (waits for a ready printer; a printer error stops it),
-    // the command, and the done message once the printer is ready again.
+    // The "OK" button: working message (waits for a ready printer; a printer error stops it,
+    // except the state before the initial ink charge for the ink charge), the command, and the
+    // done message once the printer is ready again.
     void OkBtnClick();
 
 private:
     Texts texts_;
     uint8_t commandMode_;
+    TPEepromSession::OnPrinterError onPrinterError_;
     QPushButton *okBtn_;
 };
 

@@ -43,10 +43,8 @@ TProCounterMaintePanel::TProCounterMaintePanel(TAdjustServices &window, QWidget 
     layout->addStretch(1);
 
     setTabOrder(proCounterCheckBtn_, proCounterClearBtn_);
-    connect(proCounterCheckBtn_, &QPushButton::clicked, this,
-            &TProCounterMaintePanel::ProCounterCheckBtnClick);
-    connect(proCounterClearBtn_, &QPushButton::clicked, this,
-            &TProCounterMaintePanel::ProCounterClearBtnClick);
+    OnClick(proCounterCheckBtn_, &TProCounterMaintePanel::ProCounterCheckBtnClick);
+    OnClick(proCounterClearBtn_, &TProCounterMaintePanel::ProCounterClearBtnClick);
 }
 
 QWidget *TProCounterMaintePanel::BuildReadGroup()

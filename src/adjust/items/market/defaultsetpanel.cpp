@@ -42,8 +42,8 @@ TDefaultSetPanel::TDefaultSetPanel(TAdjustServices &window, QWidget *parent)
     layout->addLayout(buttons);
     layout->addStretch(1);
 
-    connect(defaultSetOKBtn_, &QPushButton::clicked, this, &TDefaultSetPanel::DefaultSetOKBtnClick);
-    connect(destCheckBtn_, &QPushButton::clicked, this, &TDefaultSetPanel::DestCheckBtnClick);
+    OnClick(defaultSetOKBtn_, &TDefaultSetPanel::DefaultSetOKBtnClick);
+    OnClick(destCheckBtn_, &TDefaultSetPanel::DestCheckBtnClick);
 }
 
 QWidget *TDefaultSetPanel::OkButton()

@@ -67,10 +67,10 @@ TPWSensorPanel::TPWSensorPanel(TAdjustServices &window, QWidget *parent)
     layout->addLayout(howToRow);
     layout->addStretch(1);
 
-    connect(inputBtn_, &QPushButton::clicked, this, &TPWSensorPanel::PWSensorInputBtnClick);
-    connect(checkBtn_, &QPushButton::clicked, this, &TPWSensorPanel::PWSensorCheckBtnClick);
-    connect(printBtn_, &QPushButton::clicked, this, &TPWSensorPanel::PWSensorPrintBtnClick);
-    connect(howToBtn_, &QPushButton::clicked, this, &TPWSensorPanel::PWSensorHowToAdjustBtnClick);
+    OnClick(inputBtn_, &TPWSensorPanel::PWSensorInputBtnClick);
+    OnClick(checkBtn_, &TPWSensorPanel::PWSensorCheckBtnClick);
+    OnClick(printBtn_, &TPWSensorPanel::PWSensorPrintBtnClick);
+    OnClick(howToBtn_, &TPWSensorPanel::PWSensorHowToAdjustBtnClick);
 
     // Keyboard order: the four sides as laid out, then Input, Read, Print, How to adjust.
     QWidget *previous = nullptr;

@@ -70,11 +70,9 @@ TTopMarginMainPanel::TTopMarginMainPanel(TAdjustServices &window, QWidget *paren
     layout->addLayout(bottom);
     layout->addStretch(1);
 
-    connect(printBtn_, &QPushButton::clicked, this, &TTopMarginMainPanel::TopMarginPrintBtnClick);
-    connect(input_->InputButton(), &QPushButton::clicked, this,
-            &TTopMarginMainPanel::TopMarginInputValueBtnClick);
-    connect(input_->ReadButton(), &QPushButton::clicked, this,
-            &TTopMarginMainPanel::TopMarginCheckValueBtnClick);
+    OnClick(printBtn_, &TTopMarginMainPanel::TopMarginPrintBtnClick);
+    OnClick(input_->InputButton(), &TTopMarginMainPanel::TopMarginInputValueBtnClick);
+    OnClick(input_->ReadButton(), &TTopMarginMainPanel::TopMarginCheckValueBtnClick);
     connect(howToBtn_, &QPushButton::clicked, this,
             [this] { Window().ShowHowTo(THowToTopic::TopMargin); });
 }

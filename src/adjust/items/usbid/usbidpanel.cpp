@@ -48,8 +48,8 @@ TUsbIdPanel::TUsbIdPanel(TAdjustServices &window, QWidget *parent)
 
     // Enter in the edit writes, as the panel's main button.
     connect(usbIdInputEdit_, &QLineEdit::returnPressed, usbIdInputOKBtn_, &QPushButton::click);
-    connect(usbIdInputOKBtn_, &QPushButton::clicked, this, &TUsbIdPanel::USBIDInputOKBtnClick);
-    connect(usbIdReadOutBtn_, &QPushButton::clicked, this, &TUsbIdPanel::USBIDReadOutBtnClick);
+    OnClick(usbIdInputOKBtn_, &TUsbIdPanel::USBIDInputOKBtnClick);
+    OnClick(usbIdReadOutBtn_, &TUsbIdPanel::USBIDReadOutBtnClick);
 }
 
 QWidget *TUsbIdPanel::InitialFocus()

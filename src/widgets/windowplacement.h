@@ -2,7 +2,7 @@
 
 class QWidget;
 
-// Window positions shared by the shell's windows.
+// Window positions shared by the program's windows.
 class TWindowPlacement
 {
 public:
