@@ -114,6 +114,10 @@ TPErrorWording TPErrorReport::ForCode(uint16_t code, int16_t ioError, const Reco
     case TPResult::Communication:
     case TPResult::ChannelError:
         return {{ErrorLine(CommunicationErrorOccurred())}, TPLockLevel::None};
+    case TPResult::MalformedStatus:
+        // Without a word the working text ("Writing now...") would stand as if the operation
+        // went on; the items stay as they were, as "Get Status" leaves them on a bad reply.
+        return {{ErrorLine(CommunicationErrorOccurred())}, std::nullopt};
     case TPResult::PortFailure:
         return {ConnectionAdvice(), TPLockLevel::None};
     case TPResult::FileOpen:

@@ -49,7 +49,7 @@ TEST(ErrorReport, ResultCodesGiveTheirLinesAndLocks)
          2,
          "There is not enough free memory to run this program.",
          std::nullopt},
-        {TPResult::MalformedStatus, 0, {}, 0, nullptr, std::nullopt},
+        {TPResult::MalformedStatus, 0, {}, 1, "Communication error occurred.", std::nullopt},
         {TPResult::RequestRefused, 0, {}, 1, "The print data could not be prepared.", std::nullopt},
     };
     for (const auto &c : cases) {
