@@ -64,17 +64,17 @@ uint16_t TPHeadAngularPattern::HeadAngularPattern()
     TP_STEP(dll_.ChanReadEeprom(ValueAddress, &stored));
     const uint16_t printed = PrintAtAngleZero(stored);
     if (printed != TPResult::Ok)
-        PutStoredValueBack(stored);
+        PutStoredValueBack(stored, printed);
     return printed;
 }
 
 // The EEPROM byte first, which the printer takes in an error state too; then, when it takes
 // data, the head angular command and the commit, so that the value is in force at once and
 // no 0 is left waiting for a later commit.
-void TPHeadAngularPattern::PutStoredValueBack(uint8_t stored)
+void TPHeadAngularPattern::PutStoredValueBack(uint8_t stored, uint16_t failure)
 {
     putBack_.Keep(ValueAddress, stored, QStringLiteral("head angular"));
-    if (putBack_.Run(dll_) != TPResult::Ok)
+    if (putBack_.Run(dll_, failure) != TPResult::Ok)
         return;
     if (status_.ReadStatus() == TPResult::Ok &&
         status_.Record().state == TPStatusControl::StateReady)

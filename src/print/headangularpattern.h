@@ -29,7 +29,7 @@ public:
 
 private:
     uint16_t PrintAtAngleZero(uint8_t stored);
-    void PutStoredValueBack(uint8_t stored);
+    void PutStoredValueBack(uint8_t stored, uint16_t failure);
     uint16_t WriteAngle(uint8_t value);
     uint16_t ReferenceBand();
     uint16_t ComparisonBand();

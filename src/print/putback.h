@@ -27,8 +27,10 @@ public:
     void Clear();
     void Keep(uint8_t address, uint8_t byte, const QString &name);
     // Writes the kept values in order and stops at the first failure, so that a printer
-    // that no longer answers costs one link time-out, not one for each value.
-    uint16_t Run(TPDLLFunction &dll);
+    // that no longer answers costs one link time-out, not one for each value. After a print
+    // that failed on the link itself (failure) nothing is tried: the printer did not answer
+    // the print and would cost a further time-out.
+    uint16_t Run(TPDLLFunction &dll, uint16_t failure);
     void SetOutcome(Outcome outcome) { outcome_ = outcome; }
 
     Outcome LastOutcome() const { return outcome_; }
