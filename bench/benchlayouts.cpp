@@ -34,7 +34,7 @@ struct Layout {
 const std::vector<Layout> Layouts = {
     {"HeadAngularPattern",
      [](Printer &p) {
-         return TPHeadAngularPattern(p.dll, p.raster, p.factory).HeadAngularPattern();
+         return TPHeadAngularPattern(p.dll, p.raster, p.factory, p.status).HeadAngularPattern();
      }},
     {"BidPage VSD1 Black/Color",
      [](Printer &p) { return TPBidPattern(p.raster, p.status, p.factory).BidPage(1, 16, 0, 0); }},

@@ -124,6 +124,10 @@ TPErrorWording TPErrorReport::ForCode(uint16_t code, int16_t ioError, const Reco
         return {{ErrorLine(QStringLiteral("Cannot file open."))}, std::nullopt};
     case TPResult::PrinterErrorState:
         return {PrinterError(record), TPLockLevel::ErrorState};
+    case TPResult::PrinterNotReady:
+        return {{ErrorLine(QStringLiteral("The printer did not become ready.")),
+                 AddedLine(QStringLiteral("Check the printer and try again."))},
+                std::nullopt};
     case TPResult::MissingLibrary:
         return {{ErrorLine(QStringLiteral("Cannot found the DLL files."))}, std::nullopt};
     case TPResult::RequestRefused:

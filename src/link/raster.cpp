@@ -10,7 +10,6 @@
 namespace
 {
 constexpr uint8_t PaperOut = 6;
-constexpr int ResendWaitMs = 500;
 constexpr int LargestSplitRun = 120;
 
 uint8_t Low(uint32_t value)
@@ -75,6 +74,7 @@ uint16_t TPRaster::SendLoop()
 
 uint16_t TPRaster::SendAtOnce(const uint8_t *bytes, int count)
 {
+    int idleRefusals = 0;
     for (;;) {
         const uint16_t sent = dll_.ChanSendData(bytes, count);
         if (sent == TPResult::Ok)
@@ -93,6 +93,9 @@ uint16_t TPRaster::SendAtOnce(const uint8_t *bytes, int count)
             if (window_)
                 window_->PaperPrompt();
         }
+        idleRefusals = record.state == TPStatusControl::StatePrinting ? 0 : idleRefusals + 1;
+        if (idleRefusals >= MaxIdleRefusals)
+            return TPResult::PrinterNotReady;
         Wait::For(ResendWaitMs);
     }
 }

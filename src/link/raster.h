@@ -23,6 +23,12 @@ public:
     // refused before anything is appended or sent; the buffer stays as it was.
     static constexpr uint16_t RequestRefused = TPResult::RequestRefused;
     static constexpr int MaxRepeatCount = 129;
+    // The resend wait has a bound: a printer that refuses data this many times in a row
+    // without printing (busy, cleaning, out of paper after every prompt) ends the send with
+    // TPResult::PrinterNotReady, three minutes at one try every 500 ms. A printer that reports
+    // printing is taking data at its own pace: its refusals are not counted.
+    static constexpr int ResendWaitMs = 500;
+    static constexpr int MaxIdleRefusals = 360;
 
     TPRaster(TPDLLFunction &dll, TPStatusControl &status);
     // The window that owns the paper prompt; none means the prompt is skipped (tests).
@@ -36,9 +42,10 @@ public:
     uint16_t RepeatSend(int count, uint8_t value);
     // Records of at most 120 copies each.
     uint16_t RepeatSendSplit(int count, uint8_t value);
-    // Sends bytes by themselves, outside the buffer (a factory packet), with the buffer's
-    // resend wait: while the printer cannot take data it waits, asking for paper on a
-    // paper-out error, so a packet between two pieces of a pattern is not lost.
+    // Sends bytes by themselves, outside the buffer (a factory packet, a piece of a print
+    // file), with the buffer's resend wait: while the printer cannot take data it waits,
+    // asking for paper on a paper-out error, so a packet between two pieces of a pattern is
+    // not lost; within the bound above.
     uint16_t SendAtOnce(const uint8_t *bytes, int count);
     int Fill() const { return fill_; }
     const uint8_t *Buffer() const { return buffer_.data(); }
@@ -73,7 +80,7 @@ public:
 
 private:
     // Sends the buffer until the printer takes it: waits 500 ms while it cannot take data,
-    // asks for paper on a paper-out error, gives up on any other error.
+    // asks for paper on a paper-out error, gives up on any other error and at the bound.
     uint16_t SendLoop();
     uint16_t AppendBytes(std::initializer_list<uint8_t> bytes);
 

@@ -17,9 +17,11 @@ constexpr uint16_t ChannelError = NOVARI_CHANNEL_ERROR;         // ChanGetErrorC
 constexpr uint16_t FileOpen = 0x2001;                           // "Cannot file open."
 constexpr uint16_t Communication = 0x3000;
 constexpr uint16_t PrinterErrorState = 0x4000; // the printer reports an error state
-constexpr uint16_t HeadIdError = 0x5000;       // detail kept by the head ID unit
-constexpr uint16_t BidError = 0x7000;          // detail kept by the Bi-D unit
-constexpr uint16_t UsbIdError = 0x8000;        // detail kept by the USB ID unit
+// The printer kept refusing data without printing: the print stream gave up waiting.
+constexpr uint16_t PrinterNotReady = 0x4100;
+constexpr uint16_t HeadIdError = 0x5000; // detail kept by the head ID unit
+constexpr uint16_t BidError = 0x7000;    // detail kept by the Bi-D unit
+constexpr uint16_t UsbIdError = 0x8000;  // detail kept by the USB ID unit
 // A request the print stream or a packet builder refuses before anything is sent, because
 // it would corrupt the stream.
 constexpr uint16_t RequestRefused = 0x9000;

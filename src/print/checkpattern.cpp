@@ -4,7 +4,6 @@
 #include "checklayouts.h"
 #include "link/dllfunction.h"
 #include "link/program.h"
-#include "link/windowlink.h"
 #include "numberrows.h"
 #include "rasterlines.h"
 
@@ -46,8 +45,6 @@ constexpr int PaperTypical = 2;
 constexpr int PaperPwSensor = 4;
 constexpr int PaperA4 = 5;
 constexpr int PaperA4Photo = 6;
-constexpr int ChanNotReady = TPResult::ChanNotReady;
-constexpr uint8_t PaperOut = 6;
 
 int8_t Signed(uint8_t value)
 {
@@ -56,11 +53,6 @@ int8_t Signed(uint8_t value)
 } // namespace
 
 TPCheckPattern::TPCheckPattern(TPProgram &program) : program_(program) {}
-
-void TPCheckPattern::SetWindowLink(TPWindowLink *window)
-{
-    window_ = window;
-}
 
 uint16_t TPCheckPattern::WaitReady()
 {
@@ -271,62 +263,84 @@ void TPCheckPattern::SetCdrSearchFolders(const QStringList &folders)
     cdrFolders_ = folders;
 }
 
-uint16_t TPCheckPattern::SendCdrChunk(const uint8_t *bytes, int count)
+uint16_t TPCheckPattern::OpenCdrFile(QFile *file)
 {
-    TPDLLFunction &dll = program_.dll;
+    for (const QString &folder : CdrSearchFolders()) {
+        const QString path = QDir(folder).filePath(QLatin1String(CdrFileName));
+        if (!QFileInfo::exists(path))
+            continue;
+        // The file that is there is the one meant: one that cannot be read is not replaced
+        // by another folder's.
+        cdrFilePath_ = path;
+        file->setFileName(path);
+        if (QFileInfo(path).isFile() && file->open(QIODevice::ReadOnly))
+            return TPResult::Ok;
+        cdrProblem_ = CdrProblem::Unreadable;
+        return TPResult::FileOpen;
+    }
+    cdrProblem_ = CdrProblem::NotFound;
+    return TPResult::FileOpen;
+}
+
+bool TPCheckPattern::CdrFileIsPrintData(QFile *file, uint8_t *buffer)
+{
+    TPPrintFileCheck check;
     for (;;) {
-        const uint16_t sent = dll.ChanSendData(bytes, count);
-        if (sent == TPResult::Ok)
-            return sent;
-        if (sent != TPResult::ChannelError)
-            return sent;
-        if (dll.ChanGetErrorCode() != ChanNotReady)
-            return TPResult::ChannelError;
-        TP_STEP(program_.status.ReadStatus());
-        const TPStatusControl::StatusRecord &record = program_.status.Record();
-        if (record.state == TPStatusControl::StateError) {
-            if (record.error != PaperOut)
-                return TPResult::PrinterErrorState;
-            if (window_)
-                window_->PaperPrompt();
+        const qint64 read = file->read(reinterpret_cast<char *>(buffer), CdrChunk);
+        if (read < 0) {
+            cdrProblem_ = CdrProblem::Unreadable;
+            return false;
         }
-        if (window_)
-            window_->Repaint();
+        if (read == 0 || !check.Feed(buffer, size_t(read)))
+            break;
+    }
+    cdrVerdict_ = check.Finish();
+    if (cdrVerdict_ != TPPrintFileCheck::Verdict::PrintData)
+        cdrProblem_ = CdrProblem::NotPrintData;
+    return cdrVerdict_ == TPPrintFileCheck::Verdict::PrintData;
+}
+
+uint16_t TPCheckPattern::SendCdrFile(QFile *file, uint8_t *buffer)
+{
+    // Every piece is checked again before it goes: a file changed since the first reading
+    // stops at the first piece that is not print data.
+    TPPrintFileCheck check;
+    for (;;) {
+        const qint64 read = file->read(reinterpret_cast<char *>(buffer), CdrChunk);
+        if (read < 0) {
+            cdrProblem_ = CdrProblem::Unreadable;
+            return TPResult::FileOpen;
+        }
+        if (read == 0)
+            return TPResult::Ok;
+        if (!check.Feed(buffer, size_t(read))) {
+            cdrVerdict_ = check.Finish();
+            cdrProblem_ = CdrProblem::NotPrintData;
+            return TPResult::FileOpen;
+        }
+        TP_STEP(program_.raster.SendAtOnce(buffer, static_cast<int>(read)));
+        if (read < CdrChunk)
+            return TPResult::Ok;
     }
 }
 
 uint16_t TPCheckPattern::CdrFilePrint()
 {
     cdrFilePath_.clear();
+    cdrProblem_ = CdrProblem::None;
+    cdrVerdict_ = TPPrintFileCheck::Verdict::PrintData;
     const std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[CdrBufferSize]);
     if (!buffer)
         return TPResult::OutOfMemory;
 
     QFile file;
-    for (const QString &folder : CdrSearchFolders()) {
-        const QString path = QDir(folder).filePath(QLatin1String(CdrFileName));
-        if (!QFileInfo(path).isFile())
-            continue;
-        file.setFileName(path);
-        if (file.open(QIODevice::ReadOnly)) {
-            cdrFilePath_ = path;
-            break;
-        }
-    }
-    if (!file.isOpen())
+    TP_STEP(OpenCdrFile(&file));
+    if (!CdrFileIsPrintData(&file, buffer.get()) || !file.seek(0)) {
+        if (cdrProblem_ == CdrProblem::None)
+            cdrProblem_ = CdrProblem::Unreadable;
         return TPResult::FileOpen;
-
-    for (;;) {
-        const qint64 read = file.read(reinterpret_cast<char *>(buffer.get()), CdrChunk);
-        if (read < 0)
-            return TPResult::FileOpen; // the file became unreadable
-        if (read == 0)
-            break;
-        TP_STEP(SendCdrChunk(buffer.get(), static_cast<int>(read)));
-        if (read < CdrChunk)
-            break;
     }
-    return TPResult::Ok;
+    return SendCdrFile(&file, buffer.get());
 }
 
 // ---------------------------------------------------------------------------------------
@@ -385,8 +399,21 @@ uint16_t TPCheckPattern::PwEdgeBand(int firstRow)
     return raster.Flush();
 }
 
+uint16_t TPCheckPattern::ReadPwValues(PwValues *values)
+{
+    const std::pair<uint8_t, int> sides[] = {
+        {PwRight, SideFactor}, {PwLeft, SideFactor}, {PwTop, EdgeFactor}, {PwBottom, EdgeFactor}};
+    for (size_t side = 0; side < values->size(); ++side) {
+        uint8_t stored = 0;
+        TP_STEP(program_.dll.ChanReadEeprom(sides[side].first, &stored));
+        (*values)[side] = Signed(stored) / sides[side].second;
+    }
+    return TPResult::Ok;
+}
+
 uint16_t TPCheckPattern::PwSensorPattern()
 {
+    clearedPw_.reset();
     TPRaster &raster = program_.raster;
     TPFactory &factory = program_.factory;
     TP_STEP(raster.Reset());
@@ -395,7 +422,11 @@ uint16_t TPCheckPattern::PwSensorPattern()
     TP_STEP(program_.remote.SendPaperSettings(PaperPwSensor));
     TP_STEP(raster.Flush());
 
-    // The pattern prints without correction: the stored values are cleared for good.
+    // The pattern prints without correction: the stored values are cleared for good. What
+    // they were is kept for the technician, who may want to type them back.
+    PwValues before{};
+    TP_STEP(ReadPwValues(&before));
+    clearedPw_ = before;
     for (const uint8_t address : PwBytes)
         TP_STEP(program_.dll.ChanWriteEeprom(address, 0));
     TP_STEP(factory.FactoryCommand50());

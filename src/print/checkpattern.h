@@ -1,12 +1,16 @@
 #pragma once
 
+#include "printfilecheck.h"
+
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
+class QFile;
 struct TPProgram;
-class TPWindowLink;
 
 // The check prints that put several patterns on one sheet to judge the printer after service:
 // the A4 normal paper print, the photo quality and photo paper prints, the CD-R print from a
@@ -23,8 +27,6 @@ public:
     static constexpr const char *InstalledDataFolder = "../../share/novari-adjust";
 
     explicit TPCheckPattern(TPProgram &program);
-    // The window that repaints between CD-R send attempts and asks for paper.
-    void SetWindowLink(TPWindowLink *window);
 
     // Each gives the first result code that is not 1, else 1.
     uint16_t A4NormalPrint();
@@ -34,11 +36,29 @@ public:
     uint16_t A4PhotoPaperPrint();
     uint16_t NozzleCheckPrint();
     uint16_t HeadCheckPrint();
-    // Sends the CD-R print file unchanged; 0x2001 when it cannot be opened, 0xC000 when the
-    // read buffer cannot be had.
+    // Why the last CD-R print gave 0x2001.
+    enum class CdrProblem {
+        None,
+        NotFound,    // no folder holds the file
+        Unreadable,  // the first file found cannot be read (the later folders are not tried)
+        NotPrintData // the file holds more than print data (CdrVerdict tells what)
+    };
+    // Sends the CD-R print file unchanged, once the whole file has been read through and
+    // found to hold print data only; 0x2001 when it cannot be opened or holds anything else
+    // (nothing is sent then), 0xC000 when the read buffer cannot be had.
     uint16_t CdrFilePrint();
-    // Writes 0 to the eight PW sensor bytes, commits, and prints the PW sensor pattern.
+    CdrProblem LastCdrProblem() const { return cdrProblem_; }
+    TPPrintFileCheck::Verdict CdrVerdict() const { return cdrVerdict_; }
+
+    // The PW sensor values in the units of the pattern (as Read shows them), Right, Left,
+    // Top, Bottom.
+    using PwValues = std::array<int, 4>;
+    // Reads the stored PW sensor values, writes 0 to the eight PW sensor bytes, commits, and
+    // prints the PW sensor pattern.
     uint16_t PwSensorPattern();
+    // The values the last PW sensor pattern read before it began clearing them; none when it
+    // failed before that.
+    std::optional<PwValues> ClearedPwValues() const { return clearedPw_; }
 
     // The folders the CD-R file is looked for in, in order: the current folder, the
     // installed data folder beside the program, the program's own folder (the build tree).
@@ -65,11 +85,16 @@ private:
     uint16_t SideDots(bool rightSide, int offset);
     uint16_t PwEdgeBand(int firstRow);
     uint16_t PwScale();
-    uint16_t SendCdrChunk(const uint8_t *bytes, int count);
+    uint16_t OpenCdrFile(QFile *file);
+    bool CdrFileIsPrintData(QFile *file, uint8_t *buffer);
+    uint16_t SendCdrFile(QFile *file, uint8_t *buffer);
+    uint16_t ReadPwValues(PwValues *values);
     uint16_t WaitReady();
 
     TPProgram &program_;
-    TPWindowLink *window_ = nullptr;
     QStringList cdrFolders_;
     QString cdrFilePath_;
+    CdrProblem cdrProblem_ = CdrProblem::None;
+    TPPrintFileCheck::Verdict cdrVerdict_ = TPPrintFileCheck::Verdict::PrintData;
+    std::optional<PwValues> clearedPw_;
 };

@@ -3,6 +3,7 @@
 #include "link/dllfunction.h"
 #include "link/factory.h"
 #include "link/raster.h"
+#include "link/statuscontrol.h"
 #include "patternstep.h"
 #include "rasterblock.h"
 
@@ -50,15 +51,38 @@ uint16_t AppendText(TPRaster &raster, const char *text, size_t lengthWithZero)
 }
 } // namespace
 
-TPHeadAngularPattern::TPHeadAngularPattern(TPDLLFunction &dll, TPRaster &raster, TPFactory &factory)
-    : dll_(dll), raster_(raster), factory_(factory)
+TPHeadAngularPattern::TPHeadAngularPattern(TPDLLFunction &dll, TPRaster &raster, TPFactory &factory,
+                                           TPStatusControl &status)
+    : dll_(dll), raster_(raster), factory_(factory), status_(status)
 {
 }
 
 uint16_t TPHeadAngularPattern::HeadAngularPattern()
 {
+    putBack_.Clear();
     uint8_t stored = 0;
     TP_STEP(dll_.ChanReadEeprom(ValueAddress, &stored));
+    const uint16_t printed = PrintAtAngleZero(stored);
+    if (printed != TPResult::Ok)
+        PutStoredValueBack(stored, printed);
+    return printed;
+}
+
+// The EEPROM byte first, which the printer takes in an error state too; then, when it takes
+// data, the head angular command and the commit, so that the value is in force at once and
+// no 0 is left waiting for a later commit.
+void TPHeadAngularPattern::PutStoredValueBack(uint8_t stored, uint16_t failure)
+{
+    putBack_.Keep(ValueAddress, stored, QStringLiteral("head angular"));
+    if (putBack_.Run(dll_, failure) != TPResult::Ok)
+        return;
+    if (status_.ReadStatus() == TPResult::Ok &&
+        status_.Record().state == TPStatusControl::StateReady)
+        WriteAngle(stored);
+}
+
+uint16_t TPHeadAngularPattern::PrintAtAngleZero(uint8_t stored)
+{
     TP_STEP(WriteAngle(0));
     TP_STEP(AppendText(raster_, Title, sizeof Title));
     TP_STEP(raster_.BeginGraphicsPage(UnitHalfTenth, Unidirectional, Vsd1, ColorMode));

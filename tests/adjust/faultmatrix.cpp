@@ -242,6 +242,17 @@ std::vector<Operation> Operations()
     return ops;
 }
 
+// The stored values a pattern print changes while it prints (Bi-D of the typical gap, head
+// angular) and must leave as it found them.
+std::vector<int> PatternValues(const char *button)
+{
+    if (QLatin1String(button) == QLatin1String("BidPrintOKBtn"))
+        return {0x32, 0x33, 0x34, 0x35, 0x36, 0x37, 0x38, 0x39};
+    if (QLatin1String(button) == QLatin1String("HeadAngularPrintBtn"))
+        return {0x75};
+    return {};
+}
+
 // The process id of the virtual printer that keeps this EEPROM file (found by its command line,
 // which names the cell's own file), so that it can be killed without a chance to clean up.
 pid_t PrinterPid(const QString &eepromFile)
@@ -641,6 +652,16 @@ Outcome FaultMatrix::Run(const Operation &op, Fault fault, qint64 mid, qint64 *e
     const QByteArray eepromAfter = cell.printer->Eeprom();
     if (eepromAfter.size() != 256)
         out.faults << QStringLiteral("EEPROM file of %1 bytes").arg(eepromAfter.size());
+    // A failed pattern puts its values back while the printer still answers.
+    if (red && !CutsTheLine(fault) && eepromAfter.size() == 256) {
+        for (const int address : PatternValues(op.button)) {
+            if (eepromAfter.at(address) != eepromBefore.at(address))
+                out.faults << QStringLiteral("stored value at %1 left at %2 instead of %3")
+                                  .arg(address, 2, 16, QLatin1Char('0'))
+                                  .arg(int(int8_t(eepromAfter.at(address))))
+                                  .arg(int(int8_t(eepromBefore.at(address))));
+        }
+    }
     QFile backup(cell.Backup());
     const bool backupThere = backup.open(QIODevice::ReadOnly);
     const QByteArray backupBytes = backupThere ? backup.readAll() : QByteArray();

@@ -8,7 +8,10 @@
 
 #include <QJsonObject>
 #include <QPushButton>
+#include <atomic>
+#include <chrono>
 #include <gtest/gtest.h>
+#include <thread>
 
 namespace adjusttest
 {
@@ -19,6 +22,35 @@ struct Visit {
     const char *destination; // its factory market
     uint8_t modelCode;       // chosen in the selection window
     const char *chosen;      // destination chosen there
+};
+
+// Sends a control word to the printer once its data capture has grown past a size.
+class Trigger
+{
+public:
+    Trigger(VirtualPrinter &printer, qint64 bytes, const char *word)
+        : thread_([&printer, bytes, word, this] {
+              while (!stop_ && printer.Data().size() < bytes)
+                  std::this_thread::sleep_for(std::chrono::milliseconds(1));
+              if (!stop_)
+                  fired_ = printer.Control(QString::fromLatin1(word));
+          })
+    {
+    }
+    ~Trigger() { Finish(); }
+    // Stops waiting and lets a fault under way finish; true when the fault was made.
+    bool Finish()
+    {
+        stop_ = true;
+        if (thread_.joinable())
+            thread_.join();
+        return fired_;
+    }
+
+private:
+    std::atomic<bool> stop_{false};
+    std::atomic<bool> fired_{false};
+    std::thread thread_;
 };
 
 class PrinterFixture : public ::testing::Test

@@ -193,6 +193,32 @@ TEST_F(Raster, BusyPrinterIsWaitedOutAndTheSameBytesSentAgain)
     EXPECT_EQ(raster.Fill(), 0);
 }
 
+TEST_F(Raster, ResendEndsOnAPrinterThatStaysIdleButWaitsForOneThatPrints)
+{
+    constexpr int Bound = TPRaster::MaxIdleRefusals;
+    // Busy throughout: the send gives up at the bound, the bytes kept for the next send.
+    for (int i = 0; i < Bound + 5; ++i)
+        link.QueueSend(0x2000, 51);
+    link.QueueStatus(fake::StateReply(2));
+    AppendCounting(10);
+    EXPECT_EQ(raster.Flush(), TPResult::PrinterNotReady);
+    EXPECT_EQ(link.SendCount(), Bound);
+    EXPECT_EQ(waits.asked.size(), size_t(Bound - 1));
+    EXPECT_EQ(raster.Fill(), 10);
+
+    // A printer that reports printing in between takes its data at its own pace.
+    link.Reset();
+    for (int i = 0; i < 2 * Bound - 1; ++i)
+        link.QueueSend(0x2000, 51);
+    for (int i = 0; i < Bound - 1; ++i)
+        link.QueueStatus(fake::StateReply(2));
+    link.QueueStatus(fake::StateReply(3));
+    for (int i = 0; i < Bound - 1; ++i)
+        link.QueueStatus(fake::StateReply(7));
+    EXPECT_EQ(raster.Flush(), 1);
+    EXPECT_EQ(link.SendCount(), 2 * Bound);
+}
+
 TEST_F(Raster, PaperOutAsksForPaperThenResends)
 {
     link.QueueSend(0x2000, 51);

@@ -109,7 +109,7 @@ std::vector<int> Numbers(const std::string &line)
 TEST_F(Layouts, HeadAngularPrintsAtAngleZeroAndRestoresTheStoredValue)
 {
     link.SetEeprom(0x75, 0xFD);
-    TPHeadAngularPattern pattern(dll, raster, factoryCommands);
+    TPHeadAngularPattern pattern(dll, raster, factoryCommands, status);
     ASSERT_EQ(pattern.HeadAngularPattern(), 1);
     Collect();
 
@@ -197,10 +197,27 @@ TEST_F(Layouts, BidPageOfTheColourGroupAloneInTheVsd3ModePrintsThreePassesARow)
     }
 }
 
+TEST_F(Layouts, HeadAngularFailureHalfWayPutsTheStoredValueBack)
+{
+    link.SetEeprom(0x75, 0xFD);
+    link.QueueSend(1); // head angular 0
+    link.QueueSend(1); // commit
+    link.QueueSend(0x2000, 51);
+    link.QueueSend(0x2000, 51);
+    link.QueueStatus(fake::StateReply(0, 4)); // after the ready reply: jammed
+    // The printer has stored the 0 it was sent by the time it jams.
+    waits.onWait = [&](int) { link.SetEeprom(0x75, 0); };
+    TPHeadAngularPattern pattern(dll, raster, factoryCommands, status);
+    EXPECT_EQ(pattern.HeadAngularPattern(), 0x4000);
+    EXPECT_EQ(link.Eeprom(0x75), 0xFD);
+    EXPECT_EQ(pattern.PutBack().LastOutcome(), TPPutBack::Outcome::PutBack);
+    EXPECT_EQ(link.SendCount(), 4); // no commit to a jammed printer
+}
+
 TEST_F(Layouts, FirstFailureEndsTheLayoutWithItsCode)
 {
     link.QueueSend(0x2000, 7); // the first factory packet: head angular 0
-    TPHeadAngularPattern pattern(dll, raster, factoryCommands);
+    TPHeadAngularPattern pattern(dll, raster, factoryCommands, status);
     EXPECT_EQ(pattern.HeadAngularPattern(), 0x2000);
     EXPECT_EQ(link.SendCount(), 1);
 }

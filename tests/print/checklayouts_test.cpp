@@ -222,6 +222,39 @@ TEST_F(CheckLayouts, CdrFileIsSentAsItIsInPiecesOfAtMost1000Bytes)
     EXPECT_EQ(checks.CdrFilePrint(), TPResult::FileOpen);
     EXPECT_EQ(link.SendCount(), 0);
 
+    // A file that is there but cannot be read is not replaced by a later folder's.
+    QFile good(QDir(folder.path()).filePath("CD-R2.prn"));
+    ASSERT_TRUE(good.open(QIODevice::WriteOnly));
+    good.write("CD\r\n");
+    good.close();
+    ASSERT_TRUE(QDir(folder.path()).mkpath("first/CD-R2.prn"));
+    checks.SetCdrSearchFolders({folder.path() + "/first", folder.path()});
+    EXPECT_EQ(checks.CdrFilePrint(), TPResult::FileOpen);
+    EXPECT_EQ(checks.LastCdrProblem(), TPCheckPattern::CdrProblem::Unreadable);
+    EXPECT_EQ(link.SendCount(), 0);
+    checks.SetCdrSearchFolders({folder.path()});
+
+    // Print data is sent, commands that reach the printer's settings are not, not even the
+    // print data before them.
+    ASSERT_TRUE(good.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    good.write(QByteArray(1500, 'x') + QByteArray::fromHex("1b7c0005005ea750af28"));
+    good.close();
+    EXPECT_EQ(checks.CdrFilePrint(), TPResult::FileOpen);
+    EXPECT_EQ(checks.LastCdrProblem(), TPCheckPattern::CdrProblem::NotPrintData);
+    EXPECT_EQ(checks.CdrVerdict(), TPPrintFileCheck::Verdict::FactoryPacket);
+    EXPECT_EQ(link.SendCount(), 0);
+
+    // A piece the printer cannot take yet is sent again after the resend wait.
+    ASSERT_TRUE(good.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    good.write("CD\r\n");
+    good.close();
+    link.QueueSend(0x2000, 51);
+    link.QueueStatus(fake::StateReply(2));
+    waits.asked.clear();
+    EXPECT_EQ(checks.CdrFilePrint(), 1);
+    EXPECT_EQ(link.SendCount(), 2);
+    EXPECT_EQ(waits.asked, std::vector<int>({500}));
+
     std::mt19937 random(7);
     struct Case {
         int size;
@@ -232,8 +265,9 @@ TEST_F(CheckLayouts, CdrFileIsSentAsItIsInPiecesOfAtMost1000Bytes)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.size);
         QByteArray content(c.size, '\0');
+        // Any bytes but the escape that starts a command: print data only.
         for (char &byte : content)
-            byte = static_cast<char>(random());
+            byte = static_cast<char>(random() % 0x1B);
         QFile file(QDir(folder.path()).filePath("CD-R2.prn"));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(content);

@@ -1,15 +1,13 @@
 // Bi-D adjustment through the window against the virtual printer: the pattern print leaves the
 // stored values as they were and prints a page; Input writes, Read reads back; a paper-out in
-// the middle of the pattern is prompted for and the print goes on; an unplugged printer ends
-// with a worded error.
+// the middle of the pattern is prompted for and the print goes on; a jam or a printer that
+// stays busy puts the stored values back; an unplugged printer ends with a worded error.
 #include "printerfixture.h"
 
 #include <QCheckBox>
 #include <QDir>
 #include <QLineEdit>
 #include <QTemporaryDir>
-#include <atomic>
-#include <thread>
 
 using namespace adjusttest;
 
@@ -31,35 +29,6 @@ QLineEdit *Edit(const TFormAdjust &window, const char *name)
 {
     return window.findChild<QLineEdit *>(QString::fromLatin1(name));
 }
-
-// Sends a control word to the printer once its data capture has grown past a size.
-class Trigger
-{
-public:
-    Trigger(VirtualPrinter &printer, qint64 bytes, const char *word)
-        : thread_([&printer, bytes, word, this] {
-              while (!stop_ && printer.Data().size() < bytes)
-                  std::this_thread::sleep_for(std::chrono::milliseconds(1));
-              if (!stop_)
-                  fired_ = printer.Control(QString::fromLatin1(word));
-          })
-    {
-    }
-    ~Trigger() { Finish(); }
-    // Stops waiting and lets a fault under way finish; true when the fault was made.
-    bool Finish()
-    {
-        stop_ = true;
-        if (thread_.joinable())
-            thread_.join();
-        return fired_;
-    }
-
-private:
-    std::atomic<bool> stop_{false};
-    std::atomic<bool> fired_{false};
-    std::thread thread_;
-};
 
 TEST_F(BidPrinterTest, PrintKeepsTheStoredValuesThenInputWritesAndReadShowsThem)
 {
@@ -137,6 +106,37 @@ TEST_F(BidPrinterTest, PaperOutMidPatternIsPromptedAndThePrintGoesOn)
     EXPECT_EQ(BidValues(*printer), storedBefore);
 }
 
+TEST_F(BidPrinterTest, FailureMidPatternIsWordedAndPutsTheStoredValuesBack)
+{
+    ASSERT_NO_FATAL_FAILURE(Open(UsEuroQ510));
+    window->show();
+    List(*window, "AdjustRdoGrp")->Button(BidEntry)->click();
+    const QByteArray storedBefore = BidValues(*printer);
+    const struct {
+        const char *fault;
+        const char *line;
+    } cases[] = {{"jam", "Paper jam error."}, {"busy", "The printer did not become ready."}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.fault);
+        bool fired = false;
+        {
+            Trigger fault(*printer, printer->Data().size() + 20000, c.fault);
+            Click("BidPrintOKBtn");
+            EXPECT_TRUE(WaitForEnabled(*window));
+            fired = fault.Finish();
+        }
+        ASSERT_TRUE(printer->Control("clear"));
+        if (!fired)
+            GTEST_SKIP() << "the print ended before the fault";
+        const QStringList lines = MemoLines(*window);
+        EXPECT_EQ(lines.value(0), c.line);
+        EXPECT_TRUE(
+            lines.contains("The stored Bi-D values were put back as they were before the print."))
+            << lines.join('|').toStdString();
+        EXPECT_EQ(BidValues(*printer), storedBefore);
+    }
+}
+
 TEST_F(BidPrinterTest, UnpluggedMidPatternEndsWithAWordedError)
 {
     ASSERT_NO_FATAL_FAILURE(Open(UsEuroQ510));
@@ -154,6 +154,7 @@ TEST_F(BidPrinterTest, UnpluggedMidPatternEndsWithAWordedError)
     }
     EXPECT_LT(clock.elapsed(), 10000);
     EXPECT_EQ(MemoLines(*window).value(0), "Communication error occurred.");
+    EXPECT_TRUE(MemoLines(*window).join('\n').contains("these may have changed: VSD"));
     EXPECT_TRUE(window->isEnabled());
 }
 } // namespace

@@ -89,4 +89,28 @@ TEST_F(CheckPatternPrinterTest, EveryEntryPrintsItsSheet)
         if (!keep.isEmpty())
             QFile::copy(QDir(pages.path()).filePath(sheet), QDir(keep).filePath(sheet));
 }
+TEST_F(CheckPatternPrinterTest, CdrFileWithAFactoryCommandIsNotSent)
+{
+    ASSERT_NO_FATAL_FAILURE(Open({"q510", "us-euro", 1, "US/Euro"}));
+    QTemporaryDir folder;
+    QFile planted(QDir(folder.path()).filePath("CD-R2.prn"));
+    ASSERT_TRUE(planted.open(QIODevice::WriteOnly));
+    // Text, then the waste ink counter's bytes rewritten by a factory command.
+    planted.write(QByteArray("label\r\n") + QByteArray::fromHex("1b7c0007005ea74cb326000c00"));
+    planted.close();
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(folder.path()));
+    window->show();
+    List(*window, "AppendixRdoGrp")->Button(2)->click();
+    List(*window, "CheckPatternRdoGrp")->Button(3)->click();
+    const QByteArray sent = printer->Data();
+    Click("ChkPtnPrtBtn");
+    ASSERT_TRUE(WaitForEnabled(*window));
+    QDir::setCurrent(before);
+    const QStringList lines = MemoLines(*window);
+    EXPECT_EQ(lines.value(0), "Cannot file open.");
+    EXPECT_TRUE(lines.value(1).contains("holds a factory command")) << lines.value(1).toStdString();
+    EXPECT_EQ(printer->Data(), sent);
+    EXPECT_TRUE(window->isEnabled());
+}
 } // namespace

@@ -120,4 +120,21 @@ TEST_F(PwSensorPrinterTest, BadLeftValueStopsWithItsMessageAndFocus)
     }
     EXPECT_EQ(Commits(*printer), 0);
 }
+TEST_F(PwSensorPrinterTest, PrintTellsTheValuesItCleared)
+{
+    ASSERT_NO_FATAL_FAILURE(Open(Q510));
+    // Right 5, Left -3, Top -2, Bottom 1 in the pattern's units.
+    for (const auto &[address, value] :
+         {std::pair<uint8_t, int8_t>{0x70, 20}, {0x72, -12}, {0x71, -12}, {0x73, 6}})
+        ASSERT_EQ(program->dll.ChanWriteEeprom(address, uint8_t(value)), 1);
+    window->show();
+    List(*window, "AdjustRdoGrp")->Button(PwSensorItem)->click();
+    Click("PWSensorPrintBtn");
+    ASSERT_TRUE(WaitForEnabled(*window));
+    EXPECT_EQ(MemoLines(*window),
+              QStringList({"The PW sensor adjustment pattern print has been completed.",
+                           "The print cleared the stored PW sensor values; they were Right 5, "
+                           "Left -3, Top -2, Bottom 1."}));
+    EXPECT_EQ(printer->Eeprom().at(0x70), 0);
+}
 } // namespace

@@ -5,6 +5,7 @@
 #include "link/raster.h"
 #include "print/bidpattern.h"
 
+#include <QStringList>
 #include <algorithm>
 
 namespace
@@ -67,10 +68,8 @@ uint16_t TPBid::ReadValue(Item item, Gap gap, QString *text)
         *text = QStringLiteral("0");
         return TPResult::Ok;
     }
-    const ItemInfo &info = Info(item);
     uint8_t stored = 0;
-    const uint16_t read =
-        dll_.ChanReadEeprom(gap == Gap::Typ ? info.typAddress : *info.pgAddress, &stored);
+    const uint16_t read = dll_.ChanReadEeprom(Address(item, gap), &stored);
     if (read == TPResult::Ok)
         *text = ValueText(stored);
     return read;
@@ -98,19 +97,17 @@ uint16_t TPBid::SendValue(Item item, bool typicalGap, int value)
 
 uint16_t TPBid::PrintPattern(Gap gap, const Selection &selected)
 {
+    putBack_.Clear();
     if (std::none_of(selected.begin(), selected.end(), [](bool on) { return on; }))
         return TPResult::Ok;
     uint16_t result = raster_.Append(reinterpret_cast<const uint8_t *>(Title), sizeof Title);
     if (result == TPResult::Ok)
         result = raster_.NewLines(1);
 
-    std::array<int, ItemCount> stored{};
+    std::array<uint8_t, ItemCount> stored{};
     for (int item = 0; item < ItemCount && result == TPResult::Ok; ++item) {
-        if (!Exists(Item(item), gap))
-            continue;
-        QString text;
-        result = ReadValue(Item(item), gap, &text);
-        stored[size_t(item)] = text.toInt();
+        if (Exists(Item(item), gap))
+            result = dll_.ChanReadEeprom(Address(Item(item), gap), &stored[size_t(item)]);
     }
 
     TPBidPattern pattern(raster_, status_, factory_);
@@ -121,12 +118,56 @@ uint16_t TPBid::PrintPattern(Gap gap, const Selection &selected)
             continue;
         if (!selected[size_t(black)] && !selected[size_t(color)])
             continue;
-        result = pattern.BidPage(
-            platenGap, Info(Item(black)).mode,
-            selected[size_t(black)] ? stored[size_t(black)] : TPBidPattern::LeftOut,
-            selected[size_t(color)] ? stored[size_t(color)] : TPBidPattern::LeftOut);
+        const auto centre = [&](int item) {
+            return selected[size_t(item)] ? int(int8_t(stored[size_t(item)]))
+                                          : TPBidPattern::LeftOut;
+        };
+        result = pattern.BidPage(platenGap, Info(Item(black)).mode, centre(black), centre(color));
+        // The page changes its values pass by pass and stores them back at the end of each
+        // block; a page that failed in between may have left a pass's value.
+        if (result != TPResult::Ok) {
+            for (const int item : {black, color}) {
+                if (selected[size_t(item)])
+                    putBack_.Keep(Address(Item(item), gap), stored[size_t(item)],
+                                  ItemName(Item(item), gap));
+            }
+            putBack_.Run(dll_, result);
+        }
     }
     return result == TPResult::Ok ? raster_.EndPage() : result;
+}
+
+uint8_t TPBid::Address(Item item, Gap gap)
+{
+    return gap == Gap::Typ ? Info(item).typAddress : *Info(item).pgAddress;
+}
+
+QString TPBid::ItemName(Item item, Gap gap)
+{
+    return QString::fromLatin1(Info(item).name) +
+           (gap == Gap::PgMinus ? QStringLiteral(" PG-") : QString());
+}
+
+std::vector<TPMessageLine> TPBid::PutBackLines() const
+{
+    switch (putBack_.LastOutcome()) {
+    case TPPutBack::Outcome::PutBack:
+        return {{TPMode::NewLine,
+                 QStringLiteral("The stored Bi-D values were put back as they were before the "
+                                "print.")}};
+    case TPPutBack::Outcome::MayHaveChanged: {
+        QStringList values;
+        for (const TPPutBack::Value &value : putBack_.Values())
+            values << QStringLiteral("%1 (was %2)").arg(value.name, ValueText(value.byte));
+        return {{TPMode::NewLine,
+                 QStringLiteral("The printer did not take the stored Bi-D values back; these may "
+                                "have changed: %1.")
+                     .arg(values.join(QStringLiteral(", ")))}};
+    }
+    case TPPutBack::Outcome::None:
+        break;
+    }
+    return {};
 }
 
 TPErrorWording TPBid::ErrorWording() const

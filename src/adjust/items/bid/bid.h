@@ -2,11 +2,13 @@
 
 #include "adjust/errorreport.h"
 #include "adjust/summarycells.h"
+#include "print/putback.h"
 
 #include <QString>
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 class TPDLLFunction;
 class TPFactory;
@@ -70,14 +72,19 @@ public:
     // Validates and sends one value (and, for ECO under Typ, the derived narrow-gap value).
     // A bad value gives TPResult::BidError and records the item; nothing is sent then.
     uint16_t WriteValue(Item item, const QString &text, Gap gap);
-    // Title and one page per selected mode with the stored values, then the form feed.
+    // Title and one page per selected mode with the stored values, then the form feed. A
+    // page that fails part-way has its values written back as they were read.
     uint16_t PrintPattern(Gap gap, const Selection &selected);
+    // After a failed print: the line that says whether the stored values were put back.
+    std::vector<TPMessageLine> PutBackLines() const;
 
     // The item whose value was refused last.
     std::optional<Item> FailedItem() const { return failedItem_; }
     TPErrorWording ErrorWording() const;
 
 private:
+    static uint8_t Address(Item item, Gap gap);
+    static QString ItemName(Item item, Gap gap);
     uint16_t SendValue(Item item, bool typicalGap, int value);
 
     TPDLLFunction &dll_;
@@ -85,4 +92,5 @@ private:
     TPStatusControl &status_;
     TPFactory &factory_;
     std::optional<Item> failedItem_;
+    TPPutBack putBack_;
 };

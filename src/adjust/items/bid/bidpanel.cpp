@@ -218,10 +218,15 @@ void TBidPanel::BidPrintOKBtnClick()
         return;
     }
     code = Window().ShowStatus(TPMode::Working, QStringLiteral("Printing now..."));
-    if (code == TPResult::Ok)
-        code = bid_.PrintPattern(gap, selection);
     if (code != TPResult::Ok)
         return Window().ReportError(code);
+    code = bid_.PrintPattern(gap, selection);
+    if (code != TPResult::Ok) {
+        Window().ReportError(code);
+        for (const TPMessageLine &line : bid_.PutBackLines())
+            Window().ShowStatus(line.mode, line.text);
+        return;
+    }
     Window().ShowStatus(TPMode::DoneAfterWait,
                         QStringLiteral("The Bi-D pattern print has been completed."));
 }

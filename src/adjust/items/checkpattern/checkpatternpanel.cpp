@@ -4,7 +4,6 @@
 #include "adjust/items/eepromsession.h"
 #include "adjust/radiolist.h"
 #include "link/program.h"
-#include "link/windowlink.h"
 
 #include <QDir>
 #include <QHBoxLayout>
@@ -28,8 +27,6 @@ TCheckPatternPanel::TCheckPatternPanel(TAdjustServices &window, QWidget *parent)
                          this)),
       chkPtnPrtBtn_(new QPushButton(QStringLiteral("Print"), this))
 {
-    checks_.SetWindowLink(dynamic_cast<TPWindowLink *>(&window));
-
     QVBoxLayout *layout = PageLayout();
     AddTitle(layout, QStringLiteral("Check Pattern  "));
     layout->addSpacing(8);
@@ -118,13 +115,37 @@ void TCheckPatternPanel::CDRPrintBtnClick()
         QStringLiteral("The CD-R print has been completed."));
     if (done || code != TPResult::FileOpen)
         return;
-    // Under the red "Cannot file open.": where the sample job was looked for.
+    // Under the red "Cannot file open.": which file, and why.
+    Window().ShowStatus(TPMode::NewLine, CdrProblemLine());
+}
+
+QString TCheckPatternPanel::CdrProblemLine() const
+{
+    const QString name = QLatin1String(TPCheckPattern::CdrFileName);
+    const QString path = QDir::toNativeSeparators(checks_.CdrFilePath());
+    using Verdict = TPPrintFileCheck::Verdict;
+    switch (checks_.LastCdrProblem()) {
+    case TPCheckPattern::CdrProblem::Unreadable:
+        return QStringLiteral("%1 is there but cannot be read.").arg(path);
+    case TPCheckPattern::CdrProblem::NotPrintData: {
+        const Verdict verdict = checks_.CdrVerdict();
+        const QString what =
+            verdict == Verdict::FactoryPacket ? QStringLiteral("a factory command")
+            : verdict == Verdict::RemoteMode  ? QStringLiteral("a remote-mode command")
+            : verdict == Verdict::Incomplete  ? QStringLiteral("an incomplete command")
+                                              : QStringLiteral("a command that is not print data");
+        return QStringLiteral("%1 holds %2, which could change the printer's settings; nothing "
+                              "was sent.")
+            .arg(path, what);
+    }
+    case TPCheckPattern::CdrProblem::NotFound:
+    case TPCheckPattern::CdrProblem::None:
+        break;
+    }
     QStringList folders;
     for (const QString &folder : checks_.CdrSearchFolders())
         folders << QDir::toNativeSeparators(folder);
-    Window().ShowStatus(TPMode::NewLine, QStringLiteral("No readable %1 in %2.")
-                                             .arg(QLatin1String(TPCheckPattern::CdrFileName),
-                                                  folders.join(QStringLiteral(", "))));
+    return QStringLiteral("No readable %1 in %2.").arg(name, folders.join(QStringLiteral(", ")));
 }
 
 void TCheckPatternPanel::NozzleCheckPatternPrintBtnClick()

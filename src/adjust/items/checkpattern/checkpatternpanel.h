@@ -3,6 +3,7 @@
 #include "adjust/items/itempanel.h"
 #include "print/checkpattern.h"
 
+#include <QString>
 #include <cstdint>
 #include <functional>
 
@@ -31,6 +32,8 @@ private:
     // "Printing now...", the print, then its completion message or the error report.
     // False when the print failed (already reported).
     bool RunPrint(const std::function<uint16_t()> &print, const QString &doneText);
+    // The line under "Cannot file open." of the CD-R print.
+    QString CdrProblemLine() const;
 
     TPCheckPattern checks_;
     TRadioList *checkPatternRdoGrp_;

@@ -16,8 +16,8 @@ int TPHeadAngular::ParseValue(const QString &text)
 }
 
 TPHeadAngular::TPHeadAngular(TPDLLFunction &dll, TPRaster &raster, TPRemoteComm &remote,
-                             TPFactory &factory)
-    : dll_(dll), raster_(raster), remote_(remote), factory_(factory)
+                             TPFactory &factory, TPStatusControl &status)
+    : dll_(dll), raster_(raster), remote_(remote), factory_(factory), status_(status)
 {
 }
 
@@ -44,10 +44,34 @@ uint16_t TPHeadAngular::ReadValue(QString *text)
 
 uint16_t TPHeadAngular::Print()
 {
+    putBack_.Clear();
     uint16_t result = remote_.SendPaperSettings(PaperSettingsBlock);
-    if (result == TPResult::Ok)
-        result = TPHeadAngularPattern(dll_, raster_, factory_).HeadAngularPattern();
+    if (result == TPResult::Ok) {
+        TPHeadAngularPattern pattern(dll_, raster_, factory_, status_);
+        result = pattern.HeadAngularPattern();
+        putBack_ = pattern.PutBack();
+    }
     return result == TPResult::Ok ? raster_.EndPage() : result;
+}
+
+std::vector<TPMessageLine> TPHeadAngular::PutBackLines() const
+{
+    if (putBack_.Values().empty())
+        return {};
+    const QString was = QString::number(static_cast<int8_t>(putBack_.Values().front().byte));
+    switch (putBack_.LastOutcome()) {
+    case TPPutBack::Outcome::PutBack:
+        return {{TPMode::NewLine, QStringLiteral("The stored head angular value was put back as "
+                                                 "it was before the print (%1).")
+                                      .arg(was)}};
+    case TPPutBack::Outcome::MayHaveChanged:
+        return {{TPMode::NewLine, QStringLiteral("The printer did not take the stored head angular "
+                                                 "value back; it may be 0 now instead of %1.")
+                                      .arg(was)}};
+    case TPPutBack::Outcome::None:
+        break;
+    }
+    return {};
 }
 
 TPErrorWording TPHeadAngular::ErrorWording() const

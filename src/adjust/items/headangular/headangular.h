@@ -1,6 +1,7 @@
 #pragma once
 
 #include "adjust/errorreport.h"
+#include "print/putback.h"
 
 #include <QString>
 #include <cstdint>
@@ -9,6 +10,7 @@ class TPDLLFunction;
 class TPFactory;
 class TPRaster;
 class TPRemoteComm;
+class TPStatusControl;
 
 // Head angular adjustment: one signed correction of the head's tilt at EEPROM 0x75, written
 // with the head angular factory command and the settings commit command.
@@ -26,15 +28,18 @@ public:
     // anything else and for text over two characters.
     static int ParseValue(const QString &text);
 
-    TPHeadAngular(TPDLLFunction &dll, TPRaster &raster, TPRemoteComm &remote, TPFactory &factory);
+    TPHeadAngular(TPDLLFunction &dll, TPRaster &raster, TPRemoteComm &remote, TPFactory &factory,
+                  TPStatusControl &status);
 
     // Validates and sends the value; out of range gives TPResult::HeadAngularError with the
     // failure index FailureOutOfRange and sends nothing.
     uint16_t WriteValue(const QString &text);
     uint16_t ReadValue(QString *text);
-    // Paper settings, the pattern (printed at angle 0, the stored value restored) and the
-    // form feed.
+    // Paper settings, the pattern (printed at angle 0, the stored value restored, also when
+    // the print fails in between) and the form feed.
     uint16_t Print();
+    // After a failed print: the line that says whether the stored value was put back.
+    std::vector<TPMessageLine> PutBackLines() const;
     // Feeds the paper out by line feeds (also the head check page's "Paper feed").
     static uint16_t PaperFeed(TPRaster &raster);
 
@@ -46,5 +51,7 @@ private:
     TPRaster &raster_;
     TPRemoteComm &remote_;
     TPFactory &factory_;
+    TPStatusControl &status_;
+    TPPutBack putBack_;
     int failureIndex_ = 0;
 };

@@ -47,8 +47,9 @@ void AddRight(QVBoxLayout *layout, std::initializer_list<QWidget *> widgets)
 } // namespace
 
 THeadAngularPanel::THeadAngularPanel(TAdjustServices &window, QWidget *parent)
-    : TItemPanel(window, parent), headAngular_(window.Program().dll, window.Program().raster,
-                                               window.Program().remote, window.Program().factory)
+    : TItemPanel(window, parent),
+      headAngular_(window.Program().dll, window.Program().raster, window.Program().remote,
+                   window.Program().factory, window.Program().status)
 {
     QVBoxLayout *layout = PageLayout();
     AddTitle(layout, QStringLiteral("Head angular adjustment "));
@@ -127,10 +128,15 @@ TPErrorWording THeadAngularPanel::ItemError(uint16_t code) const
 void THeadAngularPanel::HeadAngularPrintBtnClick()
 {
     uint16_t code = Window().ShowStatus(TPMode::Working, QStringLiteral("Printing now..."));
-    if (code == TPResult::Ok)
-        code = headAngular_.Print();
     if (code != TPResult::Ok)
         return Window().ReportError(code);
+    code = headAngular_.Print();
+    if (code != TPResult::Ok) {
+        Window().ReportError(code);
+        for (const TPMessageLine &line : headAngular_.PutBackLines())
+            Window().ShowStatus(line.mode, line.text);
+        return;
+    }
     Window().ShowStatus(TPMode::DoneAfterWait,
                         QStringLiteral("The head angular pattern print has been completed."));
 }

@@ -266,10 +266,23 @@ void TPWSensorPanel::PWSensorPrintBtnClick()
     TPEepromSession session(Window(), Window().Program().dll);
     if (!session.Begin(QStringLiteral("Printing now..."), TPEepromSession::OnPrinterError::Report))
         return;
-    if (!session.Check(TPCheckPattern(Window().Program()).PwSensorPattern()))
-        return;
-    session.Finish(TPMode::DoneAfterWait,
-                   QStringLiteral("The PW sensor adjustment pattern print has been completed."));
+    TPCheckPattern pattern(Window().Program());
+    if (session.Check(pattern.PwSensorPattern()))
+        session.Finish(
+            TPMode::DoneAfterWait,
+            QStringLiteral("The PW sensor adjustment pattern print has been completed."));
+    // The print cleared the stored corrections on purpose; a technician who does not write
+    // new ones can type the old ones back.
+    if (const auto cleared = pattern.ClearedPwValues()) {
+        const TPCheckPattern::PwValues &v = *cleared;
+        Window().ShowStatus(TPMode::NewLine,
+                            QStringLiteral("The print cleared the stored PW sensor values; they "
+                                           "were Right %1, Left %2, Top %3, Bottom %4.")
+                                .arg(v[0])
+                                .arg(v[1])
+                                .arg(v[2])
+                                .arg(v[3]));
+    }
 }
 
 void TPWSensorPanel::PWSensorHowToAdjustBtnClick()
