@@ -43,8 +43,6 @@ unset WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS AT_SPI_BUS_ADDRESS
 export XDG_RUNTIME_DIR="$scratch/run" XDG_STATE_HOME="$scratch/state" XDG_DATA_HOME="$scratch/data"
 export XDG_CONFIG_HOME="$scratch/config" HOME="$scratch"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
-# Leaks that Qt's accessibility bridge and libdbus keep until the process ends are theirs.
-export LSAN_OPTIONS="suppressions=$here/lsan.supp:print_suppressions=0"
 cd "$scratch"
 # The walk's own time bound ends it; this one only guards against a hung bus.
-timeout 600 dbus-run-session -- /usr/bin/python3 "$here/bus_walk.py" "$bin" "$@"
+timeout 600 dbus-run-session -- /usr/bin/python3 -B "$here/bus_walk.py" "$bin" "$@"
