@@ -27,7 +27,10 @@ problems = []
 def until(probe, what):
     end = time.monotonic() + BOUND
     while time.monotonic() < end:
-        found = probe()
+        try:
+            found = probe()
+        except GLib.GError:  # a node handed out again under another path: look again
+            found = None
         if found:
             return found
         time.sleep(0.05)
@@ -199,7 +202,7 @@ class Program:
             process.wait()
 
 
-def select_and_write_usb_id_by_keys(program):
+def keys_alone(program):
     boot = program.window("NOVARI printer adjustment program")
     check(boot, "selection window")
     activate(program, boot, "NOVARI printer adjustment program")
@@ -225,6 +228,21 @@ def select_and_write_usb_id_by_keys(program):
     wait_text(status, "The USB ID has been written in EEPROM properly.", "the USB ID written")
     cell = value_cell(main, "USB ID")
     expect(text_of(cell).startswith(serial), f"the USB ID cell reads '{text_of(cell)}'")
+
+    # Two entries further down, an up-down stepped by the arrow keys.
+    tab_to(program.app, "radio button", "USB ID input")
+    key("Down")
+    key("Down")
+    edit = until(lambda: find(main, "text", "Head angular value"), "the head angular panel")
+    tab_to(program.app, "text", "Head angular value")
+    key("Up")
+    stepped = until(lambda: text_of(edit) != "0" and text_of(edit), "the up-down to step")
+    tab_to(program.app, "push button", "Input")
+    key(" ")
+    wait_text(status, "The head angular adjustment value has been written properly.",
+              "the head angular value written")
+    cell = value_cell(main, "Head angular")
+    until(lambda: text_of(cell) == stepped, f"the head angular cell to read {stepped}")
     return main
 
 
@@ -237,6 +255,11 @@ def show_page(main, index):
     return until(lambda: find(main, "panel", LISTS[index]), f"the list '{LISTS[index]}'")
 
 
+def chosen(lists, caption):
+    item = find(lists, "radio button", caption)
+    return item and item.getState().contains(pyatspi.STATE_CHECKED)
+
+
 def choose(main, caption):
     for index, page in enumerate(LISTS):
         lists = find(main, "panel", page, visible=False)
@@ -244,8 +267,7 @@ def choose(main, caption):
         if item:
             lists = show_page(main, index)
             press_named(lists, "radio button", caption)
-            item = find(lists, "radio button", caption)
-            until(lambda: item.getState().contains(pyatspi.STATE_CHECKED), f"'{caption}' chosen")
+            until(lambda: chosen(lists, caption), f"'{caption}' chosen")
             return
     raise AssertionError(f"no item '{caption}'")
 
@@ -256,15 +278,14 @@ def walk_every_item(main):
         for caption in [n.name for n in children(lists) if n.getRoleName() == "radio button"]:
             lists = show_page(main, index)
             press_named(lists, "radio button", caption)
-            item = find(lists, "radio button", caption)
-            until(lambda: item.getState().contains(pyatspi.STATE_CHECKED), item.name)
-            check(main, item.name)
+            until(lambda: chosen(lists, caption), f"'{caption}' chosen")
+            check(main, caption)
             for page in ("Go to input page", "Go to print page"):
                 button = find(main, "push button", page)
                 if button:
                     press_named(main, "push button", page)
                     until(lambda: not showing(button), page)
-                    check(main, f"{item.name}, {page}")
+                    check(main, f"{caption}, {page}")
             if find(main, "push button", "How to adjust"):
                 press_named(main, "push button", "How to adjust")
 
@@ -363,7 +384,7 @@ def main_walk(bin_dir, tree_item):
 
 
 def walk(program, tree_item):
-    main = select_and_write_usb_id_by_keys(program)
+    main = keys_alone(program)
     if tree_item:
         choose(main, tree_item)
         print_tree(main)
