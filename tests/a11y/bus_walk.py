@@ -85,19 +85,12 @@ def text_of(node):
     return text.getText(0, text.characterCount)
 
 
-def press(node):
-    node.queryAction().doAction(0)
-
-
-def press_named(root, role, name):
-    """Presses the control of that name as it is on the bus now: a node read a moment ago may
-    have been handed out again under another path."""
+def press(root, role, name):
+    """Presses the control of that name as the bus has it now (until() looks again where a
+    node read a moment ago has gone)."""
     def attempt():
-        try:
-            press(find(root, role, name))
-            return True
-        except (GLib.GError, AttributeError):
-            return False
+        node = find(root, role, name)
+        return node is not None and (node.queryAction().doAction(0) or True)
     until(attempt, f"{role} '{name}' to press")
 
 
@@ -129,7 +122,8 @@ def tab_to(app, role, name):
         if node.getRoleName() == role and node.name == name:
             return node
         key("Tab")
-        time.sleep(0.05)
+        # One press at a time: the next looks from where this one landed.
+        until(lambda: focused(app) and focused(app).path != node.path, "Tab to move the focus")
     raise AssertionError(f"Tab never reaches {role} '{name}'")
 
 
@@ -251,7 +245,7 @@ LISTS = ("Adjustment items", "Maintenance items", "Appendix items")
 
 def show_page(main, index):
     tabs = next(n for n in nodes(main) if n.getRoleName() == "page tab list")
-    press_named(tabs, "page tab", ("Adjustment", "Maintenance", "Appendix")[index])
+    press(tabs, "page tab", ("Adjustment", "Maintenance", "Appendix")[index])
     return until(lambda: find(main, "panel", LISTS[index]), f"the list '{LISTS[index]}'")
 
 
@@ -266,7 +260,7 @@ def choose(main, caption):
         item = lists and find(lists, "radio button", caption, visible=False)
         if item:
             lists = show_page(main, index)
-            press_named(lists, "radio button", caption)
+            press(lists, "radio button", caption)
             until(lambda: chosen(lists, caption), f"'{caption}' chosen")
             return
     raise AssertionError(f"no item '{caption}'")
@@ -277,17 +271,17 @@ def walk_every_item(main):
         lists = show_page(main, index)
         for caption in [n.name for n in children(lists) if n.getRoleName() == "radio button"]:
             lists = show_page(main, index)
-            press_named(lists, "radio button", caption)
+            press(lists, "radio button", caption)
             until(lambda: chosen(lists, caption), f"'{caption}' chosen")
             check(main, caption)
             for page in ("Go to input page", "Go to print page"):
                 button = find(main, "push button", page)
                 if button:
-                    press_named(main, "push button", page)
+                    press(main, "push button", page)
                     until(lambda: not showing(button), page)
                     check(main, f"{caption}, {page}")
             if find(main, "push button", "How to adjust"):
-                press_named(main, "push button", "How to adjust")
+                press(main, "push button", "How to adjust")
 
 
 def check_how_to_windows(program):
@@ -305,21 +299,21 @@ def write_and_read_values(program, main):
     status = need(main, "text", "Status messages")
 
     choose(main, "Head ID input")
-    press_named(main, "push button", "Read")  # the printer's own ID, check character and all
+    press(main, "push button", "Read")  # the printer's own ID, check character and all
     head_id = re.search(r"Head ID = (\S{15})", wait_text(status, r"Head ID = \S{15}",
                                                          "the head ID read")).group(1)
     need(main, "text", "Head ID").queryEditableText().setTextContents(head_id)
-    press_named(main, "push button", "Input")
+    press(main, "push button", "Input")
     wait_text(status, "The head ID has been written properly.", "the head ID written")
     cell = value_cell(main, "Head ID")
     until(lambda: text_of(cell) == head_id, f"the head ID cell reads '{head_id}'")
 
     choose(main, "Bi-D adjustment")
-    press_named(main, "push button", "Go to input page")
+    press(main, "push button", "Go to input page")
     edit = until(lambda: find(main, "text", "VSD1 Black"), "the Bi-D input page")
     expect(edit.description == "-35 to 35", f"the Bi-D range reads '{edit.description}'")
     edit.queryEditableText().setTextContents("-7")
-    press_named(main, "push button", "Input")
+    press(main, "push button", "Input")
     wait_text(status, "written", "the Bi-D value written")
     cell = value_cell(main, "Bi-D VSD1 Typ Black")
     until(lambda: text_of(cell) == "-7", "the Bi-D cell to read -7")
@@ -328,43 +322,43 @@ def write_and_read_values(program, main):
     millimetres = need(main, "label", "First dot in millimetres")
     gauge = need(main, "progress bar", "Remainder of left margin")
     before = (text_of(millimetres), gauge.queryValue().currentValue)
-    press_named(main, "push button", "To the right four points at a time")
+    press(main, "push button", "To the right four points at a time")
     after = until(lambda: (text_of(millimetres), gauge.queryValue().currentValue) != before
                   and (text_of(millimetres), gauge.queryValue().currentValue), "a step")
     expect(re.fullmatch(r"-?\d+\.\d{4} mm", after[0]), f"the first dot reads '{after[0]}'")
     value = text_of(need(main, "text", "First dot value"))
-    press_named(main, "push button", "Input")
+    press(main, "push button", "Input")
     wait_text(status, "written", "the first dot value written")
     cell = value_cell(main, "First dot")
     until(lambda: text_of(cell) == value, f"the first dot cell to read {value}")
 
     choose(main, "Waste ink pad counter")
-    press_named(main, "push button", "Read")
+    press(main, "push button", "Read")
     limit = need(main, "text", "The present maximum value")
     until(lambda: re.fullmatch(r"\d+", text_of(limit)), "the waste ink limit to be read")
 
 
 def save_dialog_and_message_box(program, main):
     choose(main, "Save all EEPROM data")
-    press_named(main, "push button", "OK")
+    press(main, "push button", "OK")
     # Qt's own dialog: its texts reach the bus.
     dialog = program.window("Save all EEPROM data")
     for role, name in (("label", "File name:"), ("push button", "Save")):
         expect(find(dialog, role, name), f"the save dialog's {role} '{name}' is not on the bus")
-    press_named(dialog, "push button", "Cancel")
+    press(dialog, "push button", "Cancel")
     box = program.window("Confirm")
     expect(find(box, "label", "Do you abort this function?"), "the question is not on the bus")
-    press_named(box, "push button", "OK")
+    press(box, "push button", "OK")
     until(lambda: not showing(box), "the question answered")
 
 
 def quit_program(program, main):
-    press_named(main, "push button", "Quit")
+    press(main, "push button", "Quit")
     quit_window = until(lambda: next((w for w in children(program.app)
                                       if find(w, "push button", "Continue")), None),
                         "the quit window")
     check(quit_window, "quit window")
-    press_named(quit_window, "push button", "Quit")
+    press(quit_window, "push button", "Quit")
     code = program.process.wait(BOUND)
     expect(code == 0, f"the program ended with {code}")
 
