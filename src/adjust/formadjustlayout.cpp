@@ -65,9 +65,6 @@ QWidget *TFormAdjust::BuildListPage(TItemRegistry::List list)
         captions << entry.caption;
     auto *radios = new TRadioList(TItemRegistry::ListCaption(list), captions, page);
     radios->setObjectName(TItemRegistry::ListName(list));
-    for (int i = 0; i < radios->Count(); ++i)
-        radios->Button(i)->setObjectName(
-            QStringLiteral("%1Item%2").arg(radios->objectName()).arg(i));
     lists_[list] = radios;
     connect(radios, &TRadioList::Clicked, this, [this, list](int) { ListClick(list); });
 

@@ -110,15 +110,20 @@ QList<QWidget *> TabStops(QWidget *start, const QWidget *panel)
     return stops;
 }
 
-// The controls of a panel that a person can reach with the keyboard.
+// The controls of a panel that Tab does not reach, and those without a code name (tests and
+// the registry find controls by it).
 QStringList Unreachable(QWidget *start, QWidget *panel)
 {
     const QList<QWidget *> stops = TabStops(start, panel);
     QStringList missed;
     for (QWidget *widget : panel->findChildren<QWidget *>()) {
-        if (widget->isVisible() && widget->isEnabled() && (widget->focusPolicy() & Qt::TabFocus) &&
-            !stops.contains(widget))
-            missed << widget->objectName() + " (" + widget->metaObject()->className() + ")";
+        if (!widget->isVisible() || !widget->isEnabled() || !(widget->focusPolicy() & Qt::TabFocus))
+            continue;
+        const QString name = widget->objectName() + " (" + widget->metaObject()->className() + ")";
+        if (!stops.contains(widget))
+            missed << name;
+        if (widget->objectName().isEmpty())
+            missed << name + " without a code name";
     }
     return missed;
 }
