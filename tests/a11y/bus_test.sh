@@ -28,28 +28,17 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A display number of its own, well away from the low ones that desktops and other tests take.
-display=
-for _ in $(seq 20); do
-  n=$((200 + RANDOM % 700))
-  [ -e "/tmp/.X$n-lock" ] && continue
-  Xvfb ":$n" -screen 0 1600x1200x24 -nolisten tcp 2>"$scratch/xvfb.log" &
-  xvfb=$!
-  for _ in $(seq 300); do
-    [ -S "/tmp/.X11-unix/X$n" ] && break
-    kill -0 "$xvfb" 2>/dev/null || break
-    sleep 0.1
-  done
-  if [ -S "/tmp/.X11-unix/X$n" ] && kill -0 "$xvfb" 2>/dev/null; then
-    display=$n
-    break
-  fi
-  wait "$xvfb" 2>/dev/null || true
-  xvfb=
+# -displayfd tells which display number the server took once it accepts clients.
+Xvfb -displayfd 3 -screen 0 1600x1200x24 -nolisten tcp 3>"$scratch/display" 2>"$scratch/xvfb.log" &
+xvfb=$!
+for _ in $(seq 300); do
+  [ -s "$scratch/display" ] && break
+  kill -0 "$xvfb" 2>/dev/null || break
+  sleep 0.1
 done
-[ -n "$display" ] || { echo "Xvfb did not start: $(cat "$scratch/xvfb.log")"; exit 1; }
+[ -s "$scratch/display" ] || { echo "Xvfb did not start: $(cat "$scratch/xvfb.log")"; exit 1; }
 
-export DISPLAY=":$display"
+export DISPLAY=":$(cat "$scratch/display")"
 unset WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS AT_SPI_BUS_ADDRESS
 export XDG_RUNTIME_DIR="$scratch/run" XDG_STATE_HOME="$scratch/state" XDG_DATA_HOME="$scratch/data"
 export XDG_CONFIG_HOME="$scratch/config" HOME="$scratch"

@@ -171,13 +171,23 @@ def wait_text(node, pattern, what):
 
 class Program:
     def __init__(self, bin_dir):
+        self.starts = 1
         self.sim = subprocess.Popen([os.path.join(bin_dir, "novari-printer-sim"), "--port",
                                      "USB001", "--time-scale", "0.01"],
                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        env = dict(os.environ, QT_QPA_PLATFORM="xcb", QT_ACCESSIBILITY="1",
-                   QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
-        self.process = subprocess.Popen([os.path.join(bin_dir, "novari-adjust")], env=env)
-        self.app = until(self.find_app, "the program on the bus")
+        self.env = dict(os.environ, QT_QPA_PLATFORM="xcb", QT_ACCESSIBILITY="1",
+                        QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
+        self.process = subprocess.Popen([os.path.join(bin_dir, "novari-adjust")], env=self.env)
+        self.app = until(lambda: self.find_app() or self.restart_if_ended(bin_dir),
+                         "the program on the bus")
+
+    def restart_if_ended(self, bin_dir):
+        """A fresh X server now and then refuses its first clients: start the program again."""
+        if self.process.poll() is not None and self.starts < 3:
+            self.starts += 1
+            self.process = subprocess.Popen([os.path.join(bin_dir, "novari-adjust")],
+                                            env=self.env)
+        return None
 
     def find_app(self):
         for app in children(pyatspi.Registry.getDesktop(0)):
