@@ -10,9 +10,12 @@ packages=(
   libgtest-dev libgmock-dev googletest
   clang libclang-rt-14-dev
   fonts-noto-cjk fonts-dejavu-core
+  # The accessibility test: a private X server, session bus and accessibility bus, and the
+  # Python bindings it walks the bus with.
+  xvfb dbus dbus-daemon at-spi2-core python3 python3-pyatspi
 )
 if [ "${NOVARI_WITH_DISPLAY_TOOLS:-0}" = 1 ]; then
-  packages+=(xvfb xauth x11-utils xdotool imagemagick)
+  packages+=(xauth x11-utils xdotool imagemagick)
 fi
 
 missing=()

@@ -1,5 +1,6 @@
 #include "adjusteditems.h"
 
+#include "accessnames.h"
 #include "summarycells.h"
 
 #include <QFont>
@@ -69,12 +70,11 @@ QStringList TAdjustedItemsPanel::CellNames() const
     return names;
 }
 
-QLabel *TAdjustedItemsPanel::AddCell(QGridLayout *grid, const QString &name, int row, int column,
-                                     int span)
+QLabel *TAdjustedItemsPanel::AddCell(QGridLayout *grid, const QString &name,
+                                     const QString &spokenName, int row, int column, int span)
 {
-    auto *cell = new QLabel(this);
+    auto *cell = new TValueLabel(spokenName, this);
     cell->setObjectName(name);
-    cell->setAccessibleName(name);
     cell->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     cell->setAlignment(Qt::AlignCenter);
     cell->setMinimumHeight(20);
@@ -94,24 +94,33 @@ void TAdjustedItemsPanel::AddCaption(QGridLayout *grid, const QString &text, int
 
 int TAdjustedItemsPanel::AddIdentityRows(QGridLayout *grid, int row)
 {
-    AddCaption(grid, QStringLiteral("Head ID"), row, 0);
-    AddCell(grid, SummaryCellName(TPSummaryCell::HeadId), row++, 1, ValueColumns);
-    AddCaption(grid, QStringLiteral("USB ID"), row, 0);
-    AddCell(grid, SummaryCellName(TPSummaryCell::UsbId), row++, 1, ValueColumns);
-    AddCaption(grid, QStringLiteral("Waste ink pad counter"), row, 0);
-    AddCell(grid, SummaryCellName(TPSummaryCell::WasteInkCounter), row++, 1, 2);
+    const struct {
+        const char *caption;
+        TPSummaryCell cell;
+        int span;
+    } rows[] = {{"Head ID", TPSummaryCell::HeadId, ValueColumns},
+                {"USB ID", TPSummaryCell::UsbId, ValueColumns},
+                {"Waste ink pad counter", TPSummaryCell::WasteInkCounter, 2}};
+    for (const auto &line : rows) {
+        const QString caption = QString::fromLatin1(line.caption);
+        AddCaption(grid, caption, row, 0);
+        AddCell(grid, SummaryCellName(line.cell), caption, row++, 1, line.span);
+    }
     return row;
 }
 
 int TAdjustedItemsPanel::AddBidBlock(QGridLayout *grid, int row)
 {
     const Qt::Alignment centre = Qt::AlignCenter;
-    AddCaption(grid, QStringLiteral("Bi-D"), row, 0);
-    AddCaption(grid, QStringLiteral("Typ"), row, 1, 2, centre);
-    AddCaption(grid, QStringLiteral("PG-"), row++, 3, 2, centre);
+    const QString bid = QStringLiteral("Bi-D");
+    const QString gaps[] = {QStringLiteral("Typ"), QStringLiteral("PG-")};
+    const QString inks[] = {QStringLiteral("Black"), QStringLiteral("Color")};
+    AddCaption(grid, bid, row, 0);
+    AddCaption(grid, gaps[0], row, 1, 2, centre);
+    AddCaption(grid, gaps[1], row++, 3, 2, centre);
     for (int column : {1, 3}) {
-        AddCaption(grid, QStringLiteral("Black"), row, column, 1, centre);
-        AddCaption(grid, QStringLiteral("Color"), row, column + 1, 1, centre);
+        AddCaption(grid, inks[0], row, column, 1, centre);
+        AddCaption(grid, inks[1], row, column + 1, 1, centre);
     }
     ++row;
     // Each mode's four cells follow each other in the cell list: Black, Color, then both
@@ -124,9 +133,11 @@ int TAdjustedItemsPanel::AddBidBlock(QGridLayout *grid, int row)
                  {"VSD3", TPSummaryCell::Bid3Black},
                  {"ECO", TPSummaryCell::BidEcoBlack}};
     for (const auto &mode : modes) {
-        AddCaption(grid, QString::fromLatin1(mode.caption), row, 0);
+        const QString caption = QString::fromLatin1(mode.caption);
+        AddCaption(grid, caption, row, 0);
         for (int column = 0; column < 4; ++column)
-            AddCell(grid, SummaryCellName(TPSummaryCell(int(mode.first) + column)), row,
+            AddCell(grid, SummaryCellName(TPSummaryCell(int(mode.first) + column)),
+                    QStringList{bid, caption, gaps[column / 2], inks[column % 2]}.join(' '), row,
                     column + 1);
         ++row;
     }
@@ -135,12 +146,17 @@ int TAdjustedItemsPanel::AddBidBlock(QGridLayout *grid, int row)
 
 int TAdjustedItemsPanel::AddSingleValueRows(QGridLayout *grid, int row)
 {
-    AddCaption(grid, QStringLiteral("Head angular"), row, 0);
-    AddCell(grid, SummaryCellName(TPSummaryCell::HeadAngular), row++, 1);
-    AddCaption(grid, QStringLiteral("First dot"), row, 0);
-    AddCell(grid, SummaryCellName(TPSummaryCell::FirstDot), row++, 1);
-    AddCaption(grid, QStringLiteral("Top margin"), row, 0);
-    AddCell(grid, SummaryCellName(TPSummaryCell::TopMargin), row++, 1);
+    const struct {
+        const char *caption;
+        TPSummaryCell cell;
+    } rows[] = {{"Head angular", TPSummaryCell::HeadAngular},
+                {"First dot", TPSummaryCell::FirstDot},
+                {"Top margin", TPSummaryCell::TopMargin}};
+    for (const auto &line : rows) {
+        const QString caption = QString::fromLatin1(line.caption);
+        AddCaption(grid, caption, row, 0);
+        AddCell(grid, SummaryCellName(line.cell), caption, row++, 1);
+    }
     return row;
 }
 
@@ -153,11 +169,13 @@ int TAdjustedItemsPanel::AddPwSensorRows(QGridLayout *grid, int row)
                  {"Left", TPSummaryCell::PwLeft},
                  {"Bottom", TPSummaryCell::PwBottom},
                  {"Right", TPSummaryCell::PwRight}};
-    AddCaption(grid, QStringLiteral("PW sensor"), row + 1, 0);
+    const QString sensor = QStringLiteral("PW sensor");
+    AddCaption(grid, sensor, row + 1, 0);
     int column = 1;
     for (const auto &side : sides) {
-        AddCaption(grid, QString::fromLatin1(side.caption), row, column, 1, Qt::AlignCenter);
-        AddCell(grid, SummaryCellName(side.cell), row + 1, column);
+        const QString caption = QString::fromLatin1(side.caption);
+        AddCaption(grid, caption, row, column, 1, Qt::AlignCenter);
+        AddCell(grid, SummaryCellName(side.cell), sensor + ' ' + caption, row + 1, column);
         ++column;
     }
     return row + 2;
@@ -166,17 +184,20 @@ int TAdjustedItemsPanel::AddPwSensorRows(QGridLayout *grid, int row)
 int TAdjustedItemsPanel::AddUnusedRows(QGridLayout *grid, int row)
 {
     // Pixel shift and PF rows belong to other adjustment programs; nothing here fills them.
-    AddCaption(grid, QStringLiteral("Pixel shift adjustment"), row + 1, 0);
+    const QString shift = QStringLiteral("Pixel shift adjustment");
+    AddCaption(grid, shift, row + 1, 0);
     const QString letters = QStringLiteral("ABCDEF");
     for (int i = 0; i < letters.size(); ++i) {
         AddCaption(grid, QString(letters[i]), row, i + 1, 1, Qt::AlignCenter);
-        AddCell(grid, QStringLiteral("ShowPixelShift%1Pnl").arg(letters[i]), row + 1, i + 1);
+        AddCell(grid, QStringLiteral("ShowPixelShift%1Pnl").arg(letters[i]),
+                shift + ' ' + letters[i], row + 1, i + 1);
     }
     row += 2;
+    const QString feed = QStringLiteral("PF調整値");
     AddCaption(grid, QStringLiteral("Black"), row, 1, 1, Qt::AlignCenter);
     AddCaption(grid, QStringLiteral("Color"), row, 2, 1, Qt::AlignCenter);
-    AddCaption(grid, QStringLiteral("PF調整値"), row + 1, 0);
-    AddCell(grid, QStringLiteral("ShowPFBkPnl"), row + 1, 1);
-    AddCell(grid, QStringLiteral("ShowPFClPnl"), row + 1, 2);
+    AddCaption(grid, feed, row + 1, 0);
+    AddCell(grid, QStringLiteral("ShowPFBkPnl"), feed + QStringLiteral(" Black"), row + 1, 1);
+    AddCell(grid, QStringLiteral("ShowPFClPnl"), feed + QStringLiteral(" Color"), row + 1, 2);
     return row + 2;
 }

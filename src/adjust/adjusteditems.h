@@ -23,7 +23,9 @@ public:
     QStringList CellNames() const;
 
 private:
-    QLabel *AddCell(QGridLayout *grid, const QString &name, int row, int column, int span = 1);
+    // A value cell, spoken by its row and column captions ("Bi-D VSD1 Typ Black").
+    QLabel *AddCell(QGridLayout *grid, const QString &name, const QString &spokenName, int row,
+                    int column, int span = 1);
     void AddCaption(QGridLayout *grid, const QString &text, int row, int column, int span = 1,
                     Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter);
     int AddIdentityRows(QGridLayout *grid, int row);

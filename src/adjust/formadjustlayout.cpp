@@ -2,6 +2,7 @@
 // the summary and one panel per item, the status memo, the model name and the two buttons.
 #include "formadjust.h"
 
+#include "accessnames.h"
 #include "adjusteditems.h"
 #include "clicktext.h"
 #include "items/itempanel.h"
@@ -29,7 +30,7 @@ void TFormAdjust::BuildWindow()
     auto *top = new QHBoxLayout;
     adjustmentTab_ = new QTabWidget(this);
     adjustmentTab_->setObjectName(QStringLiteral("AdjustmentTab"));
-    adjustmentTab_->setAccessibleName(adjustmentTab_->objectName());
+    adjustmentTab_->setAccessibleName(QStringLiteral("Item lists"));
     for (int list = 0; list < TItemRegistry::ListCount; ++list) {
         const auto which = static_cast<TItemRegistry::List>(list);
         adjustmentTab_->addTab(BuildListPage(which), TItemRegistry::PageCaption(which));
@@ -64,9 +65,6 @@ QWidget *TFormAdjust::BuildListPage(TItemRegistry::List list)
         captions << entry.caption;
     auto *radios = new TRadioList(TItemRegistry::ListCaption(list), captions, page);
     radios->setObjectName(TItemRegistry::ListName(list));
-    for (int i = 0; i < radios->Count(); ++i)
-        radios->Button(i)->setObjectName(
-            QStringLiteral("%1Item%2").arg(radios->objectName()).arg(i));
     lists_[list] = radios;
     connect(radios, &TRadioList::Clicked, this, [this, list](int) { ListClick(list); });
 
@@ -74,7 +72,6 @@ QWidget *TFormAdjust::BuildListPage(TItemRegistry::List list)
         QRadioButton *crItem = radios->Button(TItemRegistry::IndexOf(CrOffsetPanel));
         memo1_ = TClickText::LayOver(crItem);
         memo1_->setObjectName(QStringLiteral("Memo1"));
-        memo1_->setAccessibleName(QStringLiteral("Memo1"));
         connect(memo1_, &TClickText::Clicked, this, &TFormAdjust::Memo1Click);
     }
 
@@ -123,7 +120,7 @@ QWidget *TFormAdjust::BuildBottomRow()
 
     statusMemo_ = new TStatusMemo(row);
     statusMemo_->setObjectName(QStringLiteral("StatusMemo"));
-    statusMemo_->setAccessibleName(QStringLiteral("StatusMemo"));
+    statusMemo_->setAccessibleName(QStringLiteral("Status messages"));
     statusMemo_->setFixedHeight(120);
     layout->addWidget(statusMemo_, 1);
 
@@ -132,9 +129,8 @@ QWidget *TFormAdjust::BuildBottomRow()
     returnPnl->setObjectName(QStringLiteral("ReturnPnl"));
     returnPnl->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
     auto *returnLayout = new QVBoxLayout(returnPnl);
-    modelNameLbl_ = new QLabel(returnPnl);
+    modelNameLbl_ = new TValueLabel(QStringLiteral("Model"), returnPnl);
     modelNameLbl_->setObjectName(QStringLiteral("ModelNameLbl"));
-    modelNameLbl_->setAccessibleName(QStringLiteral("ModelNameLbl"));
     modelNameLbl_->setAlignment(Qt::AlignCenter);
     QFont font = modelNameLbl_->font();
     font.setBold(true);

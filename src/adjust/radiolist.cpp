@@ -14,6 +14,11 @@ TRadioList::TRadioList(const QString &caption, const QStringList &items, QWidget
         layout->addWidget(button);
     }
     layout->addStretch(1);
+    // Each entry is named after the list ("PGSelectRadioGrpItem0", ...).
+    connect(this, &QObject::objectNameChanged, this, [this](const QString &name) {
+        for (int i = 0; i < Count(); ++i)
+            Button(i)->setObjectName(QStringLiteral("%1Item%2").arg(name).arg(i));
+    });
     // Only a change of the chosen entry counts: clicking the entry already chosen does not
     // run the item's preparation again (which would wipe what its panel shows).
     connect(group_, &QButtonGroup::idToggled, this, [this](int id, bool checked) {

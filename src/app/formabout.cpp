@@ -35,7 +35,9 @@ TAboutBox::TAboutBox(QWidget *parent) : QDialog(parent)
 
     programIcon_ = new QLabel(this);
     programIcon_->setObjectName(QStringLiteral("ProgramIcon"));
-    programIcon_->setAccessibleName(QStringLiteral("ProgramIcon"));
+    programIcon_->setAccessibleName(QStringLiteral("Program icon"));
+    programIcon_->setAccessibleDescription(QStringLiteral(
+        "A printer with a printed sheet in three colour bands coming out at the front"));
     programIcon_->setPixmap(TPrinterPicture::Pixmap(64));
     programIcon_->setFixedSize(64, 64);
 

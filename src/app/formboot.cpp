@@ -2,6 +2,7 @@
 
 #include "linkframe.h"
 
+#include "adjust/accessnames.h"
 #include "adjust/dialogs/messagebox.h"
 #include "link/dllfunction.h"
 #include "printerpicture.h"
@@ -77,7 +78,6 @@ QComboBox *NewList(QWidget *parent, const char *name, int visibleRows)
 {
     auto *combo = new QComboBox(parent);
     combo->setObjectName(QLatin1String(name));
-    combo->setAccessibleName(QLatin1String(name));
     combo->setEditable(false);
     combo->setMaxVisibleItems(visibleRows);
     combo->setMinimumWidth(260);
@@ -183,7 +183,7 @@ QWidget *TFormBoot::BuildChoices()
         {NewCaptionPanel(choices, "Panel6", QStringLiteral("&Destination")), destinationCombo_},
     }};
     for (int row = 0; row < int(rows.size()); ++row) {
-        rows[row].first->setBuddy(rows[row].second);
+        Access::NameAfter(rows[row].second, rows[row].first);
         grid->addWidget(rows[row].first, row, 0);
         grid->addWidget(rows[row].second, row, 1);
     }

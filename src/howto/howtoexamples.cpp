@@ -320,37 +320,80 @@ QString MarginName(const char *pattern, TMarginCase margin)
                                                          : "too far from the edge";
     return QStringLiteral("%1 example, %2").arg(QLatin1String(pattern), QLatin1String(where));
 }
+
+// What a margin case shows, in words: the printed line and the verdict beside it.
+QString MarginDescription(const char *edge, TMarginCase margin)
+{
+    switch (margin) {
+    case TMarginCase::Standard:
+        return QStringLiteral("The printed line lies 3 mm from the %1 edge of the paper, within "
+                              "the standard of 3 plus or minus 1.0 mm, and is marked as right.")
+            .arg(QLatin1String(edge));
+    case TMarginCase::TooNear:
+        return QStringLiteral("The printed line lies too near the %1 edge of the paper, outside "
+                              "the standard, and is marked with an x.")
+            .arg(QLatin1String(edge));
+    case TMarginCase::TooFar:
+        break;
+    }
+    return QStringLiteral("The printed line lies too far from the %1 edge of the paper, outside "
+                          "the standard, and is marked with an x.")
+        .arg(QLatin1String(edge));
+}
 } // namespace
 
 THowToPicture *NewBid(QWidget *parent)
 {
-    return new THowToPicture(QSize(520, 260), DrawBid, QStringLiteral("Bi-D pattern example"),
-                             parent);
+    return new THowToPicture(
+        QSize(520, 260), DrawBid, QStringLiteral("Bi-D pattern example"),
+        QStringLiteral("A printed VSD1 Bi-D Black pattern: a row of line columns numbered "
+                       "%1 to %2 in steps of two, the two outer columns on a red area, and one "
+                       "column above and below the middle. The lines of column %3 meet with "
+                       "the smallest gap, and that column is circled.")
+            .arg(BidBestValue - 6)
+            .arg(BidBestValue + 6)
+            .arg(BidBestValue),
+        parent);
 }
 
 THowToPicture *NewHeadAngular(QWidget *parent)
 {
-    return new THowToPicture(QSize(520, 206), DrawHeadAngular,
-                             QStringLiteral("Head angular pattern example"), parent);
+    return new THowToPicture(
+        QSize(520, 206), DrawHeadAngular, QStringLiteral("Head angular pattern example"),
+        QStringLiteral("A printed head angular pattern with five lines marked NG, -3, 0, 3 and "
+                       "NG. The line marked 0 is straight, and it is circled."),
+        parent);
 }
 
 THowToPicture *NewPwSensor(QWidget *parent)
 {
-    return new THowToPicture(QSize(440, 560), DrawPwSensor,
-                             QStringLiteral("PW sensor pattern example"), parent);
+    return new THowToPicture(
+        QSize(440, 560), DrawPwSensor, QStringLiteral("PW sensor pattern example"),
+        QStringLiteral("A printed page with a numbered scale of lines along each edge, -%1 to "
+                       "%1 at the top and bottom, %2 to %3 at the left and right. The lines that "
+                       "lie 5 mm from the edges are circled: top %4, bottom %5, left %6, "
+                       "right %7.")
+            .arg(PwScaleEnd)
+            .arg(PwFirstRow)
+            .arg(PwLastRow)
+            .arg(PwTopValue)
+            .arg(PwBottomValue)
+            .arg(PwLeftValue)
+            .arg(PwRightValue),
+        parent);
 }
 
 THowToPicture *NewFirstDot(TMarginCase margin, QWidget *parent)
 {
     return new THowToPicture(
         MarginDesignSize, [margin](QPainter &painter) { DrawFirstDot(painter, margin); },
-        MarginName("First dot", margin), parent);
+        MarginName("First dot", margin), MarginDescription("left", margin), parent);
 }
 
 THowToPicture *NewTopMargin(TMarginCase margin, QWidget *parent)
 {
     return new THowToPicture(
         MarginDesignSize, [margin](QPainter &painter) { DrawTopMargin(painter, margin); },
-        MarginName("Top margin", margin), parent);
+        MarginName("Top margin", margin), MarginDescription("top", margin), parent);
 }
 } // namespace HowToExamples

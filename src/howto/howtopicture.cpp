@@ -4,10 +4,11 @@
 #include <QPainterPath>
 
 THowToPicture::THowToPicture(const QSize &designSize, TDraw draw, const QString &name,
-                             QWidget *parent)
+                             const QString &description, QWidget *parent)
     : QWidget(parent), designSize_(designSize), draw_(std::move(draw))
 {
     setAccessibleName(name);
+    setAccessibleDescription(description);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
     setMinimumSize(designSize_ / 2);
 }

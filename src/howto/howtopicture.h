@@ -16,8 +16,9 @@ class THowToPicture : public QWidget
 public:
     using TDraw = std::function<void(QPainter &)>;
 
+    // The name says which example it is; the description tells in words what it shows.
     THowToPicture(const QSize &designSize, TDraw draw, const QString &name,
-                  QWidget *parent = nullptr);
+                  const QString &description, QWidget *parent = nullptr);
 
     QSize sizeHint() const override { return designSize_; }
     bool hasHeightForWidth() const override { return true; }

@@ -1,5 +1,6 @@
 #include "bidpanel.h"
 
+#include "adjust/accessnames.h"
 #include "adjust/items/adjustservices.h"
 #include "adjust/items/eepromsession.h"
 #include "adjust/items/updown.h"
@@ -124,13 +125,13 @@ void TBidPanel::BuildInputPage()
         box->setObjectName(ControlName(item, "InputCheckBox"));
         auto *edit = new QLineEdit(QStringLiteral("0"), page);
         edit->setObjectName(ControlName(item, "InputEdit"));
-        edit->setAccessibleName(edit->objectName());
+        Access::Name(edit, box->text());
         edit->setMaxLength(TPBid::MaxTextLength);
         edit->setFixedWidth(48);
         edit->setToolTip(QStringLiteral("-35 to 35"));
         auto *upDown = new TUpDown(edit, TPBid::MinValue, TPBid::MaxValue, 1, page);
         upDown->setObjectName(ControlName(item, "InputUpDown"));
-        upDown->setAccessibleName(upDown->objectName());
+        Access::Name(upDown, box->text() + QStringLiteral(" up and down"));
         const int row = i / 2, column = (i % 2) * 3;
         grid->addWidget(box, row, column);
         grid->addWidget(edit, row, column + 1);

@@ -21,12 +21,14 @@ TMarginInputGroup::Config InputConfig()
     config.millimetresPerStep = TPFirstDot::MillimetresPerStep;
     config.stepPoints = TPFirstDot::StepPoints;
     config.edit = "LandMarginInputEdit";
+    config.editCaption = QStringLiteral("First dot value");
     config.upDown = "LandMarginInputUpDown";
     config.firstGauge = "LeftMarginGauge";
     config.firstGaugeCaption = QStringLiteral("Remainder of left margin");
     config.secondGauge = "RightMarginGauge";
     config.secondGaugeCaption = QStringLiteral("Remainder of right margin");
     config.valuePanel = "LandMarginInputRealValuePnl";
+    config.valuePanelCaption = QStringLiteral("First dot in millimetres");
     config.toFirstEdge = {"GotoLeftEdgeBitBtn", QStringLiteral("To the edge of left")};
     config.stepToFirst = {"SteptoLeftBitBtn", QStringLiteral("To the left four points at a time")};
     config.centering = {"CenteringBitBtn", QStringLiteral("Centering")};

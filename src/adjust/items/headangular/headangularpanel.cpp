@@ -1,5 +1,6 @@
 #include "headangularpanel.h"
 
+#include "adjust/accessnames.h"
 #include "adjust/items/adjustservices.h"
 #include "adjust/items/updown.h"
 #include "link/program.h"
@@ -68,7 +69,7 @@ THeadAngularPanel::THeadAngularPanel(TAdjustServices &window, QWidget *parent)
     QWidget *inputGroup = input->parentWidget();
     inputEdit_ = new QLineEdit(QStringLiteral("0"), inputGroup);
     inputEdit_->setObjectName(QStringLiteral("HeadAngularInputEdit"));
-    inputEdit_->setAccessibleName(inputEdit_->objectName());
+    Access::Name(inputEdit_, QStringLiteral("Head angular value"));
     inputEdit_->setReadOnly(true);
     inputEdit_->setMaxLength(TPHeadAngular::MaxTextLength);
     inputEdit_->setFixedWidth(48);
@@ -76,7 +77,7 @@ THeadAngularPanel::THeadAngularPanel(TAdjustServices &window, QWidget *parent)
     upDown_ = new TUpDown(inputEdit_, TPHeadAngular::MinValue, TPHeadAngular::MaxValue, UpDownStep,
                           inputGroup);
     upDown_->setObjectName(QStringLiteral("HeadAngularAdjustUpDown"));
-    upDown_->setAccessibleName(upDown_->objectName());
+    Access::Name(upDown_, QStringLiteral("Head angular value up and down"));
     inputBtn_ = MakeButton("HeadAngularInputBtn", QStringLiteral("Input"), inputGroup);
     auto *readBtn = MakeButton("HeadAngularReadBtn", QStringLiteral("Read"), inputGroup);
     auto *valueRow = new QHBoxLayout;

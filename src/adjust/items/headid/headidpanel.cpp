@@ -1,5 +1,6 @@
 #include "headidpanel.h"
 
+#include "adjust/accessnames.h"
 #include "adjust/items/headangular/headangular.h"
 #include "print/checkpattern.h"
 
@@ -84,14 +85,13 @@ void THeadIdPanel::BuildInputPage()
     headIdInputEdit_ = new QLineEdit(page);
     const QString editName = QStringLiteral("HeadIDInputEdit");
     headIdInputEdit_->setObjectName(editName);
-    headIdInputEdit_->setAccessibleName(editName);
     headIdInputEdit_->setMaxLength(TPHeadID::IdLength);
     headIdInputEdit_->setValidator(new TUpperCaseValidator(headIdInputEdit_));
     headIdInputEdit_->setToolTip(QStringLiteral("The 15 characters of the head ID label"));
     headIdInputEdit_->setFixedWidth(headIdInputEdit_->fontMetrics().horizontalAdvance(
                                         QStringLiteral("W").repeated(TPHeadID::IdLength)) +
                                     16);
-    label->setBuddy(headIdInputEdit_);
+    Access::NameAfter(headIdInputEdit_, label);
 
     headIdInputOKBtn_ = new QPushButton(QStringLiteral("Input"), page);
     headIdInputOKBtn_->setObjectName(QStringLiteral("HeadIDInputOKBtn"));

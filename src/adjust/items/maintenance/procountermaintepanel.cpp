@@ -1,5 +1,6 @@
 #include "procountermaintepanel.h"
 
+#include "adjust/accessnames.h"
 #include "adjust/dialogs/messagebox.h"
 #include "adjust/items/adjustservices.h"
 #include "adjust/items/eepromsession.h"
@@ -56,7 +57,7 @@ QWidget *TProCounterMaintePanel::BuildReadGroup()
 
     // The limit sits in the gap of its sentence.
     proCounterEdit_->setObjectName(QStringLiteral("ProCounterEdit"));
-    proCounterEdit_->setAccessibleName(QStringLiteral("ProCounterEdit"));
+    Access::Name(proCounterEdit_, QStringLiteral("The present maximum value"));
     proCounterEdit_->setReadOnly(true);
     proCounterEdit_->setFocusPolicy(Qt::NoFocus);
     proCounterEdit_->setAlignment(Qt::AlignRight);

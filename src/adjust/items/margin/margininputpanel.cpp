@@ -1,5 +1,6 @@
 #include "margininputpanel.h"
 
+#include "adjust/accessnames.h"
 #include "adjust/items/adjustservices.h"
 #include "adjust/items/eepromsession.h"
 #include "link/program.h"
@@ -106,10 +107,10 @@ constexpr int IconSize = 20;
 constexpr int GaugeLength = 160;
 constexpr int GaugeThickness = 22;
 
-void NameWithoutCaption(QWidget *widget, const char *name)
+void Name(QWidget *widget, const char *name, const QString &spokenName)
 {
     widget->setObjectName(QString::fromLatin1(name));
-    widget->setAccessibleName(QString::fromLatin1(name));
+    Access::Name(widget, spokenName);
 }
 } // namespace
 
@@ -160,14 +161,15 @@ TMarginInputGroup::TMarginInputGroup(const Config &config, QWidget *parent)
     : QGroupBox(QStringLiteral("Input"), parent), config_(config), edit_(new QLineEdit(this)),
       upDown_(new TMarginUpDown(TPMarginSetting::Minimum, TPMarginSetting::Maximum, this)),
       firstGauge_(new QProgressBar(this)), secondGauge_(new QProgressBar(this)),
-      valuePanel_(new QLabel(this)), inputBtn_(new QPushButton(QStringLiteral("Input"), this)),
+      valuePanel_(new TValueLabel(config.valuePanelCaption, this)),
+      inputBtn_(new QPushButton(QStringLiteral("Input"), this)),
       readBtn_(new QPushButton(QStringLiteral("Read"), this))
 {
-    NameWithoutCaption(edit_, config.edit);
-    NameWithoutCaption(upDown_, config.upDown);
-    NameWithoutCaption(firstGauge_, config.firstGauge);
-    NameWithoutCaption(secondGauge_, config.secondGauge);
-    NameWithoutCaption(valuePanel_, config.valuePanel);
+    Name(edit_, config.edit, config.editCaption);
+    Name(upDown_, config.upDown, config.editCaption + QStringLiteral(" up and down"));
+    firstGauge_->setObjectName(QString::fromLatin1(config.firstGauge));
+    secondGauge_->setObjectName(QString::fromLatin1(config.secondGauge));
+    valuePanel_->setObjectName(QString::fromLatin1(config.valuePanel));
     inputBtn_->setObjectName(QString::fromLatin1(config.inputButton));
     readBtn_->setObjectName(QString::fromLatin1(config.readButton));
 
@@ -271,8 +273,7 @@ QWidget *TMarginInputGroup::GaugeWithCaption(QProgressBar *gauge, const QString 
     auto *layout = new QVBoxLayout(box);
     layout->setContentsMargins(0, 0, 0, 0);
     auto *label = new QLabel(caption, box);
-    label->setBuddy(gauge);
-    gauge->setAccessibleDescription(caption);
+    Access::NameAfter(gauge, label);
     layout->addWidget(label);
     layout->addWidget(gauge, 0,
                       config_.orientation == Qt::Vertical ? Qt::AlignHCenter : Qt::Alignment());

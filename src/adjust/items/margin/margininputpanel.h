@@ -56,12 +56,15 @@ public:
         double millimetresPerStep;
         int stepPoints;
         const char *edit;
+        // What the value is, in words ("First dot value").
+        QString editCaption;
         const char *upDown;
         const char *firstGauge;
         QString firstGaugeCaption;
         const char *secondGauge;
         QString secondGaugeCaption;
         const char *valuePanel;
+        QString valuePanelCaption;
         Move toFirstEdge;
         Move stepToFirst;
         Move centering;

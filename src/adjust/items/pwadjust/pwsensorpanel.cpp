@@ -1,5 +1,6 @@
 #include "pwsensorpanel.h"
 
+#include "adjust/accessnames.h"
 #include "adjust/items/updown.h"
 #include "print/checkpattern.h"
 
@@ -137,7 +138,7 @@ QWidget *TPWSensorPanel::BuildSide(TPPWAdjust::Side side)
     controls.checkBox->setMinimumWidth(70);
     controls.edit = new QLineEdit(QStringLiteral("0"), box);
     controls.edit->setObjectName(QString::fromLatin1(look.editName));
-    controls.edit->setAccessibleName(QString::fromLatin1(look.editName));
+    Access::Name(controls.edit, QString::fromLatin1(look.caption));
     controls.edit->setMaxLength(MaxDigits);
     controls.edit->setFixedWidth(EditWidth);
     controls.edit->setAlignment(Qt::AlignRight);
@@ -146,7 +147,7 @@ QWidget *TPWSensorPanel::BuildSide(TPPWAdjust::Side side)
                                   .arg(rule.maximum));
     auto *upDown = new TUpDown(controls.edit, rule.minimum, rule.maximum, 1, box);
     upDown->setObjectName(QString::fromLatin1(look.upDownName));
-    upDown->setAccessibleName(QString::fromLatin1(look.upDownName));
+    Access::Name(upDown, QString::fromLatin1(look.caption) + QStringLiteral(" up and down"));
 
     row->addWidget(controls.checkBox);
     row->addWidget(controls.edit);

@@ -20,12 +20,14 @@ TMarginInputGroup::Config InputConfig()
     config.millimetresPerStep = TPTopMargin::MillimetresPerStep;
     config.stepPoints = TPTopMargin::StepPoints;
     config.edit = "TopMarginInputEdit";
+    config.editCaption = QStringLiteral("Top margin value");
     config.upDown = "TopMarginInputUpDown";
     config.firstGauge = "TopMarginGauge";
     config.firstGaugeCaption = QStringLiteral("Remainder of top margin");
     config.secondGauge = "BottomMarginGauge";
     config.secondGaugeCaption = QStringLiteral("Remainder of bottom margin");
     config.valuePanel = "TopMarginInputRealValuePnl";
+    config.valuePanelCaption = QStringLiteral("Top margin in millimetres");
     config.toFirstEdge = {"GotoTopEdgeBitBtn", QStringLiteral("To the edge of top")};
     config.stepToFirst = {"SteptoTopBitBtn", QStringLiteral("To the top six points at a time")};
     config.centering = {"TopMarginCenteringBitBtn", QStringLiteral("Centering")};

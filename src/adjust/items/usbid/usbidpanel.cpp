@@ -1,5 +1,6 @@
 #include "usbidpanel.h"
 
+#include "adjust/accessnames.h"
 #include "adjust/items/adjustservices.h"
 #include "adjust/items/eepromsession.h"
 #include "adjust/items/uppercasevalidator.h"
@@ -27,7 +28,7 @@ TUsbIdPanel::TUsbIdPanel(TAdjustServices &window, QWidget *parent)
 
     const QString editName = QStringLiteral("USBIDInputEdit");
     usbIdInputEdit_->setObjectName(editName);
-    usbIdInputEdit_->setAccessibleName(editName);
+    Access::Name(usbIdInputEdit_, QStringLiteral("USB ID serial number"));
     usbIdInputEdit_->setMaxLength(TPUsbId::SerialLength);
     usbIdInputEdit_->setValidator(new TUpperCaseValidator(usbIdInputEdit_));
     usbIdInputEdit_->setToolTip(QStringLiteral("Serial No.: 10 digits and capital letters"));
