@@ -48,7 +48,9 @@ inline std::unique_ptr<TPProgram> MakeProgram()
     return program;
 }
 
-// Every timed wait returns at once; the milliseconds asked for are kept.
+// Every timed wait returns at once; the milliseconds asked for are kept. PassAtScale makes each
+// wait last its time at a printer's time scale instead, for a printer that stays busy in real
+// time longer than the stream's resend wait would try at once.
 class InstantWaits
 {
 public:
@@ -56,13 +58,21 @@ public:
     {
         Wait::SetHandler([this](int ms) {
             asked.push_back(ms);
-            QCoreApplication::processEvents();
+            QElapsedTimer clock;
+            clock.start();
+            do
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+            while (clock.elapsed() < ms * scale_);
         });
     }
     ~InstantWaits() { Wait::SetHandler(nullptr); }
     InstantWaits(const InstantWaits &) = delete;
     InstantWaits &operator=(const InstantWaits &) = delete;
+    void PassAtScale(double scale) { scale_ = scale; }
     std::vector<int> asked;
+
+private:
+    double scale_ = 0.0;
 };
 
 inline QTextEdit *Memo(const TFormAdjust &window)

@@ -240,7 +240,7 @@ TEST_F(FormAdjustTest, ErrorReportByResultCode)
          {"Unknown printer error (code 3).", "Clear the error and click the [Get Status] button."},
          ErrorStateLocks},
         // Codes without words leave the working text as it was but release the window.
-        {0xA0, -1, {"Writing now..."}, AllEnabled},
+        {0xA0, -1, {"Communication error occurred."}, AllEnabled},
         {0x5000, -1, {"Writing now..."}, AllEnabled},
         {0x1234, -1, {"Writing now..."}, AllEnabled},
     };

@@ -53,6 +53,9 @@ private:
     std::thread thread_;
 };
 
+// The printers of these tests run at a hundredth of real time.
+constexpr double PrinterTimeScale = 0.01;
+
 class PrinterFixture : public ::testing::Test
 {
 protected:
@@ -71,7 +74,7 @@ protected:
         options.port = QStringLiteral("USB001");
         options.model = QString::fromLatin1(visit.model);
         options.destination = QString::fromLatin1(visit.destination);
-        options.timeScale = 0.01;
+        options.timeScale = PrinterTimeScale;
         printer = std::make_unique<VirtualPrinter>(runtime, options);
         ASSERT_TRUE(printer->Start()) << printer->ErrorText().toStdString();
 

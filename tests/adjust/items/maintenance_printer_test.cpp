@@ -1,7 +1,6 @@
 // Head cleaning and the waste ink pad counter through the window against the virtual printer.
 #include "printerfixture.h"
 
-#include <QElapsedTimer>
 #include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
@@ -26,20 +25,12 @@ TEST_F(MaintenancePrinterTest, CleaningWaitsForABusyPrinterAndReportsWhenItHasEn
     window->show();
     ASSERT_TRUE(printer->Control("busy", 0.3));
     SelectMaintenance(*window, 0);
-    // The waits pass at the printer's time scale: the busy spell lasts real time, and the
-    // stream's resend wait gives up after a number of tries.
-    int waited = 0;
-    Wait::SetHandler([&waited](int ms) {
-        ++waited;
-        QElapsedTimer clock;
-        clock.start();
-        while (clock.elapsed() < ms / 100)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
-    });
+    // The busy spell lasts real time, and the stream's resend wait gives up after a number of
+    // tries: the waits pass at the printer's time scale.
+    waits.PassAtScale(PrinterTimeScale);
     Click("CleaningOKBtn");
-    Wait::SetHandler(nullptr);
 
-    EXPECT_GT(waited, 0); // it waited for the busy printer first
+    EXPECT_FALSE(waits.asked.empty()); // it waited for the busy printer first
     const QList<QJsonObject> factory = printer->EventsOf("factory");
     ASSERT_EQ(factory.size(), 1);
     EXPECT_EQ(factory[0].value("code").toInt(), 0x84);
@@ -82,6 +73,7 @@ TEST_F(MaintenancePrinterTest, InkChargeRunsOnAPrinterBeforeItsInitialInkCharge)
     Click("GetStatusBtn");
     ASSERT_EQ(MemoLines(*window), QStringList({"Printer is before initial ink charge."}));
     SelectMaintenance(*window, 1);
+    waits.PassAtScale(PrinterTimeScale); // the charge keeps the printer busy in real time
     Click("InkChargeOKBtn");
 
     const QByteArray packet("\x1B\x7C\x00\x06\x00\x5E\xA7\x84\x7B\x42\x07", 11);
