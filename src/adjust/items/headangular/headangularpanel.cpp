@@ -2,6 +2,7 @@
 
 #include "adjust/items/adjustservices.h"
 #include "adjust/items/updown.h"
+#include "adjust/scanreading.h"
 #include "link/program.h"
 
 #include <QGroupBox>
@@ -78,12 +79,15 @@ THeadAngularPanel::THeadAngularPanel(TAdjustServices &window, QWidget *parent)
     upDown_->setAccessibleName(upDown_->objectName());
     inputBtn_ = MakeButton("HeadAngularInputBtn", QStringLiteral("Input"), inputGroup);
     auto *readBtn = MakeButton("HeadAngularReadBtn", QStringLiteral("Read"), inputGroup);
+    auto *scanBtn = MakeButton("HeadAngularScanBtn", TScanReading::ButtonCaption(), inputGroup);
+    scanBtn->setAccessibleName(QStringLiteral("Read the value from a scan of the printed page"));
     auto *valueRow = new QHBoxLayout;
     valueRow->addWidget(inputEdit_);
     valueRow->addWidget(upDown_);
     valueRow->addStretch(1);
     valueRow->addWidget(inputBtn_);
     valueRow->addWidget(readBtn);
+    valueRow->addWidget(scanBtn);
     input->addLayout(valueRow);
 
     QVBoxLayout *feed = AddGroup(layout, QStringLiteral("Paper feed"));
@@ -99,6 +103,7 @@ THeadAngularPanel::THeadAngularPanel(TAdjustServices &window, QWidget *parent)
     connect(printBtn_, &QPushButton::clicked, this, &THeadAngularPanel::HeadAngularPrintBtnClick);
     connect(inputBtn_, &QPushButton::clicked, this, &THeadAngularPanel::HeadAngularInputBtnClick);
     connect(readBtn, &QPushButton::clicked, this, &THeadAngularPanel::HeadAngularReadBtnClick);
+    connect(scanBtn, &QPushButton::clicked, this, &THeadAngularPanel::HeadAngularScanBtnClick);
     connect(feedBtn, &QPushButton::clicked, this, &THeadAngularPanel::HeadAngularPaperFeedBtnClick);
     connect(howToBtn, &QPushButton::clicked, this,
             &THeadAngularPanel::HeadAngularAdjustHowToBtnClick);
@@ -179,4 +184,27 @@ void THeadAngularPanel::HeadAngularPaperFeedBtnClick()
 void THeadAngularPanel::HeadAngularAdjustHowToBtnClick()
 {
     Window().ShowHowTo(THowToTopic::HeadAngular);
+}
+
+void THeadAngularPanel::HeadAngularScanBtnClick()
+{
+    QString why;
+    const QImage image = TScanReading::AskForImage(this, &why);
+    if (image.isNull()) {
+        if (!why.isEmpty())
+            Window().ShowStatus(TPMode::Error, why);
+        return;
+    }
+    const TPScan::PageReading reading = TPScan::TPPageReader(image).ReadHeadAngular();
+    const QStringList lines = TScanReading::Describe(reading);
+    if (!reading.Found()) {
+        Window().ShowStatus(TPMode::Error, lines.value(0));
+        return;
+    }
+    for (const TPScan::ItemReading &item : reading.items) {
+        if (TScanReading::Fills(item))
+            inputEdit_->setText(QString::number(*item.proposal));
+    }
+    Window().ShowStatus(TPMode::Result, lines.value(0));
+    TScanReading::ShowMarks(this, image, reading);
 }
