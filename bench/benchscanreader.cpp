@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <map>
 #include <string>
 
@@ -33,6 +34,7 @@ struct Tally {
     int pages = 0;
     int unreadPages = 0;
     double seconds = 0.0;
+    double cpuSeconds = 0.0;
 };
 
 std::map<std::string, Tally> tallies;
@@ -58,12 +60,14 @@ TPScan::PageReading Scan(const QImage &page, double dpi, uint32_t seed, Tally &t
 {
     const QByteArray jpeg = sim::ScanJpeg(page, PageDpi, sim::RandomScanLook(seed, dpi), seed);
     const auto start = std::chrono::steady_clock::now();
+    const std::clock_t cpuStart = std::clock();
     TPScan::ReadFailure why = TPScan::ReadFailure::None;
     const QImage image = TPScan::TPPageReader::LoadImageData(jpeg, &why);
     TPScan::TPPageReader reader(image);
     const TPScan::PageReading reading = read(reader);
     tally.seconds +=
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    tally.cpuSeconds += double(std::clock() - cpuStart) / CLOCKS_PER_SEC;
     ++tally.pages;
     tally.unreadPages += reading.Found() ? 0 : 1;
     return reading;
@@ -133,14 +137,15 @@ int main(int argc, char **argv)
     std::printf("%d seeds; items whose value lies off the printed columns are counted apart "
                 "(\"beyond\": proposed to input and print again)\n",
                 seeds);
-    std::printf("%-22s %6s %8s %10s %7s %10s %8s %8s %9s\n", "pattern", "items", "exact",
-                "within 1", "sure", "sure wrong", "beyond", "b. +-2", "s/page");
+    std::printf("%-22s %6s %8s %10s %7s %10s %8s %8s %9s %9s\n", "pattern", "items", "exact",
+                "within 1", "sure", "sure wrong", "beyond", "b. +-2", "s/page", "cpu s/p");
     for (const auto &[name, t] : tallies) {
         const double n = std::max(1, t.items);
-        std::printf("%-22s %6d %7.1f%% %9.1f%% %6.1f%% %10d %8d %8d %9.2f%s\n", name.c_str(),
+        std::printf("%-22s %6d %7.1f%% %9.1f%% %6.1f%% %10d %8d %8d %9.2f %9.2f%s\n", name.c_str(),
                     t.items, 100.0 * t.exact / n, 100.0 * t.withinOne / n, 100.0 * t.sure / n,
                     t.sureWrong, t.beyond, t.beyondClose, t.seconds / std::max(1, t.pages),
-                    t.unreadPages ? "  (pages not read: see stderr)" : "");
+                    t.cpuSeconds / std::max(1, t.pages),
+                    t.unreadPages ? "  (some pages not read)" : "");
     }
     return 0;
 }

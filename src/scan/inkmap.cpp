@@ -1,6 +1,7 @@
 #include "inkmap.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace TPScan
@@ -33,40 +34,60 @@ int PaperLevel(const std::vector<uint8_t> &darkest)
 }
 } // namespace
 
-TPInkImage::TPInkImage(const QImage &image, int shrink) : shrink_(std::max(1, shrink))
+TPInkImage::TPInkImage(const QImage &image)
 {
-    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
-    if (rgb.isNull())
+    const bool grey = image.format() == QImage::Format_Grayscale8;
+    const bool rgb =
+        image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32;
+    const QImage source = grey || rgb ? image : image.convertToFormat(QImage::Format_RGB32);
+    if (source.isNull())
         return;
+    width_ = source.width();
+    height_ = source.height();
     // Yellow is pale to the eye but plain against blue: take the darkest channel.
-    std::vector<uint8_t> darkest(static_cast<size_t>(rgb.width()) * rgb.height());
-    for (int y = 0; y < rgb.height(); ++y) {
-        const auto *line = reinterpret_cast<const QRgb *>(rgb.constScanLine(y));
-        uint8_t *out = darkest.data() + static_cast<size_t>(y) * rgb.width();
-        for (int x = 0; x < rgb.width(); ++x)
+    ink_.resize(static_cast<size_t>(width_) * height_);
+    for (int y = 0; y < height_; ++y) {
+        uint8_t *out = ink_.data() + static_cast<size_t>(y) * width_;
+        if (grey) {
+            std::copy_n(source.constScanLine(y), width_, out);
+            continue;
+        }
+        const auto *line = reinterpret_cast<const QRgb *>(source.constScanLine(y));
+        for (int x = 0; x < width_; ++x)
             out[x] =
                 static_cast<uint8_t>(std::min({qRed(line[x]), qGreen(line[x]), qBlue(line[x])}));
     }
-    const int paper = PaperLevel(darkest);
-    width_ = rgb.width() / shrink_;
-    height_ = rgb.height() / shrink_;
-    ink_.assign(static_cast<size_t>(width_) * height_, 0);
-    const int area = shrink_ * shrink_;
-    std::vector<int> sums(static_cast<size_t>(width_));
-    for (int y = 0; y < height_; ++y) {
+    const int paper = PaperLevel(ink_);
+    std::array<uint8_t, 256> toInk{};
+    for (int level = 0; level < 256; ++level)
+        toInk[size_t(level)] =
+            static_cast<uint8_t>(std::clamp((paper - level) * 255 / paper, 0, 255));
+    for (uint8_t &value : ink_)
+        value = toInk[value];
+}
+
+TPInkImage TPInkImage::Shrunk(int factor) const
+{
+    TPInkImage shrunk;
+    shrunk.shrink_ = shrink_ * std::max(1, factor);
+    factor = std::max(1, factor);
+    shrunk.width_ = width_ / factor;
+    shrunk.height_ = height_ / factor;
+    shrunk.ink_.assign(static_cast<size_t>(shrunk.width_) * shrunk.height_, 0);
+    std::vector<int> sums(static_cast<size_t>(shrunk.width_));
+    const int area = factor * factor;
+    for (int y = 0; y < shrunk.height_; ++y) {
         std::fill(sums.begin(), sums.end(), 0);
-        for (int dy = 0; dy < shrink_; ++dy) {
-            const uint8_t *in =
-                darkest.data() + static_cast<size_t>(y * shrink_ + dy) * rgb.width();
-            for (int x = 0; x < width_ * shrink_; ++x)
-                sums[static_cast<size_t>(x / shrink_)] += in[x];
+        for (int dy = 0; dy < factor; ++dy) {
+            const uint8_t *in = ink_.data() + static_cast<size_t>(y * factor + dy) * width_;
+            for (int x = 0; x < shrunk.width_ * factor; ++x)
+                sums[static_cast<size_t>(x / factor)] += in[x];
         }
-        uint8_t *out = ink_.data() + static_cast<size_t>(y) * width_;
-        for (int x = 0; x < width_; ++x) {
-            const int lightness = sums[static_cast<size_t>(x)] / area;
-            out[x] = static_cast<uint8_t>(std::clamp((paper - lightness) * 255 / paper, 0, 255));
-        }
+        uint8_t *out = shrunk.ink_.data() + static_cast<size_t>(y) * shrunk.width_;
+        for (int x = 0; x < shrunk.width_; ++x)
+            out[x] = static_cast<uint8_t>(sums[static_cast<size_t>(x)] / area);
     }
+    return shrunk;
 }
 
 double TPInkImage::Sample(double x, double y) const

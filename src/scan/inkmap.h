@@ -18,8 +18,10 @@ constexpr double WorkingDpi = 360.0; // one printer dot a pixel
 class TPInkImage
 {
 public:
-    // The image's ink, averaged over `shrink` x `shrink` pixel squares (1: as it is).
-    TPInkImage(const QImage &image, int shrink);
+    // The image's ink, pixel for pixel.
+    explicit TPInkImage(const QImage &image);
+    // The ink averaged over factor x factor pixel squares.
+    TPInkImage Shrunk(int factor) const;
     int Width() const { return width_; }
     int Height() const { return height_; }
     int Shrink() const { return shrink_; }
@@ -28,6 +30,7 @@ public:
     double Sample(double x, double y) const;
 
 private:
+    TPInkImage() = default;
     int width_ = 0;
     int height_ = 0;
     int shrink_ = 1;

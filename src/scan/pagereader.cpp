@@ -125,7 +125,8 @@ TPPageReader::TPPageReader(const QImage &image) : image_(image)
         statedDpi_ = stated;
     // The tilt is found on a coarse copy: bands are wide enough to show it there.
     const double dpi = statedDpi_.value_or(GuessedDpis[0]);
-    const TPInkImage coarse(image_, std::max(1, int(std::lround(dpi / CoarseDpi))));
+    ink_ = std::make_unique<TPInkImage>(image_);
+    const TPInkImage coarse = ink_->Shrunk(std::max(1, int(std::lround(dpi / CoarseDpi))));
     skew_ = FindSkew(coarse, SkewLimit);
 }
 
@@ -138,8 +139,10 @@ const TPInkMap &TPPageReader::Map(double dpi, bool upsideDown)
         // Average the image down towards the working resolution before sampling it, so that
         // fine scans lose their noise rather than alias it.
         const int shrink = std::max(1, int(dpi / WorkingDpi));
-        const TPInkImage ink(image_, shrink);
-        map_ = std::make_unique<TPInkMap>(ink, dpi, skew_, upsideDown);
+        if (shrink > 1)
+            map_ = std::make_unique<TPInkMap>(ink_->Shrunk(shrink), dpi, skew_, upsideDown);
+        else
+            map_ = std::make_unique<TPInkMap>(*ink_, dpi, skew_, upsideDown);
         map_->ClearSurroundings();
         mapDpi_ = dpi;
         mapUpsideDown_ = upsideDown;

@@ -15,6 +15,7 @@
 namespace TPScan
 {
 
+class TPInkImage;
 class TPInkMap;
 
 enum class ReadFailure {
@@ -85,6 +86,7 @@ private:
     const TPInkMap &Map(double dpi, bool upsideDown);
 
     QImage image_;
+    std::unique_ptr<TPInkImage> ink_;
     ReadFailure imageFailure_ = ReadFailure::None;
     std::optional<double> statedDpi_;
     double skew_ = 0.0;
