@@ -80,7 +80,7 @@ void BidPages(PatternPrinter &printer, TPBid::Gap gap, uint32_t seed)
     std::vector<TPScan::BidPrinted> printed;
     const QImage page = printer.PrintBid(gap, all, &printed);
     if (page.isNull()) {
-        std::fprintf(stderr, "seed %u: no Bi-D page\n", seed);
+        std::fprintf(stderr, "seed %u: no Bi-D page: %s\n", seed, qPrintable(printer.ErrorText()));
         return;
     }
     std::vector<TPBid::Item> items;
@@ -103,7 +103,8 @@ void HeadAngularPage(PatternPrinter &printer, uint32_t seed)
 {
     const QImage page = printer.PrintHeadAngular();
     if (page.isNull()) {
-        std::fprintf(stderr, "seed %u: no head angular page\n", seed);
+        std::fprintf(stderr, "seed %u: no head angular page: %s\n", seed,
+                     qPrintable(printer.ErrorText()));
         return;
     }
     for (double dpi : {600.0, 300.0}) {

@@ -82,21 +82,30 @@ QImage PatternPrinter::PrintBid(TPBid::Gap gap, const TPBid::Selection &selected
         if (!selected[size_t(item)] || !TPBid::Exists(TPBid::Item(item), gap))
             continue;
         QString text;
-        if (bid.ReadValue(TPBid::Item(item), gap, &text) != 1)
+        const uint16_t code = bid.ReadValue(TPBid::Item(item), gap, &text);
+        if (code != 1) {
+            error_ = QStringLiteral("reading a stored value ended with code 0x%1").arg(code, 0, 16);
             return QImage();
+        }
         printed->push_back(
             {QString::fromLatin1(TPBid::Info(TPBid::Item(item)).name), text.toInt()});
     }
-    if (bid.PrintPattern(gap, selected) != 1)
+    const uint16_t code = bid.PrintPattern(gap, selected);
+    if (code != 1) {
+        error_ = QStringLiteral("the Bi-D print ended with code 0x%1").arg(code, 0, 16);
         return QImage();
+    }
     return NextPage();
 }
 
 QImage PatternPrinter::PrintHeadAngular()
 {
     TPHeadAngular headAngular(program_->dll, program_->raster, program_->remote, program_->factory);
-    if (headAngular.Print() != 1)
+    const uint16_t code = headAngular.Print();
+    if (code != 1) {
+        error_ = QStringLiteral("the head angular print ended with code 0x%1").arg(code, 0, 16);
         return QImage();
+    }
     return NextPage();
 }
 
@@ -120,8 +129,10 @@ QImage PatternPrinter::NextPage()
             break;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    if (names.size() <= pagesSeen_)
+    if (names.size() <= pagesSeen_) {
+        error_ = QStringLiteral("no page came out");
         return QImage();
+    }
     pagesSeen_ = int(names.size());
     // The engine writes the file whole under its name; read until it decodes.
     const QString path = pages_.filePath(names.last());
