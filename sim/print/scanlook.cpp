@@ -79,6 +79,10 @@ QImage ScanImage(const QImage &page, double pageDpi, const ScanLook &look, uint3
     const double scale = look.dpi / pageDpi;
     const QSize size(std::max(1, int(source.width() * scale)),
                      std::max(1, int(source.height() * scale)));
+    // A scanner's sensor averages over its pixel: scale by area first, then lay the sheet
+    // turned on the glass.
+    const QImage part = page.copy(source.toAlignedRect());
+    const QImage sized = part.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     QImage scan(size, QImage::Format_RGB32);
     scan.fill(Qt::white); // the scanner's lid beyond the sheet
     {
@@ -87,9 +91,8 @@ QImage ScanImage(const QImage &page, double pageDpi, const ScanLook &look, uint3
         painter.translate(size.width() / 2.0 + look.shiftXInches * look.dpi,
                           size.height() / 2.0 + look.shiftYInches * look.dpi);
         painter.rotate(look.turnDegrees);
-        painter.scale(scale, scale);
-        painter.translate(-source.center());
-        painter.drawImage(source.topLeft(), page, source);
+        painter.translate(-size.width() / 2.0, -size.height() / 2.0);
+        painter.drawImage(QPointF(0, 0), sized);
     }
     const int radius = static_cast<int>(std::lround(look.blurPixels));
     if (radius > 0) {

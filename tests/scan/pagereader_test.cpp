@@ -30,8 +30,14 @@ Pages *pages = nullptr;
 constexpr uint32_t Seed = 11; // tilts the head and puts every Bi-D item off
 constexpr int BidReach = 6;   // the outer columns of the middle row, from its centre
 
-TPScan::PageReading ReadBidScan(const sim::ScanLook &look, uint32_t grain)
+// The part of each page that holds the pattern, in inches: the scans leave the rest out.
+constexpr double BidPartInches = 5.5;
+constexpr double HeadAngularPartInches = 2.5;
+
+TPScan::PageReading ReadBidScan(sim::ScanLook look, uint32_t grain)
 {
+    look.cropWidth = pages->bid.width() / PageDpi;
+    look.cropHeight = BidPartInches;
     const QByteArray jpeg = sim::ScanJpeg(pages->bid, PageDpi, look, grain);
     ReadFailure why = ReadFailure::None;
     const QImage scan = TPScan::TPPageReader::LoadImageData(jpeg, &why);
@@ -49,9 +55,12 @@ protected:
         pages->printer = std::make_unique<PatternPrinter>(Seed);
         if (!pages->printer->Start())
             return;
-        TPBid::Selection all;
-        all.fill(true);
-        pages->bid = pages->printer->PrintBid(TPBid::Gap::Typ, all, &pages->printed);
+        // Two modes keep the page (and the scans) small: the reader sees four blocks.
+        TPBid::Selection twoModes{};
+        for (TPBid::Item item :
+             {TPBid::Vsd1Black, TPBid::Vsd1Color, TPBid::Vsd2Black, TPBid::Vsd2Color})
+            twoModes[size_t(item)] = true;
+        pages->bid = pages->printer->PrintBid(TPBid::Gap::Typ, twoModes, &pages->printed);
         pages->headAngular = pages->printer->PrintHeadAngular();
     }
     static void TearDownTestSuite()
@@ -64,7 +73,7 @@ protected:
         if (!novari_test::VirtualPrinter::IsBuilt())
             GTEST_SKIP() << "virtual printer not built yet";
         ASSERT_FALSE(pages->bid.isNull()) << pages->printer->ErrorText().toStdString();
-        ASSERT_FALSE(pages->headAngular.isNull());
+        ASSERT_FALSE(pages->headAngular.isNull()) << pages->printer->ErrorText().toStdString();
     }
 };
 
@@ -131,6 +140,8 @@ TEST_F(PageReader, HeadAngularStraightColumnIsTheHeadsTilt)
     };
     for (const ScanCase &scan : cases) {
         sim::ScanLook look = sim::RandomScanLook(5, scan.dpi);
+        look.cropWidth = pages->headAngular.width() / PageDpi;
+        look.cropHeight = HeadAngularPartInches;
         look.turnDegrees = scan.turn;
         look.blurPixels = scan.blur;
         look.jpegQuality = scan.quality;
@@ -152,6 +163,8 @@ TEST_F(PageReader, HeadAngularStraightColumnIsTheHeadsTilt)
 TEST_F(PageReader, WrongOrBlankPageProposesNothing)
 {
     sim::ScanLook look;
+    look.cropWidth = pages->bid.width() / PageDpi;
+    look.cropHeight = BidPartInches;
     const QImage bidScan = sim::ScanImage(pages->bid, PageDpi, look, 1);
     const QImage headScan = sim::ScanImage(pages->headAngular, PageDpi, look, 1);
     QImage blank(bidScan.size(), QImage::Format_RGB32);

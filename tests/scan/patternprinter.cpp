@@ -90,7 +90,9 @@ QImage PatternPrinter::PrintBid(TPBid::Gap gap, const TPBid::Selection &selected
         printed->push_back(
             {QString::fromLatin1(TPBid::Info(TPBid::Item(item)).name), text.toInt()});
     }
-    const uint16_t code = bid.PrintPattern(gap, selected);
+    uint16_t code = program_->status.WaitUntilReady(false, true);
+    if (code == 1)
+        code = bid.PrintPattern(gap, selected);
     if (code != 1) {
         error_ = QStringLiteral("the Bi-D print ended with code 0x%1").arg(code, 0, 16);
         return QImage();
