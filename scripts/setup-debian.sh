@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6test6 libgl-dev
-  libpng-dev nlohmann-json3-dev
+  libpng-dev nlohmann-json3-dev qt6-image-formats-plugins
   libgtest-dev libgmock-dev googletest
   clang libclang-rt-14-dev
   fonts-noto-cjk fonts-dejavu-core

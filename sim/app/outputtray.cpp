@@ -1,8 +1,12 @@
 #include "outputtray.h"
 
+#include "scanlook.h"
+
 #include <algorithm>
 #include <cmath>
 
+#include <QFile>
+#include <QFileDialog>
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QKeySequence>
@@ -89,6 +93,8 @@ OutputTray::OutputTray(QWidget *parent) : QWidget(parent)
     zoomInBtn_ = Button(tr("Zoom &in"), "zoomInBtn", tr("Zoom in (Ctrl++)"), this);
     zoomFitBtn_ = Button(tr("&Fit width"), "zoomFitBtn", tr("Fit the page's width (Ctrl+0)"), this);
     clearBtn_ = Button(tr("&Clear tray"), "clearBtn", tr("Take all pages out of the tray"), this);
+    saveScanBtn_ = Button(tr("Save as &scan..."), "saveScanBtn",
+                          tr("Save the page as a scanner would deliver it"), this);
 
     auto *tools = new QHBoxLayout;
     tools->addWidget(zoomOutBtn_);
@@ -98,6 +104,7 @@ OutputTray::OutputTray(QWidget *parent) : QWidget(parent)
     tools->addStretch(1);
     tools->addWidget(pageInfoLbl_);
     tools->addStretch(1);
+    tools->addWidget(saveScanBtn_);
     tools->addWidget(clearBtn_);
 
     auto *splitter = new QSplitter(this);
@@ -117,13 +124,15 @@ OutputTray::OutputTray(QWidget *parent) : QWidget(parent)
     setTabOrder(reportView_, zoomOutBtn_);
     setTabOrder(zoomOutBtn_, zoomInBtn_);
     setTabOrder(zoomInBtn_, zoomFitBtn_);
-    setTabOrder(zoomFitBtn_, clearBtn_);
+    setTabOrder(zoomFitBtn_, saveScanBtn_);
+    setTabOrder(saveScanBtn_, clearBtn_);
 
     connect(pageList_, &QListWidget::currentRowChanged, this, [this] { ShowSelected(); });
     connect(zoomInBtn_, &QPushButton::clicked, this, &OutputTray::ZoomIn);
     connect(zoomOutBtn_, &QPushButton::clicked, this, &OutputTray::ZoomOut);
     connect(zoomFitBtn_, &QPushButton::clicked, this, &OutputTray::ZoomToFit);
     connect(clearBtn_, &QPushButton::clicked, this, &OutputTray::Clear);
+    connect(saveScanBtn_, &QPushButton::clicked, this, &OutputTray::SaveScanAs);
     const auto shortcut = [this](const QKeySequence &keys, void (OutputTray::*slot)()) {
         auto *s = new QShortcut(keys, this);
         connect(s, &QShortcut::activated, this, slot);
@@ -291,6 +300,40 @@ void OutputTray::UpdateView()
         image.scaled(size, Qt::KeepAspectRatio,
                      zoom_ < 1.0 ? Qt::SmoothTransformation : Qt::FastTransformation)));
     pageView_->resize(size);
+}
+
+} // namespace sim
+
+namespace sim
+{
+
+QString OutputTray::SaveScan(const QString &path) const
+{
+    constexpr double ScanDpi = 600.0;
+    constexpr double InchesPerMetre = 0.0254;
+    const int row = pageList_->currentRow();
+    if (row < 0 || row >= PageCount())
+        return tr("No page is chosen.");
+    const TrayPage &page = pages_[static_cast<size_t>(row)];
+    const double pageDpi = page.image.dotsPerMeterX() * InchesPerMetre;
+    const auto seed = static_cast<uint32_t>(page.number);
+    const QByteArray jpeg = ScanJpeg(page.image, pageDpi, RandomScanLook(seed, ScanDpi), seed);
+    QFile file(path);
+    if (jpeg.isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(jpeg) != jpeg.size() ||
+        !file.flush())
+        return tr("The scan could not be written to %1.").arg(path);
+    return QString();
+}
+
+void OutputTray::SaveScanAs()
+{
+    const QString path = QFileDialog::getSaveFileName(this, tr("Save as scan"), QString(),
+                                                      tr("JPEG images (*.jpg)"));
+    if (path.isEmpty())
+        return;
+    const QString why = SaveScan(path);
+    if (!why.isEmpty())
+        pageInfoLbl_->setText(why);
 }
 
 } // namespace sim

@@ -37,6 +37,9 @@ public:
     double Zoom() const { return zoom_; }
     // Safe to call from any thread (the print engine's listener may run on the link's thread).
     void PostPage(const PrintedPage &page);
+    // Writes the selected page as a 600 dpi scanner delivers it (JPEG, slightly turned,
+    // grainy; the same page number gives the same scan). Empty text, or why not.
+    QString SaveScan(const QString &path) const;
 
 public slots:
     void AddPage(const sim::PrintedPage &page);
@@ -45,6 +48,7 @@ public slots:
     void ZoomToFit();
     void ZoomToActualSize();
     void Clear();
+    void SaveScanAs();
 
 private:
     struct TrayPage {
@@ -73,6 +77,7 @@ private:
     QPushButton *zoomOutBtn_;
     QPushButton *zoomFitBtn_;
     QPushButton *clearBtn_;
+    QPushButton *saveScanBtn_;
 };
 
 } // namespace sim

@@ -1,5 +1,6 @@
 #include "printengine.h"
 
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -222,6 +223,10 @@ private:
         if (save || listener_) {
             const int divisor = options_.fullResolution ? 1 : 4;
             image = page.sheet->Render(divisor);
+            // The image says its resolution, so that a scan of it can be made to size.
+            const int dotsPerMetre = static_cast<int>(std::lround(Sheet::kDpi / divisor / 0.0254));
+            image.setDotsPerMeterX(dotsPerMetre);
+            image.setDotsPerMeterY(dotsPerMetre);
         }
         if (save) {
             record.file = Numbered("page-", pageNumber_, ".png");

@@ -3,6 +3,7 @@
 #include "link/factory.h"
 #include "link/raster.h"
 #include "link/statuscontrol.h"
+#include "patterngeometry.h"
 #include "patternstep.h"
 #include "rasterblock.h"
 
@@ -30,19 +31,16 @@ constexpr uint8_t Unit360 = 10;
 constexpr uint8_t Unit720 = 5;
 constexpr uint16_t PassStep = 2; // 2/720 inch between the passes of a row
 constexpr uint16_t RowFeed = 130;
-constexpr int Rows = 3;
-constexpr int MiddleRow = 1;
-
-// Byte columns of the seven columns of the middle row, left to right; the single column of
-// the outer rows is the fourth.
-constexpr std::array<int, 7> GroupColumns = {92, 162, 246, 339, 439, 516, 579};
-constexpr int CentreColumn = 3;
-constexpr int ValueStep = 2; // between neighbouring columns of the middle row
+constexpr int Rows = TPPatternGeometry::BidRows;
+constexpr int MiddleRow = TPPatternGeometry::BidMiddleRow;
+constexpr const auto &GroupColumns = TPPatternGeometry::BidGroupColumns;
+constexpr int CentreColumn = TPPatternGeometry::BidCentreColumn;
+constexpr int ValueStep = TPPatternGeometry::BidValueStep;
 
 // Lines of a block: the first line with one dot at the left, 29 blank, 27 lines of bars,
 // 33 blank.
 constexpr int LeadBlank = 29;
-constexpr int BarLines = 27;
+constexpr int BarLines = TPPatternGeometry::BidBarLines;
 constexpr int TailBlank = 33;
 
 // Passes per row and the dot byte of the bars, by mode VSD1, VSD2, VSD3, ECO.

@@ -4,6 +4,7 @@
 #include "link/factory.h"
 #include "link/raster.h"
 #include "link/statuscontrol.h"
+#include "patterngeometry.h"
 #include "patternstep.h"
 #include "rasterblock.h"
 
@@ -19,11 +20,11 @@ constexpr uint8_t Unidirectional = 1;
 constexpr uint8_t Vsd1 = 16;
 constexpr uint8_t ColorMode = 1;
 constexpr int Passes = 3;
-constexpr int Groups = 5;
-constexpr int FirstGroupColumn = 270;
-constexpr int GroupPitch = 36; // one group every 0.4 inch
-constexpr uint8_t ReferencePosition = 6;
-constexpr uint8_t ShiftStep = 3; // 1/2880 inch per comparison column
+constexpr int Groups = TPPatternGeometry::HeadAngularGroups;
+constexpr int FirstGroupColumn = TPPatternGeometry::HeadAngularFirstGroupColumn;
+constexpr int GroupPitch = TPPatternGeometry::HeadAngularGroupPitch;   // 0.4 inch
+constexpr uint8_t ShiftStep = TPPatternGeometry::HeadAngularShiftStep; // 1/2880 inch a column
+constexpr uint8_t ReferencePosition = ShiftStep * (Groups / 2);
 constexpr uint16_t TopFeed = 90;
 constexpr uint16_t BandGap = 89;
 constexpr uint16_t LabelFeed = 100;

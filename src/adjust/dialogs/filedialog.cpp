@@ -20,6 +20,14 @@ QString FileDialog::GetSaveFileName(QWidget *owner, const QString &caption, cons
     return QFileDialog::getSaveFileName(owner, caption, folder, filter);
 }
 
+QString FileDialog::GetOpenFileName(QWidget *owner, const QString &caption, const QString &folder,
+                                    const QString &filter)
+{
+    if (!nextNames().isEmpty())
+        return nextNames().dequeue();
+    return QFileDialog::getOpenFileName(owner, caption, folder, filter);
+}
+
 void FileDialog::SetNextFileName(const QString &name)
 {
     nextNames().enqueue(name);

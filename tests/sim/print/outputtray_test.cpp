@@ -6,6 +6,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <thread>
@@ -37,6 +38,25 @@ private slots:
             QVERIFY2(!widget->accessibleName().isEmpty(), name);
         }
         QCOMPARE(tray.objectName(), QString("OutputTray"));
+    }
+
+    // The scan comes out at 600 dpi whatever the page's own resolution, and says so.
+    void SaveAsScanWritesTheChosenPageAsA600DpiScan()
+    {
+        sim::OutputTray tray;
+        QVERIFY(!tray.findChild<QPushButton *>("saveScanBtn")->accessibleName().isEmpty());
+        QTemporaryDir folder;
+        QVERIFY(!tray.SaveScan(folder.filePath("none.jpg")).isEmpty());
+        sim::PrintedPage page = Page(1, Qt::white, 0);
+        page.image = page.image.copy(0, 0, 300, 400);
+        page.image.setDotsPerMeterX(3543); // 90 dpi, as the tray gets pages for the screen
+        page.image.setDotsPerMeterY(3543);
+        tray.AddPage(page);
+        QCOMPARE(tray.SaveScan(folder.filePath("scan.jpg")), QString());
+        const QImage scan(folder.filePath("scan.jpg"));
+        QCOMPARE(qRound(scan.dotsPerMeterX() * 0.0254), 600);
+        QVERIFY(qAbs(scan.width() - 300 * 600 / 90) <= 2);
+        QVERIFY(!tray.SaveScan(folder.filePath("no-such-folder/scan.jpg")).isEmpty());
     }
 
     void NewestPageIsOnTopAndShowsItsReport()

@@ -5,6 +5,7 @@
 #include "adjust/items/eepromsession.h"
 #include "adjust/items/updown.h"
 #include "adjust/radiolist.h"
+#include "adjust/scanreading.h"
 #include "link/program.h"
 
 #include <QCheckBox>
@@ -153,8 +154,10 @@ void TBidPanel::BuildInputPage()
     auto *read = AddButton("BidInputCheckBtn", QStringLiteral("Read"));
     auto *howTo = AddButton("BidInputHowToAdjustBtn", QStringLiteral("How to adjust"));
     auto *toPrint = AddButton("BidInputShowPrintBtn", QStringLiteral("Go to print page"));
+    auto *scan = AddButton("BidInputScanBtn", TScanReading::ButtonCaption());
+    scan->setAccessibleName(QStringLiteral("Read the values from a scan of the printed page"));
     auto *buttons = new QHBoxLayout;
-    for (QPushButton *button : {inputOKBtn_, read, howTo, toPrint}) {
+    for (QPushButton *button : {inputOKBtn_, read, scan, howTo, toPrint}) {
         button->setParent(page);
         buttons->addWidget(button);
     }
@@ -165,6 +168,7 @@ void TBidPanel::BuildInputPage()
     OnClick(read, &TBidPanel::BidInputCheckBtnClick);
     OnClick(howTo, &TBidPanel::BidPrintHowToAdjustBtnClick);
     OnClick(toPrint, &TBidPanel::BidInputShowPrintBtnClick);
+    OnClick(scan, &TBidPanel::BidInputScanBtnClick);
     connect(inputGap_, &TRadioList::Clicked, this, &TBidPanel::PGSelectInputRadioGrpClick);
 }
 
@@ -345,4 +349,55 @@ void TBidPanel::PGSelectInputRadioGrpClick()
 void TBidPanel::BidInputEditChange(TPBid::Item item)
 {
     inputChecks_[size_t(item)]->setChecked(!inputEdits_[size_t(item)]->text().isEmpty());
+}
+
+void TBidPanel::BidInputScanBtnClick()
+{
+    QString why;
+    const QImage image = TScanReading::AskForImage(this, &why);
+    if (image.isNull()) {
+        if (!why.isEmpty())
+            Window().ShowStatus(TPMode::Error, why);
+        return;
+    }
+    // The page shows the items checked for printing, numbered from the stored values.
+    const TPBid::Gap gap = InputGap();
+    const TPBid::Selection printed = Checked(printChecks_, gap);
+    if (!Any(printed)) {
+        Window().ShowStatus(TPMode::Error, SelectItem);
+        return;
+    }
+    std::vector<TPScan::BidPrinted> blocks;
+    std::vector<int> items;
+    TPEepromSession session(Window(), Window().Program().dll);
+    if (!session.Begin(QStringLiteral("Reading now..."), TPEepromSession::OnPrinterError::Report))
+        return;
+    for (int i = 0; i < TPBid::ItemCount; ++i) {
+        if (!printed[size_t(i)])
+            continue;
+        QString stored;
+        if (!session.Check(bid_.ReadValue(TPBid::Item(i), gap, &stored)))
+            return;
+        blocks.push_back({QLatin1String(TPBid::Info(TPBid::Item(i)).name), stored.toInt()});
+        items.push_back(i);
+    }
+    if (!session.Finish(TPMode::Done,
+                        QStringLiteral("The Bi-D adjustment value has been read properly.")))
+        return;
+
+    const TPScan::PageReading reading = TPScan::TPPageReader(image).ReadBid(blocks);
+    const QStringList lines = TScanReading::Describe(reading);
+    if (!reading.Found()) {
+        Window().ShowStatus(TPMode::Error, lines.value(0));
+        return;
+    }
+    for (size_t k = 0; k < reading.items.size() && k < items.size(); ++k) {
+        const TPScan::ItemReading &item = reading.items[k];
+        if (TScanReading::Fills(item))
+            inputEdits_[size_t(items[k])]->setText(QString::number(*item.proposal));
+    }
+    Window().ShowStatus(TPMode::Result, lines.value(0));
+    for (int i = 1; i < lines.size(); ++i)
+        Window().ShowStatus(TPMode::NewLine, lines[i]);
+    TScanReading::ShowMarks(this, image, reading);
 }

@@ -34,6 +34,8 @@ public:
     void PGSelectRadioGrpClick();
     void PGSelectInputRadioGrpClick();
     void BidInputEditChange(TPBid::Item item);
+    // "Read from scan...": proposes the values from an image of the printed page.
+    void BidInputScanBtnClick();
 
 private:
     static constexpr int InputPage = 1;

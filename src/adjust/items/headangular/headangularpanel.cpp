@@ -3,6 +3,7 @@
 #include "adjust/accessnames.h"
 #include "adjust/items/adjustservices.h"
 #include "adjust/items/updown.h"
+#include "adjust/scanreading.h"
 #include "link/program.h"
 
 #include <QGroupBox>
@@ -80,12 +81,15 @@ THeadAngularPanel::THeadAngularPanel(TAdjustServices &window, QWidget *parent)
     Access::Name(upDown_, QStringLiteral("Head angular value up and down"));
     inputBtn_ = MakeButton("HeadAngularInputBtn", QStringLiteral("Input"), inputGroup);
     auto *readBtn = MakeButton("HeadAngularReadBtn", QStringLiteral("Read"), inputGroup);
+    auto *scanBtn = MakeButton("HeadAngularScanBtn", TScanReading::ButtonCaption(), inputGroup);
+    scanBtn->setAccessibleName(QStringLiteral("Read the value from a scan of the printed page"));
     auto *valueRow = new QHBoxLayout;
     valueRow->addWidget(inputEdit_);
     valueRow->addWidget(upDown_);
     valueRow->addStretch(1);
     valueRow->addWidget(inputBtn_);
     valueRow->addWidget(readBtn);
+    valueRow->addWidget(scanBtn);
     input->addLayout(valueRow);
 
     QVBoxLayout *feed = AddGroup(layout, QStringLiteral("Paper feed"));
@@ -101,6 +105,7 @@ THeadAngularPanel::THeadAngularPanel(TAdjustServices &window, QWidget *parent)
     OnClick(printBtn_, &THeadAngularPanel::HeadAngularPrintBtnClick);
     OnClick(inputBtn_, &THeadAngularPanel::HeadAngularInputBtnClick);
     OnClick(readBtn, &THeadAngularPanel::HeadAngularReadBtnClick);
+    OnClick(scanBtn, &THeadAngularPanel::HeadAngularScanBtnClick);
     OnClick(feedBtn, &THeadAngularPanel::HeadAngularPaperFeedBtnClick);
     OnClick(howToBtn, &THeadAngularPanel::HeadAngularAdjustHowToBtnClick);
 }
@@ -185,4 +190,27 @@ void THeadAngularPanel::HeadAngularPaperFeedBtnClick()
 void THeadAngularPanel::HeadAngularAdjustHowToBtnClick()
 {
     Window().ShowHowTo(THowToTopic::HeadAngular);
+}
+
+void THeadAngularPanel::HeadAngularScanBtnClick()
+{
+    QString why;
+    const QImage image = TScanReading::AskForImage(this, &why);
+    if (image.isNull()) {
+        if (!why.isEmpty())
+            Window().ShowStatus(TPMode::Error, why);
+        return;
+    }
+    const TPScan::PageReading reading = TPScan::TPPageReader(image).ReadHeadAngular();
+    const QStringList lines = TScanReading::Describe(reading);
+    if (!reading.Found()) {
+        Window().ShowStatus(TPMode::Error, lines.value(0));
+        return;
+    }
+    for (const TPScan::ItemReading &item : reading.items) {
+        if (TScanReading::Fills(item))
+            inputEdit_->setText(QString::number(*item.proposal));
+    }
+    Window().ShowStatus(TPMode::Result, lines.value(0));
+    TScanReading::ShowMarks(this, image, reading);
 }

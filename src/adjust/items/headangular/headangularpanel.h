@@ -26,6 +26,8 @@ public:
     void HeadAngularReadBtnClick();
     void HeadAngularPaperFeedBtnClick();
     void HeadAngularAdjustHowToBtnClick();
+    // "Read from scan...": proposes the value from an image of the printed page.
+    void HeadAngularScanBtnClick();
 
 private:
     TPHeadAngular headAngular_;
