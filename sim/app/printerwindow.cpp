@@ -120,7 +120,7 @@ PrinterWindow::PrinterWindow(VirtualPrinter &printer, QWidget *parent)
     refreshTimer_.start(250);
 
     OutputTray *tray = tray_;
-    printer_.SetPageListener([tray](const PrintedPage &page) { tray->AddPage(page); });
+    printer_.SetPageListener([tray](const PrintedPage &page) { tray->PostPage(page); });
     if (Firmware *firmware = printer_.GetFirmware())
         setWindowTitle(QString("%1 on %2 - virtual printer")
                            .arg(QString::fromStdString(ModelName(firmware->GetModel())))
@@ -155,7 +155,7 @@ void PrinterWindow::Refresh()
     inkLbl_->setText(ink);
     platenGapLbl_->setText("Platen gap: " +
                            QString::fromStdString(PlatenGapName(firmware->PlatenGap())));
-    const std::string &action = firmware->LastAction();
+    const std::string action = firmware->LastAction();
     lastActionLbl_->setText("Last command: " +
                             (action.empty() ? QString("none") : QString::fromStdString(action)));
     const QString problem = printer_.CaptureProblem();

@@ -24,7 +24,11 @@ public:
 
     // Loads the file, or creates it from the factory image when there is none. Returns an
     // empty text on success, else why the file cannot be used (it is left untouched).
+    // Temporary files of saves that never finished (a printer killed while it saved) are
+    // removed first, once they are older than kStaleSeconds.
     std::string Open(const EepromImage &factoryImage);
+    // A save's temporary file lives for moments; one this old was left by a killed printer.
+    static constexpr int kStaleSeconds = 30;
 
     uint8_t Read(uint8_t address) const { return bytes_[address]; }
     // Stores the byte; returns false when the file could not be written (the byte keeps its
