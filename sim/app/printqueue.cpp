@@ -77,7 +77,7 @@ size_t PrintQueue::Room() const
 
 bool PrintQueue::CaughtUp() const
 {
-    return stop_ || waiting_ || writingPage_ || (pieces_.empty() && !working_);
+    return stop_ || waiting_ || writingPage_ || (pieces_.empty() && !working_ && !endingJob_);
 }
 
 void PrintQueue::CatchUp()
@@ -108,10 +108,12 @@ PrintQueue::Progress PrintQueue::CurrentProgress() const
     return progress;
 }
 
-// Called with the lock held, whenever the buffer or the worker changes.
+// Called with the lock held, whenever the buffer or the worker changes. Data waiting or in the
+// engine's hands keeps the printer printing; a job's end alone does not (the sheet it sends out
+// reaches the mechanism as print time).
 void PrintQueue::UpdatePending()
 {
-    firmware_.SetDataPending(!pieces_.empty() || working_);
+    firmware_.SetDataPending(queued_ > 0 || working_);
 }
 
 void PrintQueue::Run()
@@ -140,11 +142,11 @@ bool PrintQueue::Step(Lock &lock)
         return false;
     if (pieces_.front().endsJob) {
         pieces_.pop_front();
-        working_ = true;
+        endingJob_ = true;
         lock.unlock();
         engine_.EndJob();
         lock.lock();
-        working_ = false;
+        endingJob_ = false;
         jobBytes_ = 0;
         jobSeconds_ = 0.0;
         UpdatePending();

@@ -81,7 +81,8 @@ private:
     std::condition_variable caughtUp_; // state requests: the worker went idle or waits
     std::deque<Piece> pieces_;
     size_t queued_ = 0;
-    bool working_ = false; // the engine has a step in hand
+    bool working_ = false;   // the engine has a step in hand
+    bool endingJob_ = false; // the engine ends a job
     bool waiting_ = false; // the worker waits for the mechanism
     bool writingPage_ = false;
     bool stop_ = false;

@@ -10,7 +10,12 @@
 #include <QTest>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
 
 #include "eepromstore.h"
 #include "factoryimage.h"
@@ -176,6 +181,59 @@ TEST_F(InProcessPrinter, CaptureWriteErrorsAreReportedOnceAndPrintingGoesOn)
     window.Refresh();
     EXPECT_TRUE(window.PanelText().contains(QString::fromStdString(expected)))
         << window.PanelText().toStdString();
+}
+
+// Pages that take long to write (a slow disk), ten of them in one data request: the request is
+// answered at once, the status says printing meanwhile, and every page lands whole.
+TEST_F(InProcessPrinter, AnswersWhileItWritesPages)
+{
+    std::mutex mutex;
+    std::condition_variable released;
+    bool release = false;
+    std::atomic<int> writing{0};
+    options_.pagesFolder = folder_.FilePath("pages");
+    options_.beforePageSaved = [&](const std::string &) {
+        ++writing;
+        std::unique_lock<std::mutex> lock(mutex);
+        released.wait_for(lock, std::chrono::seconds(2), [&] { return release; });
+    };
+    VirtualPrinter printer(options_);
+    ASSERT_EQ(printer.Start(), "");
+    ASSERT_EQ(client_.Connect(printer.SocketPath()), 0);
+    ASSERT_TRUE(Ask(LINK_OP_CHANNEL_OPEN));
+    constexpr int kPages = 10;
+    std::vector<uint8_t> pages;
+    for (int page = 0; page < kPages; ++page)
+        pages.insert(pages.end(), {'x', 0x0C});
+    const std::optional<simtest::LinkReply> taken = Ask(LINK_OP_DATA, pages);
+    ASSERT_TRUE(taken) << "no answer while the pages were written";
+    EXPECT_EQ(taken->Result(), LINK_RESULT_OK);
+
+    const std::string inquiry = "@BDC ST2\r\n";
+    const std::vector<uint8_t> status(inquiry.begin(), inquiry.end());
+    QElapsedTimer waited;
+    waited.start();
+    while (writing == 0 && waited.elapsed() < 20000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    const std::optional<simtest::LinkReply> printing = Ask(LINK_OP_STATUS, status);
+    ASSERT_TRUE(printing);
+    EXPECT_EQ(printing->payload[1 + 14], kStatePrinting);
+    {
+        const std::lock_guard<std::mutex> lock(mutex);
+        release = true;
+    }
+    released.notify_all();
+
+    std::optional<simtest::LinkReply> ready;
+    waited.restart();
+    do
+        ready = Ask(LINK_OP_STATUS, status);
+    while (ready && ready->payload[1 + 14] != kStateReady && waited.elapsed() < 20000);
+    ASSERT_TRUE(ready);
+    EXPECT_EQ(ready->payload[1 + 14], kStateReady);
+    const QDir folder(options_.pagesFolder);
+    EXPECT_EQ(folder.entryList({"page-*.png"}, QDir::Files).size(), kPages);
+    EXPECT_TRUE(folder.entryList({"*.part"}, QDir::Files | QDir::Hidden).isEmpty());
 }
 
 // A client that connects and sends nothing, or only noise, keeps the printer only until it
