@@ -1,6 +1,10 @@
 #include "printqueue.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include "firmware.h"
 
@@ -13,6 +17,8 @@ namespace
 // How often a worker that waits for the mechanism looks again: faults end and the printer is
 // cleared without telling the queue.
 constexpr std::chrono::milliseconds kLookAgain{20};
+// How much lower the engine's thread runs than the link's.
+constexpr int kEngineNiceness = 10;
 
 } // namespace
 
@@ -37,6 +43,8 @@ void PrintQueue::Feed(const uint8_t *bytes, size_t count)
         return;
     {
         const Lock lock(mutex_);
+        if (pieces_.empty() && !working_)
+            printed_ = false; // a new start: what comes may take no time on paper
         if (!pieces_.empty() && !pieces_.back().endsJob)
             pieces_.back().bytes.insert(pieces_.back().bytes.end(), bytes, bytes + count);
         else
@@ -77,7 +85,8 @@ size_t PrintQueue::Room() const
 
 bool PrintQueue::CaughtUp() const
 {
-    return stop_ || waiting_ || writingPage_ || (pieces_.empty() && !working_ && !endingJob_);
+    return stop_ || waiting_ || writingPage_ || printed_ ||
+           (pieces_.empty() && !working_ && !endingJob_);
 }
 
 void PrintQueue::CatchUp()
@@ -118,6 +127,12 @@ void PrintQueue::UpdatePending()
 
 void PrintQueue::Run()
 {
+    // The engine's thread gives way to the link's: a page that renders never holds an answer.
+    const auto thread = static_cast<id_t>(syscall(SYS_gettid));
+    errno = 0;
+    const int nice = getpriority(PRIO_PROCESS, thread);
+    if (errno == 0)
+        setpriority(PRIO_PROCESS, thread, std::min(nice + kEngineNiceness, 19));
     Lock lock(mutex_);
     while (!stop_) {
         if (!Step(lock)) {
@@ -191,6 +206,7 @@ void PrintQueue::Consume(Lock &lock, std::vector<uint8_t> chunk)
     working_ = false;
     jobBytes_ += chunk.size();
     jobSeconds_ += took;
+    printed_ = took > 0.0;
     UpdatePending();
     caughtUp_.notify_all();
 }

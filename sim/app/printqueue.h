@@ -30,7 +30,9 @@ public:
     static constexpr size_t kCapacity = 32 * 1024;
     // Bytes the engine takes at a time: the mechanism's time is reckoned after each step.
     static constexpr size_t kStep = 512;
-    // The longest a state request waits for the engine to act on data it has been given.
+    // The longest a state request waits for the engine to act on data it has been given. It
+    // waits only while that data takes no time on paper (packets, settings): once the printer
+    // prints, state requests are answered at once.
     static constexpr std::chrono::milliseconds kCatchUpLimit{50};
 
     // engine gets the data on the worker thread; it and firmware outlive the queue.
@@ -83,6 +85,7 @@ private:
     size_t queued_ = 0;
     bool working_ = false;   // the engine has a step in hand
     bool endingJob_ = false; // the engine ends a job
+    bool printed_ = false;   // the last step took time on paper: the printer is printing
     bool waiting_ = false; // the worker waits for the mechanism
     bool writingPage_ = false;
     bool stop_ = false;

@@ -178,6 +178,20 @@ bool EepromStore::Write(uint8_t address, uint8_t value)
     return false;
 }
 
+bool EepromStore::Write(std::initializer_list<std::pair<uint8_t, uint8_t>> bytes)
+{
+    const EepromImage before = bytes_;
+    for (const auto &[address, value] : bytes)
+        bytes_[address] = value;
+    if (bytes_ == before || Save())
+        return true;
+    const int error = errno;
+    bytes_ = before;
+    std::fprintf(stderr, "novari-printer-sim: cannot write the EEPROM file %s: %s\n", path_.c_str(),
+                 std::strerror(error));
+    return false;
+}
+
 bool EepromStore::Save() const
 {
     if (path_.empty())

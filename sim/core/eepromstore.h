@@ -7,7 +7,9 @@
 
 #include <array>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
+#include <utility>
 
 namespace sim
 {
@@ -34,6 +36,8 @@ public:
     // Stores the byte; returns false when the file could not be written (the byte keeps its
     // old value then, so that a read finds what a restart would).
     bool Write(uint8_t address, uint8_t value);
+    // Stores several bytes with one write of the file; all or none.
+    bool Write(std::initializer_list<std::pair<uint8_t, uint8_t>> bytes);
     const EepromImage &Bytes() const { return bytes_; }
     // Writes the whole image to the file (no-op in memory mode).
     bool Save() const;

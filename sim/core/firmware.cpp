@@ -294,16 +294,20 @@ void Firmware::UseInk(double percent)
 void Firmware::AddWasteInk(int points)
 {
     const int counter = std::min(65535, WasteInkCounter() + points);
-    eeprom_.Write(kWasteCounterHigh, static_cast<uint8_t>(counter >> 8));
-    eeprom_.Write(kWasteCounterHigh + 1, static_cast<uint8_t>(counter & 0xFF));
+    eeprom_.Write({{kWasteCounterHigh, static_cast<uint8_t>(counter >> 8)},
+                   {kWasteCounterHigh + 1, static_cast<uint8_t>(counter & 0xFF)}});
+}
+
+int Firmware::CountAfter(uint8_t highAddress) const
+{
+    return std::min(65535, eeprom_.Read(highAddress) * 256 + eeprom_.Read(highAddress + 1) + 1);
 }
 
 void Firmware::Count(uint8_t highAddress)
 {
-    const int count =
-        std::min(65535, eeprom_.Read(highAddress) * 256 + eeprom_.Read(highAddress + 1) + 1);
-    eeprom_.Write(highAddress, static_cast<uint8_t>(count >> 8));
-    eeprom_.Write(highAddress + 1, static_cast<uint8_t>(count & 0xFF));
+    const int count = CountAfter(highAddress);
+    eeprom_.Write({{highAddress, static_cast<uint8_t>(count >> 8)},
+                   {static_cast<uint8_t>(highAddress + 1), static_cast<uint8_t>(count & 0xFF)}});
 }
 
 void Firmware::Log(const std::string &op, const std::string &why, int code,
@@ -566,8 +570,13 @@ void Firmware::PageOut()
     const Lock lock(mutex_);
     Update();
     UseInk(kPageInk);
-    AddWasteInk(kPageWaste);
-    Count(kPageCounterHigh);
+    // Both counters in one write of the file: the link waits for the lock meanwhile.
+    const int waste = std::min(65535, WasteInkCounter() + kPageWaste);
+    const int pages = CountAfter(kPageCounterHigh);
+    eeprom_.Write({{kWasteCounterHigh, static_cast<uint8_t>(waste >> 8)},
+                   {kWasteCounterHigh + 1, static_cast<uint8_t>(waste & 0xFF)},
+                   {kPageCounterHigh, static_cast<uint8_t>(pages >> 8)},
+                   {kPageCounterHigh + 1, static_cast<uint8_t>(pages & 0xFF)}});
 }
 
 void Firmware::SetDataPending(bool pending)

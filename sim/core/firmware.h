@@ -185,6 +185,8 @@ private:
     void UseInk(double percent);
     void AddWasteInk(int points);
     void Count(uint8_t highAddress);
+    // The 16-bit counter at highAddress (high byte first) plus one, at most 65535.
+    int CountAfter(uint8_t highAddress) const;
     void RefillEmptyCartridges();
     int WasteInkCounter() const;
     void Log(const std::string &op, const std::string &why, int code = -1,
