@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev googletest
   clang libclang-rt-14-dev
   fonts-noto-cjk fonts-dejavu-core
+  stress-ng
 )
 if [ "${NOVARI_WITH_DISPLAY_TOOLS:-0}" = 1 ]; then
   packages+=(xvfb xauth x11-utils xdotool imagemagick)

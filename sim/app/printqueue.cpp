@@ -17,6 +17,9 @@ namespace
 // How often a worker that waits for the mechanism looks again: faults end and the printer is
 // cleared without telling the queue.
 constexpr std::chrono::milliseconds kLookAgain{20};
+// The engine takes its next step this long before the mechanism is done with the last one, so
+// that a thread woken late costs the mechanism no time.
+constexpr std::chrono::milliseconds kLead{50};
 // How much lower the engine's thread runs than the link's.
 constexpr int kEngineNiceness = 10;
 
@@ -172,11 +175,12 @@ bool PrintQueue::Step(Lock &lock)
     lock.unlock();
     const std::optional<double> wait = firmware_.SecondsBeforePrinting();
     lock.lock();
-    if (!wait || *wait > 0.0) {
+    const double lead = std::chrono::duration<double>(kLead).count();
+    if (!wait || *wait > lead) {
         waiting_ = true;
         caughtUp_.notify_all();
         const auto pause = wait ? std::min<std::chrono::duration<double>>(
-                                      std::chrono::duration<double>(*wait), kLookAgain)
+                                      std::chrono::duration<double>(*wait - lead), kLookAgain)
                                 : std::chrono::duration<double>(kLookAgain);
         // Woken early by a stop or a cancelled job, which changes the front piece.
         wake_.wait_for(lock, pause,
