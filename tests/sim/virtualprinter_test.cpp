@@ -5,6 +5,7 @@
 
 #include <QFileInfo>
 #include <QLabel>
+#include <QPixmap>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -21,6 +22,7 @@
 #include "factoryimage.h"
 #include "factorypacket.h"
 #include "firmware.h"
+#include "jobinprint.h"
 #include "linkframe.h"
 #include "outputtray.h"
 #include "portserver.h"
@@ -234,6 +236,45 @@ TEST_F(InProcessPrinter, AnswersWhileItWritesPages)
     const QDir folder(options_.pagesFolder);
     EXPECT_EQ(folder.entryList({"page-*.png"}, QDir::Files).size(), kPages);
     EXPECT_TRUE(folder.entryList({"*.part"}, QDir::Files | QDir::Hidden).isEmpty());
+}
+
+// A job that takes a while on paper shows in the window as it prints: the sheet, the bar, the
+// bytes taken and waiting; switched off and on, the printer holds no job any more.
+TEST_F(InProcessPrinter, WindowShowsTheJobInPrint)
+{
+    options_.timeScale = 1.0;
+    VirtualPrinter printer(options_);
+    ASSERT_EQ(printer.Start(), "");
+    PrinterWindow window(printer);
+    JobInPrint *job = window.JobPanel();
+    ASSERT_TRUE(job);
+    ASSERT_EQ(client_.Connect(printer.SocketPath()), 0);
+    ASSERT_TRUE(Ask(LINK_OP_CHANNEL_OPEN));
+    std::vector<uint8_t> passes; // a carriage pass each, a quarter of a second on paper
+    while (passes.size() < 2 * PrintQueue::kStep)
+        passes.insert(passes.end(), {'X', '\r'});
+    ASSERT_EQ(Ask(LINK_OP_DATA, passes)->Result(), LINK_RESULT_OK);
+    auto *sheet = job->findChild<QLabel *>("SheetInPrintLbl");
+    ASSERT_TRUE(sheet);
+    QElapsedTimer waited;
+    waited.start();
+    while (sheet->pixmap().isNull() && waited.elapsed() < 20000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    window.Refresh();
+    EXPECT_TRUE(job->isVisibleTo(&window));
+    EXPECT_FALSE(sheet->pixmap().isNull()) << "the sheet as it fills";
+    EXPECT_TRUE(job->Text().contains(QString("%1 bytes taken").arg(PrintQueue::kStep)))
+        << job->Text().toStdString();
+    EXPECT_TRUE(job->Text().contains(QString("%1 waiting").arg(PrintQueue::kStep)))
+        << job->Text().toStdString();
+
+    printer.SetPower(false);
+    printer.SetPower(true);
+    waited.restart();
+    while (printer.JobProgress().active && waited.elapsed() < 20000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    window.Refresh();
+    EXPECT_FALSE(job->isVisibleTo(&window));
 }
 
 // A client that connects and sends nothing, or only noise, keeps the printer only until it
