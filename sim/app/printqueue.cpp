@@ -1,10 +1,6 @@
 #include "printqueue.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <sys/resource.h>
-#include <sys/syscall.h>
-#include <unistd.h>
 
 #include "firmware.h"
 
@@ -20,8 +16,6 @@ constexpr std::chrono::milliseconds kLookAgain{20};
 // The engine takes its next step this long before the mechanism is done with the last one, so
 // that a thread woken late costs the mechanism no time.
 constexpr std::chrono::milliseconds kLead{50};
-// How much lower the engine's thread runs than the link's.
-constexpr int kEngineNiceness = 10;
 
 } // namespace
 
@@ -130,12 +124,6 @@ void PrintQueue::UpdatePending()
 
 void PrintQueue::Run()
 {
-    // The engine's thread gives way to the link's: a page that renders never holds an answer.
-    const auto thread = static_cast<id_t>(syscall(SYS_gettid));
-    errno = 0;
-    const int nice = getpriority(PRIO_PROCESS, thread);
-    if (errno == 0)
-        setpriority(PRIO_PROCESS, thread, std::min(nice + kEngineNiceness, 19));
     Lock lock(mutex_);
     while (!stop_) {
         if (!Step(lock)) {

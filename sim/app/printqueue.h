@@ -33,7 +33,7 @@ public:
     // The longest a state request waits for the engine to act on data it has been given. It
     // waits only while that data takes no time on paper (packets, settings): once the printer
     // prints, state requests are answered at once.
-    static constexpr std::chrono::milliseconds kCatchUpLimit{50};
+    static constexpr std::chrono::milliseconds kCatchUpLimit{250};
 
     // engine gets the data on the worker thread; it and firmware outlive the queue.
     PrintQueue(Firmware &firmware, PrintDataSink &engine, size_t capacity = kCapacity);

@@ -230,7 +230,7 @@ TEST_F(InProcessPrinter, AnswersWhileItWritesPages)
     waited.restart();
     do
         ready = Ask(LINK_OP_STATUS, status);
-    while (ready && ready->payload[1 + 14] != kStateReady && waited.elapsed() < 20000);
+    while (ready && ready->payload[1 + 14] != kStateReady && waited.elapsed() < 120000);
     ASSERT_TRUE(ready);
     EXPECT_EQ(ready->payload[1 + 14], kStateReady);
     const QDir folder(options_.pagesFolder);
