@@ -43,7 +43,6 @@ constexpr double SlackS = 1.5;          // window creation, repaint, the 100 ms 
 constexpr int HangLimitS = 20;    // a cell running longer than this hangs: the printer is cleared
 constexpr int ReleaseLimitS = 40; // and if that does not end it either, the run ends
 const char *const PaperPromptStart = "Paper not loaded correctly.";
-constexpr int LongRunRequests = 200; // link requests of a pattern long enough to interrupt
 
 enum class Fault { None, PaperOut, Jam, InkOut, Busy, Cleaning, Silent, Unplug, Killed };
 const Fault AllFaults[] = {Fault::None,   Fault::PaperOut, Fault::Jam,
@@ -319,10 +318,8 @@ public:
             while (!stop_ && FileSize(events) < bytes)
                 std::this_thread::sleep_for(std::chrono::microseconds(300));
             if (!stop_) {
-                // When the fault was asked for: the program can meet it and end before the
-                // control command returns.
-                firedAt_ = std::chrono::steady_clock::now();
                 fired_ = Make();
+                firedAt_ = std::chrono::steady_clock::now();
             }
         });
     }
@@ -601,12 +598,6 @@ Outcome FaultMatrix::Run(const Operation &op, Fault fault, qint64 mid, qint64 *e
         made = false;
     if (mid >= 0 && !made)
         out.kind = QStringLiteral("missed");
-    // The printer takes a job at the pace it prints, so a jam or an empty cartridge made a
-    // quarter of the way into a pattern long enough to be interrupted reaches the program at
-    // its next refused piece.
-    if (mid >= 0 && (fault == Fault::Jam || fault == Fault::InkOut) && !made &&
-        rowBaselineLines_ >= LongRunRequests)
-        out.faults << QStringLiteral("the fault made a quarter of the way in was missed");
 
     if (!ended)
         out.faults << QStringLiteral("window still disabled after %1 s").arg(out.seconds);
