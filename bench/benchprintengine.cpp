@@ -95,7 +95,7 @@ void WholePage(bool fullResolution)
     double best = 1e9;
     for (int round = 0; round < 5; ++round) {
         QuietHooks hooks;
-        sim::PrintEngine engine(hooks, sim::PrintOptions{{}, fullResolution});
+        sim::PrintEngine engine(hooks, sim::PrintOptions{{}, fullResolution, {}});
         int pages = 0;
         engine.SetPageListener([&pages](const sim::PrintedPage &) { ++pages; });
         const auto start = Clock::now();

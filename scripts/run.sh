@@ -24,7 +24,9 @@ started=""
 if ! printer_runs; then
   pages="${XDG_STATE_HOME:-$HOME/.local/state}/novari-printer-sim/pages"
   mkdir -p "$pages"
-  "$bin/novari-printer-sim" --tray --pages "$pages" &
+  # A brisk printer: every print, cleaning and wait takes a tenth of its real time. A printer
+  # at real speed: novari-printer-sim --tray --pages DIR (a Bi-D print takes minutes then).
+  "$bin/novari-printer-sim" --tray --time-scale 0.1 --pages "$pages" &
   started=$!
   trap '[ -n "$started" ] && kill "$started" 2>/dev/null; wait 2>/dev/null || true' EXIT
   for _ in $(seq 50); do
@@ -32,7 +34,8 @@ if ! printer_runs; then
     kill -0 "$started" 2>/dev/null || { echo "The virtual printer did not start." >&2; exit 1; }
     sleep 0.1
   done
-  echo "Virtual printer running (pages are saved in $pages)."
+  echo "Virtual printer running at ten times real speed (pages are saved in $pages)."
+  echo "For a printer at real speed: $bin/novari-printer-sim --tray --pages $pages"
 fi
 
 "$bin/novari-adjust"

@@ -13,6 +13,8 @@ packages=(
   # The accessibility test: a private X server, session bus and accessibility bus, and the
   # Python bindings it walks the bus with.
   xvfb dbus dbus-daemon at-spi2-core python3 python3-pyatspi
+  # scripts/test-under-load.sh: the load beside the tests.
+  stress-ng
 )
 if [ "${NOVARI_WITH_DISPLAY_TOOLS:-0}" = 1 ]; then
   packages+=(xauth x11-utils xdotool imagemagick)

@@ -10,14 +10,54 @@ EngineBridge::EngineBridge(Firmware &firmware, const Mechanics &mechanics, Print
 {
 }
 
+namespace
+{
+
+// The sheet preview: a sixteenth of the sheet's dots each way, twice a second at most.
+constexpr int kPreviewDivisor = 16;
+constexpr std::chrono::milliseconds kPreviewEvery{500};
+
+} // namespace
+
 void EngineBridge::Feed(const uint8_t *bytes, size_t count)
 {
     engine_.Feed(bytes, count);
+    PassPrintTime();
+    ShowSheet(false);
 }
 
 void EngineBridge::EndJob()
 {
     engine_.EndJob();
+    PassPrintTime();
+    ShowSheet(true);
+}
+
+void EngineBridge::PassPrintTime()
+{
+    const double seconds = engine_.PrintSeconds();
+    if (seconds > printSeconds_)
+        firmware_.PrintFor(seconds - printSeconds_);
+    printSeconds_ = seconds;
+}
+
+void EngineBridge::ShowSheet(bool now)
+{
+    if (!sheetListener_)
+        return;
+    const auto time = std::chrono::steady_clock::now();
+    if (!now && time - sheetShown_ < kPreviewEvery)
+        return;
+    sheetShown_ = time;
+    sheetListener_(engine_.CurrentSheet(kPreviewDivisor));
+}
+
+void EngineBridge::PageWriting(bool writing)
+{
+    if (pageWriting_)
+        pageWriting_(writing);
+    if (!writing)
+        sheetShown_ = {}; // the next sheet shows at once
 }
 
 std::string EngineBridge::FactoryPacket(const std::vector<uint8_t> &packet)
@@ -46,9 +86,12 @@ std::string EngineBridge::RemoteCommand(const std::string &name,
     return firmware_.RemoteCommand(name, parameters);
 }
 
+// The page's time on paper reaches the mechanism step by step (PassPrintTime); here the
+// page is out.
 void EngineBridge::PagePrinted(double seconds)
 {
-    firmware_.PagePrinted(seconds);
+    (void)seconds;
+    firmware_.PageOut();
 }
 
 double EngineBridge::ReturnPrintShiftInches(int dotSizeMode, int colorCode)

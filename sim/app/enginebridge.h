@@ -4,8 +4,10 @@
 // to the engine, and what the engine finds in it (factory packets, remote-mode commands,
 // finished pages) goes to the firmware. Neither side knows the other.
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,8 +28,18 @@ public:
     EngineBridge(Firmware &firmware, const Mechanics &mechanics, PrintOptions options);
 
     PrintEngine &Engine() { return engine_; }
+    // Both are called on the thread that feeds the engine; set them before it starts.
+    void SetPageWritingListener(std::function<void(bool)> listener)
+    {
+        pageWriting_ = std::move(listener);
+    }
+    // Shown a few times a second while a sheet is being printed on, and once blank after a page.
+    void SetSheetListener(std::function<void(const SheetInProgress &)> listener)
+    {
+        sheetListener_ = std::move(listener);
+    }
 
-    // PrintDataSink
+    // PrintDataSink: the engine takes the bytes, and the mechanism the time they take on paper.
     void Feed(const uint8_t *bytes, size_t count) override;
     void EndJob() override;
 
@@ -36,6 +48,7 @@ public:
     std::string RemoteCommand(const std::string &name,
                               const std::vector<uint8_t> &parameters) override;
     void PagePrinted(double seconds) override;
+    void PageWriting(bool writing) override;
     // The Bi-D error of the mode, ink group and platen gap in force, less the value the
     // firmware holds for them now (the Bi-D pattern writes one before every pass).
     double ReturnPrintShiftInches(int dotSizeMode, int colorCode) override;
@@ -55,6 +68,9 @@ private:
     // A printer without mechanical errors (the default) prints every pattern aligned, whatever
     // values it stores: its stored values are taken to be the ones that correct it.
     bool Aligned() const { return mechanics_ == Mechanics{}; }
+    // Hands the mechanism the print time of what the engine took since the last call.
+    void PassPrintTime();
+    void ShowSheet(bool now);
 
     Firmware &firmware_;
     const Mechanics &mechanics_;
@@ -62,6 +78,10 @@ private:
     // platen gap move, whichever came last.
     Mechanics::Gap gapSet_ = Mechanics::kTypicalGap;
     PrintEngine engine_; // after firmware_: it calls back through this object
+    double printSeconds_ = 0.0;
+    std::function<void(bool)> pageWriting_;
+    std::function<void(const SheetInProgress &)> sheetListener_;
+    std::chrono::steady_clock::time_point sheetShown_{};
 };
 
 } // namespace sim

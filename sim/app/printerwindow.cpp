@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "firmware.h"
+#include "jobinprint.h"
 #include "outputtray.h"
 #include "printengine.h"
 #include "virtualprinter.h"
@@ -61,7 +62,7 @@ PrinterWindow::PrinterWindow(VirtualPrinter &printer, QWidget *parent)
       serviceViewCheck_(new QCheckBox("&Service view", this)), mechanicsLbl_(new QLabel(this)),
       captureLbl_(new QLabel(this)), paperBtn_(new QPushButton("&Paper", this)),
       clearBtn_(new QPushButton("&Clear faults", this)), powerBtn_(new QPushButton("P&ower", this)),
-      tray_(new OutputTray(this))
+      jobInPrint_(new JobInPrint(this)), tray_(new OutputTray(this))
 {
     setObjectName("PrinterWindow");
     stateLbl_->setObjectName("StateLbl");
@@ -110,6 +111,7 @@ PrinterWindow::PrinterWindow(VirtualPrinter &printer, QWidget *parent)
     layout->addLayout(mechanism);
     layout->addWidget(mechanicsLbl_);
     layout->addWidget(captureLbl_);
+    layout->addWidget(jobInPrint_);
     layout->addWidget(tray_, 1);
 
     connect(serviceViewCheck_, &QCheckBox::toggled, mechanicsLbl_, &QLabel::setVisible);
@@ -120,7 +122,9 @@ PrinterWindow::PrinterWindow(VirtualPrinter &printer, QWidget *parent)
     refreshTimer_.start(250);
 
     OutputTray *tray = tray_;
-    printer_.SetPageListener([tray](const PrintedPage &page) { tray->AddPage(page); });
+    printer_.SetPageListener([tray](const PrintedPage &page) { tray->PostPage(page); });
+    JobInPrint *job = jobInPrint_;
+    printer_.SetSheetListener([job](const SheetInProgress &sheet) { job->PostSheet(sheet); });
     if (Firmware *firmware = printer_.GetFirmware())
         setWindowTitle(QString("%1 on %2 - virtual printer")
                            .arg(QString::fromStdString(ModelName(firmware->GetModel())))
@@ -132,6 +136,7 @@ PrinterWindow::PrinterWindow(VirtualPrinter &printer, QWidget *parent)
 PrinterWindow::~PrinterWindow()
 {
     printer_.SetPageListener({});
+    printer_.SetSheetListener({});
 }
 
 void PrinterWindow::Refresh()
@@ -155,12 +160,13 @@ void PrinterWindow::Refresh()
     inkLbl_->setText(ink);
     platenGapLbl_->setText("Platen gap: " +
                            QString::fromStdString(PlatenGapName(firmware->PlatenGap())));
-    const std::string &action = firmware->LastAction();
+    const std::string action = firmware->LastAction();
     lastActionLbl_->setText("Last command: " +
                             (action.empty() ? QString("none") : QString::fromStdString(action)));
     const QString problem = printer_.CaptureProblem();
     captureLbl_->setText(problem.isEmpty() ? QString() : "Capture: " + problem);
     captureLbl_->setVisible(!problem.isEmpty());
+    jobInPrint_->ShowProgress(printer_.JobProgress());
 }
 
 QString PrinterWindow::PanelText() const

@@ -2,9 +2,9 @@
 
 // The window of a virtual printer started with --tray: a panel like the printer's own (what
 // it is doing, ink levels, the Paper button that ends a paper-out error, the power switch),
-// where the platen gap stands and what the last factory command did, above the output tray
-// with the printed pages. A "Service view" box shows the printer's mechanical errors, hidden
-// otherwise so that the printed pages stay a fair test for a person.
+// where the platen gap stands and what the last factory command did, above the job in print
+// and the output tray with the printed pages. A "Service view" box shows the printer's mechanical
+// errors, hidden otherwise so that the printed pages stay a fair test for a person.
 
 #include <cstdint>
 #include <optional>
@@ -19,6 +19,7 @@ class QPushButton;
 namespace sim
 {
 
+class JobInPrint;
 class OutputTray;
 class VirtualPrinter;
 
@@ -31,6 +32,8 @@ public:
     ~PrinterWindow() override;
 
     OutputTray *Tray() const { return tray_; }
+    // The job in print, above the tray.
+    JobInPrint *JobPanel() const { return jobInPrint_; }
     // The panel's text as shown now (state, ink, platen gap, last command).
     QString PanelText() const;
 
@@ -52,6 +55,7 @@ private:
     QPushButton *paperBtn_;
     QPushButton *clearBtn_;
     QPushButton *powerBtn_;
+    JobInPrint *jobInPrint_;
     OutputTray *tray_;
     QTimer refreshTimer_;
 };

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <functional>
 #include <optional>
+#include <string>
 
 #include <QString>
 #include <QStringList>
@@ -24,6 +26,8 @@ struct SimOptions {
     // --mechanics: the printer's mechanical errors, replacing those kept with the EEPROM.
     bool mechanicsGiven = false;
     Mechanics mechanics;
+    // Tests: called before each page file is put in place (no command-line option).
+    std::function<void(const std::string &path)> beforePageSaved;
 };
 
 // Reads the printer's command line (arguments[0] is the program). Returns nothing when the

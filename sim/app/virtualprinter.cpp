@@ -59,6 +59,7 @@ void VirtualPrinter::Teardown()
 {
     controlServer_.reset();
     portServer_.reset();
+    queue_.reset(); // the engine's thread ends before the engine goes
     engine_.reset();
     if (eeprom_)
         eeprom_->Save();
@@ -144,11 +145,22 @@ QString VirtualPrinter::TryPort(const QString &port, bool *taken)
     PrintOptions printOptions;
     printOptions.pagesFolder = options_.pagesFolder.toStdString();
     printOptions.fullResolution = options_.fullResolution;
+    printOptions.beforePageSaved = options_.beforePageSaved;
     firmware_->SetDriveTimeDispersion(mechanics_.crDispersion);
     engine_ = std::make_unique<EngineBridge>(*firmware_, mechanics_, printOptions);
-    if (pageListener_)
-        engine_->Engine().SetPageListener(pageListener_);
-    portServer_ = std::make_unique<PortServer>(portPath, *firmware_, capture, *engine_);
+    engine_->Engine().SetPageListener([this](const PrintedPage &page) {
+        const std::lock_guard<std::mutex> lock(listenerMutex_);
+        if (pageListener_)
+            pageListener_(page);
+    });
+    engine_->SetSheetListener([this](const SheetInProgress &sheet) {
+        const std::lock_guard<std::mutex> lock(listenerMutex_);
+        if (sheetListener_)
+            sheetListener_(sheet);
+    });
+    queue_ = std::make_unique<PrintQueue>(*firmware_, *engine_);
+    engine_->SetPageWritingListener([queue = queue_.get()](bool on) { queue->SetWritingPage(on); });
+    portServer_ = std::make_unique<PortServer>(portPath, *firmware_, capture, *queue_);
     controlServer_ =
         std::make_unique<ControlServer>(controlPath, [this](const QString &word, double seconds) {
             return Control(word, seconds);
@@ -186,6 +198,7 @@ QString VirtualPrinter::SetPower(bool on)
     if (!on) {
         poweredOff_ = true;
         portServer_->Unplug();
+        queue_->CancelJob(); // switched off, the input buffer is lost
         return QString();
     }
     if (portServer_->Plugged() && !poweredOff_)
@@ -210,9 +223,19 @@ QString VirtualPrinter::LinkCondition() const
 
 void VirtualPrinter::SetPageListener(std::function<void(const PrintedPage &)> listener)
 {
+    const std::lock_guard<std::mutex> lock(listenerMutex_);
     pageListener_ = std::move(listener);
-    if (engine_)
-        engine_->Engine().SetPageListener(pageListener_);
+}
+
+void VirtualPrinter::SetSheetListener(std::function<void(const SheetInProgress &)> listener)
+{
+    const std::lock_guard<std::mutex> lock(listenerMutex_);
+    sheetListener_ = std::move(listener);
+}
+
+PrintQueue::Progress VirtualPrinter::JobProgress() const
+{
+    return queue_ ? queue_->CurrentProgress() : PrintQueue::Progress{};
 }
 
 QString VirtualPrinter::Control(const QString &word, double seconds)

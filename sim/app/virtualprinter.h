@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <mutex>
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -13,6 +14,7 @@
 
 #include "capture.h"
 #include "mechanics.h"
+#include "printqueue.h"
 #include "simoptions.h"
 
 namespace sim
@@ -24,6 +26,7 @@ class EngineBridge;
 class Firmware;
 class PortServer;
 struct PrintedPage;
+struct SheetInProgress;
 
 class VirtualPrinter : public QObject
 {
@@ -52,8 +55,12 @@ public:
     QString LinkCondition() const;
     // Why the capture (--capture) is incomplete, or empty.
     QString CaptureProblem() const { return QString::fromStdString(capture_.Problem()); }
-    // Called for every page that comes out (the output tray).
+    // Called for every page that comes out (the output tray), on the print engine's thread.
     void SetPageListener(std::function<void(const PrintedPage &)> listener);
+    // Called a few times a second with the sheet being printed, on the print engine's thread.
+    void SetSheetListener(std::function<void(const SheetInProgress &)> listener);
+    // The job in the printer: bytes taken, bytes waiting in the input buffer, time left.
+    PrintQueue::Progress JobProgress() const;
 
 private:
     // Starts on the port; *taken (when given) tells whether a failure is because another
@@ -71,7 +78,10 @@ private:
     std::unique_ptr<EepromStore> eeprom_;
     std::unique_ptr<Firmware> firmware_;
     std::unique_ptr<EngineBridge> engine_;
+    std::unique_ptr<PrintQueue> queue_; // feeds engine_ on its own thread
+    mutable std::mutex listenerMutex_;  // the listeners are called on the engine's thread
     std::function<void(const PrintedPage &)> pageListener_;
+    std::function<void(const SheetInProgress &)> sheetListener_;
     std::unique_ptr<PortServer> portServer_;
     std::unique_ptr<ControlServer> controlServer_;
     QTimer silentTimer_;

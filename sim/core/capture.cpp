@@ -45,8 +45,15 @@ void Capture::Write(std::FILE *file, const std::string &name, const void *bytes,
     std::fprintf(stderr, "novari-printer-sim: %s\n", problem_.c_str());
 }
 
+std::string Capture::Problem() const
+{
+    const std::lock_guard<std::mutex> lock(mutex_);
+    return problem_;
+}
+
 void Capture::Data(const uint8_t *bytes, size_t count)
 {
+    const std::lock_guard<std::mutex> lock(mutex_);
     if (!data_ || count == 0)
         return;
     Write(data_.get(), "data.bin", bytes, count);
@@ -54,10 +61,11 @@ void Capture::Data(const uint8_t *bytes, size_t count)
 
 void Capture::Event(const nlohmann::json &event)
 {
-    if (!events_)
-        return;
     const std::string line =
         event.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+    const std::lock_guard<std::mutex> lock(mutex_);
+    if (!events_)
+        return;
     Write(events_.get(), "events.jsonl", line.data(), line.size());
 }
 

@@ -3,11 +3,13 @@
 // What the virtual printer writes down for tests: every data-channel byte it took, in order,
 // to data.bin, and one JSON object per line for each link request and packet to events.jsonl.
 // Both files are flushed as they are written, so a test can read them while the printer runs.
+// The link and the print engine write from their own threads; each line goes out whole.
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include <nlohmann/json.hpp>
@@ -33,7 +35,7 @@ public:
     void Event(const nlohmann::json &event);
     // Why the capture is incomplete (a write failed), or empty. The first failure is also
     // told on standard error, once; capturing goes on.
-    const std::string &Problem() const { return problem_; }
+    std::string Problem() const;
 
 private:
     struct FileCloser {
@@ -42,6 +44,7 @@ private:
     // Writes and flushes; notes the first failure.
     void Write(std::FILE *file, const std::string &name, const void *bytes, size_t count);
 
+    mutable std::mutex mutex_;
     std::string folder_;
     std::string problem_;
     std::unique_ptr<std::FILE, FileCloser> data_;

@@ -1,8 +1,11 @@
 #include "eepromstore.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -76,6 +79,43 @@ private:
     int fd_;
 };
 
+// The name a save's temporary file has: the image's name, a dot and mkostemp's six characters.
+bool IsTemporaryOf(const std::string &name, const std::string &image)
+{
+    constexpr size_t kSuffix = 6;
+    if (name.size() != image.size() + 1 + kSuffix || name.compare(0, image.size(), image) != 0 ||
+        name[image.size()] != '.')
+        return false;
+    for (size_t i = image.size() + 1; i < name.size(); ++i)
+        if (!std::isalnum(static_cast<unsigned char>(name[i])))
+            return false;
+    return true;
+}
+
+// Removes the temporary files that saves of the image at path left behind and that are older
+// than seconds.
+void RemoveStaleTemporaries(const std::string &path, int seconds)
+{
+    const size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    const std::string image = slash == std::string::npos ? path : path.substr(slash + 1);
+    DIR *dir = opendir(folder.c_str());
+    if (dir == nullptr)
+        return;
+    const time_t now = time(nullptr);
+    while (const dirent *entry = readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (!IsTemporaryOf(name, image))
+            continue;
+        const std::string file = folder + (folder == "." ? "/" : "") + name;
+        struct stat info;
+        if (lstat(file.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+            now - info.st_mtime >= seconds)
+            unlink(file.c_str());
+    }
+    closedir(dir);
+}
+
 } // namespace
 
 EepromStore::EepromStore(const EepromImage &image) : bytes_(image) {}
@@ -88,6 +128,7 @@ std::string EepromStore::Open(const EepromImage &factoryImage)
         bytes_ = factoryImage;
         return "";
     }
+    RemoveStaleTemporaries(path_, kStaleSeconds);
     // Non-blocking, so that a FIFO or a device named by mistake cannot hold the start.
     FileDescriptor file(open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     struct stat info;
@@ -132,6 +173,20 @@ bool EepromStore::Write(uint8_t address, uint8_t value)
     // restart would lose.
     const int error = errno;
     bytes_[address] = before;
+    std::fprintf(stderr, "novari-printer-sim: cannot write the EEPROM file %s: %s\n", path_.c_str(),
+                 std::strerror(error));
+    return false;
+}
+
+bool EepromStore::Write(std::initializer_list<std::pair<uint8_t, uint8_t>> bytes)
+{
+    const EepromImage before = bytes_;
+    for (const auto &[address, value] : bytes)
+        bytes_[address] = value;
+    if (bytes_ == before || Save())
+        return true;
+    const int error = errno;
+    bytes_ = before;
     std::fprintf(stderr, "novari-printer-sim: cannot write the EEPROM file %s: %s\n", path_.c_str(),
                  std::strerror(error));
     return false;

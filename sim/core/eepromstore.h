@@ -7,7 +7,9 @@
 
 #include <array>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
+#include <utility>
 
 namespace sim
 {
@@ -24,12 +26,18 @@ public:
 
     // Loads the file, or creates it from the factory image when there is none. Returns an
     // empty text on success, else why the file cannot be used (it is left untouched).
+    // Temporary files of saves that never finished (a printer killed while it saved) are
+    // removed first, once they are older than kStaleSeconds.
     std::string Open(const EepromImage &factoryImage);
+    // A save's temporary file lives for moments; one this old was left by a killed printer.
+    static constexpr int kStaleSeconds = 30;
 
     uint8_t Read(uint8_t address) const { return bytes_[address]; }
     // Stores the byte; returns false when the file could not be written (the byte keeps its
     // old value then, so that a read finds what a restart would).
     bool Write(uint8_t address, uint8_t value);
+    // Stores several bytes with one write of the file; all or none.
+    bool Write(std::initializer_list<std::pair<uint8_t, uint8_t>> bytes);
     const EepromImage &Bytes() const { return bytes_; }
     // Writes the whole image to the file (no-op in memory mode).
     bool Save() const;

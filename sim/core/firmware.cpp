@@ -111,6 +111,7 @@ void Firmware::Update()
 
 std::optional<uint8_t> Firmware::Error()
 {
+    const Lock lock(mutex_);
     Update();
     if (jam_.on)
         return kErrorPaperJam;
@@ -125,6 +126,7 @@ std::optional<uint8_t> Firmware::Error()
 
 uint8_t Firmware::State()
 {
+    const Lock lock(mutex_);
     if (Error())
         return kStateError;
     const double now = Now();
@@ -132,7 +134,7 @@ uint8_t Firmware::State()
         return kStateBeforeInkCharge;
     if (cleaningFault_.on || now < cleaningUntil_)
         return kStateCleaning;
-    if (now < printingUntil_)
+    if (dataPending_ || now < printingUntil_)
         return kStatePrinting;
     if (busy_.on || now < bootingUntil_)
         return kStateBusy;
@@ -141,12 +143,14 @@ uint8_t Firmware::State()
 
 bool Firmware::CanTakeData()
 {
+    const Lock lock(mutex_);
     const uint8_t state = State();
-    return state == kStateReady || state == kStateBeforeInkCharge;
+    return state == kStateReady || state == kStatePrinting || state == kStateBeforeInkCharge;
 }
 
 std::vector<uint8_t> Firmware::Warnings()
 {
+    const Lock lock(mutex_);
     Update();
     std::vector<uint8_t> warnings;
     for (size_t color = 0; color < ink_.size(); ++color)
@@ -161,6 +165,7 @@ std::vector<uint8_t> Firmware::Warnings()
 
 std::array<uint8_t, 6> Firmware::InkLevels()
 {
+    const Lock lock(mutex_);
     Update();
     std::array<uint8_t, 6> levels{};
     for (size_t color = 0; color < ink_.size(); ++color)
@@ -170,6 +175,7 @@ std::array<uint8_t, 6> Firmware::InkLevels()
 
 std::vector<uint8_t> Firmware::StatusReply()
 {
+    const Lock lock(mutex_);
     const std::string header = "@BDC ST2\r\n";
     std::vector<uint8_t> reply(header.begin(), header.end());
     reply.push_back(0); // L, filled in below
@@ -194,16 +200,19 @@ std::vector<uint8_t> Firmware::StatusReply()
 
 uint8_t Firmware::ReadEeprom(uint8_t address) const
 {
+    const Lock lock(mutex_);
     return eeprom_.Read(address);
 }
 
 bool Firmware::WriteEeprom(uint8_t address, uint8_t value)
 {
+    const Lock lock(mutex_);
     return eeprom_.Write(address, value);
 }
 
 void Firmware::SetFault(Fault fault, double seconds)
 {
+    const Lock lock(mutex_);
     Update();
     switch (fault) {
     case Fault::PaperOut:
@@ -230,6 +239,7 @@ void Firmware::SetFault(Fault fault, double seconds)
 
 void Firmware::Clear()
 {
+    const Lock lock(mutex_);
     paperOut_ = jam_ = busy_ = cleaningFault_ = noInkCharge_ = inkOut_ = Timed{};
     cleaningUntil_ = printingUntil_ = bootingUntil_ = 0;
     spoiledRuns_ = 0;
@@ -239,11 +249,13 @@ void Firmware::Clear()
 
 void Firmware::ReloadPaper()
 {
+    const Lock lock(mutex_);
     paperOut_ = Timed{};
 }
 
 void Firmware::Restart()
 {
+    const Lock lock(mutex_);
     Update();
     stagedHeadAngular_.reset();
     stagedFirstDot_.reset();
@@ -265,6 +277,7 @@ int Firmware::WasteInkCounter() const
 
 int Firmware::WasteInkLimit() const
 {
+    const Lock lock(mutex_);
     const int a = eeprom_.Read(kLimitInputA);
     const int b = eeprom_.Read(kLimitInputB);
     const int c = eeprom_.Read(kLimitInputC);
@@ -281,16 +294,20 @@ void Firmware::UseInk(double percent)
 void Firmware::AddWasteInk(int points)
 {
     const int counter = std::min(65535, WasteInkCounter() + points);
-    eeprom_.Write(kWasteCounterHigh, static_cast<uint8_t>(counter >> 8));
-    eeprom_.Write(kWasteCounterHigh + 1, static_cast<uint8_t>(counter & 0xFF));
+    eeprom_.Write({{kWasteCounterHigh, static_cast<uint8_t>(counter >> 8)},
+                   {kWasteCounterHigh + 1, static_cast<uint8_t>(counter & 0xFF)}});
+}
+
+int Firmware::CountAfter(uint8_t highAddress) const
+{
+    return std::min(65535, eeprom_.Read(highAddress) * 256 + eeprom_.Read(highAddress + 1) + 1);
 }
 
 void Firmware::Count(uint8_t highAddress)
 {
-    const int count =
-        std::min(65535, eeprom_.Read(highAddress) * 256 + eeprom_.Read(highAddress + 1) + 1);
-    eeprom_.Write(highAddress, static_cast<uint8_t>(count >> 8));
-    eeprom_.Write(highAddress + 1, static_cast<uint8_t>(count & 0xFF));
+    const int count = CountAfter(highAddress);
+    eeprom_.Write({{highAddress, static_cast<uint8_t>(count >> 8)},
+                   {static_cast<uint8_t>(highAddress + 1), static_cast<uint8_t>(count & 0xFF)}});
 }
 
 void Firmware::Log(const std::string &op, const std::string &why, int code,
@@ -313,6 +330,7 @@ void Firmware::Log(const std::string &op, const std::string &why, int code,
 
 std::string Firmware::FactoryPacket(const std::vector<uint8_t> &bytes)
 {
+    const Lock lock(mutex_);
     Update();
     sim::FactoryPacket packet;
     Outcome outcome{ParseFactoryPacket(bytes, packet), ""};
@@ -496,6 +514,7 @@ Firmware::Outcome Firmware::ApplyPlatenGap(uint8_t position)
 
 std::string Firmware::RemoteCommand(const std::string &name, const std::vector<uint8_t> &parameters)
 {
+    const Lock lock(mutex_);
     Update();
     std::string why;
     const size_t count = parameters.size();
@@ -533,12 +552,75 @@ std::string Firmware::RemoteCommand(const std::string &name, const std::vector<u
 
 void Firmware::PagePrinted(double seconds)
 {
+    const Lock lock(mutex_);
+    PrintFor(seconds);
+    PageOut();
+}
+
+void Firmware::PrintFor(double seconds)
+{
+    const Lock lock(mutex_);
     Update();
     const double start = std::max(Now(), printingUntil_);
     printingUntil_ = start + Scaled(std::max(0.0, seconds));
+}
+
+void Firmware::PageOut()
+{
+    const Lock lock(mutex_);
+    Update();
     UseInk(kPageInk);
-    AddWasteInk(kPageWaste);
-    Count(kPageCounterHigh);
+    // Both counters in one write of the file: the link waits for the lock meanwhile.
+    const int waste = std::min(65535, WasteInkCounter() + kPageWaste);
+    const int pages = CountAfter(kPageCounterHigh);
+    eeprom_.Write({{kWasteCounterHigh, static_cast<uint8_t>(waste >> 8)},
+                   {kWasteCounterHigh + 1, static_cast<uint8_t>(waste & 0xFF)},
+                   {kPageCounterHigh, static_cast<uint8_t>(pages >> 8)},
+                   {kPageCounterHigh + 1, static_cast<uint8_t>(pages & 0xFF)}});
+}
+
+void Firmware::SetDataPending(bool pending)
+{
+    const Lock lock(mutex_);
+    dataPending_ = pending;
+}
+
+std::optional<double> Firmware::SecondsBeforePrinting()
+{
+    const Lock lock(mutex_);
+    if (Error() || busy_.on || cleaningFault_.on || Now() < cleaningUntil_ || Now() < bootingUntil_)
+        return std::nullopt;
+    return std::max(0.0, printingUntil_ - Now());
+}
+
+int Firmware::PlatenGap() const
+{
+    const Lock lock(mutex_);
+    return platenGap_;
+}
+
+std::string Firmware::LastAction() const
+{
+    const Lock lock(mutex_);
+    return lastAction_;
+}
+
+void Firmware::SpoilNextDriveTime()
+{
+    const Lock lock(mutex_);
+    ++spoiledRuns_;
+}
+
+void Firmware::SpreadNextDriveTimes()
+{
+    const Lock lock(mutex_);
+    spreadRuns_ = kSpreadPattern.size();
+}
+
+void Firmware::SetDriveTimeDispersion(int counts)
+{
+    const Lock lock(mutex_);
+    driveTimeDispersion_ = counts;
 }
 
 } // namespace sim

@@ -4,10 +4,14 @@
 // remote-mode packets do. Plain C++ without sockets or an event loop; time comes from a
 // clock given to it, and every timed state (cleaning, printing, a fault that lasts a while,
 // the boot after a reset) ends when the clock passes its end, checked at each call.
+//
+// The link answers on one thread and the print engine works on another: every public call
+// takes the firmware's lock, so each sees the printer whole.
 
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <random>
 #include <string>
@@ -94,7 +98,8 @@ public:
     std::array<uint8_t, 6> InkLevels();
     // The reply to "@BDC ST2\r\n".
     std::vector<uint8_t> StatusReply();
-    // False while busy, printing, cleaning or in an error state: data is refused then.
+    // False while busy, cleaning or in an error state: data is refused then. While printing
+    // the printer takes data as long as its input buffer has room (the buffer decides).
     bool CanTakeData();
 
     uint8_t ReadEeprom(uint8_t address) const;
@@ -113,18 +118,18 @@ public:
     void Restart();
 
     // Where the platen gap mechanism stands (position code 1..4, 2 = typical).
-    int PlatenGap() const { return platenGap_; }
+    int PlatenGap() const;
     // What the last accepted factory packet did, in words (empty before the first).
-    const std::string &LastAction() const { return lastAction_; }
+    std::string LastAction() const;
 
     // Carriage timing runs for a tester: the next run leaves a drive time just outside its
     // series' range (each call spoils one more run); the next three runs spread by 12
     // counts, more than the measurement allows. Clear() ends both.
-    void SpoilNextDriveTime() { ++spoiledRuns_; }
-    void SpreadNextDriveTimes() { spreadRuns_ = kSpreadPattern.size(); }
+    void SpoilNextDriveTime();
+    void SpreadNextDriveTimes();
     // The carriage motor's drive-time dispersion: the slow timing runs read this many counts
     // above the series value (below when negative).
-    void SetDriveTimeDispersion(int counts) { driveTimeDispersion_ = counts; }
+    void SetDriveTimeDispersion(int counts);
     // The waste ink counter's upper limit from the limit inputs in the EEPROM.
     int WasteInkLimit() const;
 
@@ -135,7 +140,19 @@ public:
     // One remote-mode command with its parameter bytes; an empty text when accepted.
     std::string RemoteCommand(const std::string &name, const std::vector<uint8_t> &parameters);
     // A page left the printer; printing it took this long on paper (seconds, unscaled).
+    // The same as PrintFor (seconds) and PageOut ().
     void PagePrinted(double seconds);
+    // The print mechanism has this much more to do (seconds on paper, unscaled): the printer
+    // prints until it is done.
+    void PrintFor(double seconds);
+    // A page came out: ink, waste ink and the page counter.
+    void PageOut();
+    // The input buffer holds data not yet printed (or the engine is at work on it): the
+    // printer is printing until it is empty.
+    void SetDataPending(bool pending);
+    // Seconds until the mechanism is free to print what comes next (0: now), or nothing
+    // while it cannot print at all (an error, a cleaning, busy): the engine then waits.
+    std::optional<double> SecondsBeforePrinting();
 
 private:
     struct Timed {
@@ -143,6 +160,7 @@ private:
         double until = 0; // 0: no end
     };
 
+    using Lock = std::lock_guard<std::recursive_mutex>;
     void Update();
     double Now() const { return clock_(); }
     double Scaled(double seconds) const { return seconds * timeScale_; }
@@ -167,6 +185,8 @@ private:
     void UseInk(double percent);
     void AddWasteInk(int points);
     void Count(uint8_t highAddress);
+    // The 16-bit counter at highAddress (high byte first) plus one, at most 65535.
+    int CountAfter(uint8_t highAddress) const;
     void RefillEmptyCartridges();
     int WasteInkCounter() const;
     void Log(const std::string &op, const std::string &why, int code = -1,
@@ -174,6 +194,7 @@ private:
 
     static constexpr std::array<int, 3> kSpreadPattern = {-6, 6, 0};
 
+    mutable std::recursive_mutex mutex_;
     Model model_;
     EepromStore &eeprom_;
     double timeScale_;
@@ -184,6 +205,7 @@ private:
     Timed inkOut_;             // the cartridge emptied by a fault is replaced when this ends
     double cleaningUntil_ = 0; // head cleaning or ink charge running
     double printingUntil_ = 0;
+    bool dataPending_ = false;
     double bootingUntil_ = 0;
     std::array<double, 6> ink_{};
     std::optional<uint8_t> stagedHeadAngular_;

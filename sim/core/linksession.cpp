@@ -98,7 +98,9 @@ void LinkSession::Consume(const uint8_t *bytes, size_t count, std::vector<uint8_
 {
     for (size_t i = 0; i < count && !wantsClose_; ++i) {
         const link_decode_status status = link_decoder_feed(&decoder_, bytes[i]);
-        if (status != LINK_DECODE_NOISE)
+        // Only a frame, good or bad, ends a run of noise: a lone sync byte that no second
+        // one follows is noise too.
+        if (status != LINK_DECODE_NOISE && status != LINK_DECODE_MORE)
             noise_ = 0;
         switch (status) {
         case LINK_DECODE_FRAME:
@@ -175,6 +177,7 @@ void LinkSession::Handle(uint8_t kind, uint8_t seq, const uint8_t *payload, size
             break;
         case LINK_OP_EEPROM_READ:
         case LINK_OP_EEPROM_WRITE: {
+            sink_.CatchUp();
             const size_t wanted = kind == LINK_OP_EEPROM_READ ? 3 : 4;
             if (length != wanted) {
                 result = LINK_RESULT_BAD_REQUEST;
@@ -200,11 +203,14 @@ void LinkSession::Handle(uint8_t kind, uint8_t seq, const uint8_t *payload, size
                 result = LINK_RESULT_BAD_REQUEST;
                 break;
             }
+            sink_.CatchUp();
             reply = firmware_.StatusReply();
             event["state"] = reply[14];
             break;
         case LINK_OP_RESET:
-            CloseChannel();
+            if (channelOpen_)
+                sink_.CancelJob();
+            channelOpen_ = false;
             firmware_.Restart();
             wantsClose_ = true;
             break;
@@ -228,7 +234,7 @@ uint8_t LinkSession::HandleData(const uint8_t *payload, size_t length, nlohmann:
 {
     if (length == 0)
         return LINK_RESULT_BAD_REQUEST;
-    if (!firmware_.CanTakeData())
+    if (!firmware_.CanTakeData() || sink_.Room() < length)
         return LINK_RESULT_NOT_READY;
     if (capture_ != nullptr) {
         event["result"] = "ok";

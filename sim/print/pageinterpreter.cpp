@@ -82,6 +82,7 @@ void PageInterpreter::PowerOn()
     nextWidth_ = kA4WidthDots;
     nextLength_ = kA4LengthDots;
     sheet_.Load(nextWidth_, nextLength_);
+    pagesSeconds_ += clock_.Seconds();
     clock_ = PrintClock{};
     x_ = 0.0;
     y_ = 0.0;
@@ -423,13 +424,28 @@ void PageInterpreter::Feed(const ParsedCommand &command)
         return;
     }
     const double amount = isLong ? command.U32(0) : command.U16(0);
-    MoveDown(amount * state_.verticalUnit);
+    MoveDown(amount * state_.verticalUnit, command.offset);
 }
 
-void PageInterpreter::MoveDown(double ticks)
+void PageInterpreter::MoveDown(double ticks, uint64_t offset)
 {
-    y_ = Clamp(y_ + ticks);
-    clock_.Feed(ticks / kTicksPerInch);
+    const double bottom = sheet_.Length() * kTicksPerDot - state_.topMargin - areaDownTicks_;
+    if (ticks <= 0.0 || y_ + ticks <= bottom) {
+        y_ = Clamp(y_ + ticks);
+        clock_.Feed(ticks / kTicksPerInch);
+        return;
+    }
+    clock_.Feed(std::max(0.0, bottom - y_) / kTicksPerInch);
+    Report(offset, ErrorKind::FedPastSheet,
+           "paper move at " + Hex(offset) + " runs past the sheet's bottom edge; the sheet was " +
+               "ejected");
+    EjectPage(offset);
+}
+
+double PageInterpreter::SheetFraction() const
+{
+    const double length = sheet_.Length() * kTicksPerDot;
+    return std::clamp((state_.topMargin + areaDownTicks_ + y_) / length, 0.0, 1.0);
 }
 
 void PageInterpreter::SetX(double ticks, uint64_t offset)
@@ -455,7 +471,7 @@ void PageInterpreter::Byte(uint8_t byte, uint64_t offset)
         return;
     case 0x0A:
         Count("LineFeed");
-        MoveDown(BitmapFont::kLineHeight * kTicksPerDot);
+        MoveDown(BitmapFont::kLineHeight * kTicksPerDot, offset);
         textOutsideReported_ = false;
         lastStray_ = UINT64_MAX;
         return;
@@ -752,7 +768,7 @@ void PageInterpreter::PrintNozzleCheck(uint64_t offset)
                "nozzle check pattern at " + Hex(offset) + " falls outside the sheet");
     }
     clock_.Printed(0, kInkCount * 420, false);
-    MoveDown(270 * kTicksPerDot);
+    MoveDown(270 * kTicksPerDot, offset);
 }
 
 void PageInterpreter::EjectPage(uint64_t offset)
@@ -764,6 +780,7 @@ void PageInterpreter::EjectPage(uint64_t offset)
     page.passes = clock_.Passes();
     page.feedInches = clock_.FeedInches();
     page.seconds = clock_.PageOut();
+    pagesSeconds_ += page.seconds;
     if (pageOut_) {
         pageOut_(page);
     }

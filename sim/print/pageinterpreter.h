@@ -102,6 +102,10 @@ public:
     void EndJob(uint64_t offset);
 
     bool SheetBlank() const { return sheet_.Blank(); }
+    // Seconds on paper since power-on: every page out and the page under way so far.
+    double PrintSeconds() const { return pagesSeconds_ + clock_.Seconds(); }
+    // How far down the sheet the head stands (0 at the top edge, 1 at the bottom).
+    double SheetFraction() const;
     const Sheet &CurrentSheet() const { return sheet_; }
     bool GraphicsMode() const { return state_.graphics; }
     // Position in inches (horizontal from the printable area's left edge, vertical from the
@@ -138,7 +142,9 @@ private:
     void SetPageFormat(const ParsedCommand &command);
     void SetPageLength(const ParsedCommand &command);
     void Feed(const ParsedCommand &command);
-    void MoveDown(double ticks);
+    // Moves the paper; a move past the sheet's bottom edge takes the sheet out (the time on
+    // paper counts only the part of the move that the sheet made).
+    void MoveDown(double ticks, uint64_t offset);
     void SetX(double ticks, uint64_t offset);
     void Text(uint8_t byte, uint64_t offset);
     void StrayByte(uint8_t byte, uint64_t offset);
@@ -170,6 +176,7 @@ private:
     State state_;
     Sheet sheet_;
     PrintClock clock_;
+    double pagesSeconds_ = 0.0; // pages out since power-on, and time a power-on cut short
     double x_ = 0.0;
     double y_ = 0.0;
     int nextWidth_ = kA4WidthDots;

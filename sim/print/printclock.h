@@ -29,6 +29,8 @@ public:
     double PageOut();
 
     int Passes() const { return passes_; }
+    // Seconds of the page so far: passes done and paper moves (not the load and eject).
+    double Seconds() const { return seconds_; }
     double FeedInches() const { return feedInches_; }
 
 private:

@@ -24,6 +24,24 @@ std::string Numbered(const char *prefix, int number, const char *suffix)
     return name;
 }
 
+// Where a file is written before it is renamed into place: hidden, beside it, so a page or
+// report is either whole under its name or not there at all.
+std::filesystem::path PartFile(const std::filesystem::path &path)
+{
+    return path.parent_path() / ("." + path.filename().string() + ".part");
+}
+
+// Renames the written part file into place; an empty text, else why not (the part is gone).
+std::string PutInPlace(const std::filesystem::path &part, const std::filesystem::path &path)
+{
+    std::error_code error;
+    std::filesystem::rename(part, path, error);
+    if (!error)
+        return "";
+    std::filesystem::remove(part, error);
+    return "cannot write " + path.string();
+}
+
 } // namespace
 
 // Job boundaries: a job is everything the printer takes between two EndJob() calls (channel
@@ -36,8 +54,8 @@ class PrintEngine::Impl : public StreamSink
 {
 public:
     Impl(FirmwareHooks &hooks, PrintOptions options)
-        : hooks_(hooks), options_(std::move(options)),
-          interpreter_(report_, [this](const PageOut &page) { OnPage(page); })
+        : interpreter_(report_, [this](const PageOut &page) { OnPage(page); }), hooks_(hooks),
+          options_(std::move(options))
     {
         interpreter_.SetReturnPrintShift([this](int dotSizeMode, int colorCode) {
             return hooks_.ReturnPrintShiftInches(dotSizeMode, colorCode);
@@ -67,6 +85,7 @@ public:
     JobReport report_;
     std::string lastReport_;
     StreamParser parser_{*this};
+    PageInterpreter interpreter_;
 
 private:
     void Command(const ParsedCommand &command) override
@@ -200,11 +219,31 @@ private:
         }
         const std::filesystem::path path = std::filesystem::path(options_.pagesFolder) /
                                            Numbered("job-", report_.Number(), ".json");
-        std::ofstream file(path);
+        const std::filesystem::path part = PartFile(path);
+        std::ofstream file(part);
         file << report_.Text() << '\n';
-        if (!file) {
-            std::fprintf(stderr, "printer: cannot write %s\n", path.c_str());
+        file.close();
+        std::string why = file ? PutInPlace(part, path) : "cannot write " + path.string();
+        if (!why.empty()) {
+            std::fprintf(stderr, "printer: %s\n", why.c_str());
         }
+    }
+
+    // The page's image, written whole under its name; an empty text, else why not.
+    std::string SavePage(const QImage &image, const std::string &name) const
+    {
+        const std::filesystem::path path = std::filesystem::path(options_.pagesFolder) / name;
+        const std::filesystem::path part = PartFile(path);
+        const std::string why =
+            PngWriter::Write(image, part.string(), Sheet::kDpi / (options_.fullResolution ? 1 : 4));
+        if (!why.empty()) {
+            std::error_code error;
+            std::filesystem::remove(part, error);
+            return why;
+        }
+        if (options_.beforePageSaved)
+            options_.beforePageSaved(path.string());
+        return PutInPlace(part, path);
     }
 
     void OnPage(const PageOut &page)
@@ -218,6 +257,7 @@ private:
         record.feedInches = page.feedInches;
         record.widthDots = page.sheet->Width();
         record.lengthDots = page.sheet->Length();
+        hooks_.PageWriting(true);
         const bool save = PrepareFolder();
         QImage image;
         if (save || listener_) {
@@ -230,9 +270,7 @@ private:
         }
         if (save) {
             record.file = Numbered("page-", pageNumber_, ".png");
-            const std::string why = PngWriter::Write(
-                image, (std::filesystem::path(options_.pagesFolder) / record.file).string(),
-                Sheet::kDpi / (options_.fullResolution ? 1 : 4));
+            const std::string why = SavePage(image, record.file);
             if (!why.empty()) {
                 std::fprintf(stderr, "printer: %s\n", why.c_str());
                 record.file.clear();
@@ -245,11 +283,11 @@ private:
         if (listener_) {
             listener_(PrintedPage{pageNumber_, image, report_.Text()});
         }
+        hooks_.PageWriting(false);
     }
 
     FirmwareHooks &hooks_;
     PrintOptions options_;
-    PageInterpreter interpreter_;
     int pageNumber_ = 0;
     bool folderWarned_ = false;
 };
@@ -291,6 +329,20 @@ std::string PrintEngine::LastReportJson() const
 uint64_t PrintEngine::BytesTaken() const
 {
     return impl_->parser_.Offset();
+}
+
+double PrintEngine::PrintSeconds() const
+{
+    return impl_->interpreter_.PrintSeconds();
+}
+
+SheetInProgress PrintEngine::CurrentSheet(int divisor) const
+{
+    SheetInProgress sheet;
+    sheet.image = impl_->interpreter_.CurrentSheet().Render(divisor);
+    sheet.fraction = impl_->interpreter_.SheetFraction();
+    sheet.bytesTaken = impl_->parser_.Offset();
+    return sheet;
 }
 
 } // namespace sim

@@ -31,6 +31,9 @@ public:
                                       const std::vector<uint8_t> &parameters) = 0;
     // A page left the printer; printing it took this long on paper (seconds, unscaled).
     virtual void PagePrinted(double seconds) = 0;
+    // The engine starts (true) and ends (false) writing a page out: rendering its image,
+    // saving it. Called before and after every page, PagePrinted in between.
+    virtual void PageWriting(bool writing) { (void)writing; }
     // Inches a band printed on the carriage's way back (print direction 3) lands right of the
     // same band printed forwards (negative: left), for a dot-size mode (16-19) and a raster
     // colour code: where the mechanism's Bi-D misalignment shows. Asked at every such raster
@@ -70,6 +73,16 @@ public:
 struct PrintOptions {
     std::string pagesFolder;     // --pages DIR: page-NNNN.png and a JSON report per job
     bool fullResolution = false; // PNG at 360 dpi instead of a size for the screen
+    // Tests: called with the final path before a page's file is renamed into place (a slow
+    // disk, a printer killed while it writes).
+    std::function<void(const std::string &path)> beforePageSaved;
+};
+
+// The sheet in the printer, for a window that shows the job as it prints.
+struct SheetInProgress {
+    QImage image;          // small: a preview, not the page
+    double fraction = 0.0; // how far down the sheet the head stands, 0..1
+    uint64_t bytesTaken = 0;
 };
 
 // One finished page, for the output tray.
@@ -100,6 +113,10 @@ public:
     std::string LastReportJson() const;
     // Bytes taken since the printer started.
     uint64_t BytesTaken() const;
+    // Seconds on paper of everything taken since the printer started (unscaled).
+    double PrintSeconds() const;
+    // The sheet under way, its image shrunk by divisor.
+    SheetInProgress CurrentSheet(int divisor) const;
 
 private:
     class Impl;

@@ -30,6 +30,8 @@ const char *ErrorKindName(ErrorKind kind)
         return "wrong-mode";
     case ErrorKind::PageNotEjected:
         return "page-not-ejected";
+    case ErrorKind::FedPastSheet:
+        return "fed-past-sheet";
     }
     return "unknown";
 }

@@ -25,6 +25,7 @@ enum class ErrorKind {
     StrayData,              // bytes that are no command in graphics or remote mode
     WrongMode,              // raster data outside graphics mode, exit without enter
     PageNotEjected,         // the job ended with printing on a sheet and no form feed
+    FedPastSheet,           // a paper move past the sheet's bottom edge (the sheet goes out)
 };
 
 const char *ErrorKindName(ErrorKind kind);

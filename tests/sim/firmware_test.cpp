@@ -393,12 +393,18 @@ TEST_F(FirmwareTest, PagesKeepThePrinterPrintingOneAfterAnother)
     firmware_.PagePrinted(4.0);
     firmware_.PagePrinted(4.0);
     EXPECT_EQ(firmware_.State(), kStatePrinting);
-    EXPECT_FALSE(firmware_.CanTakeData());
+    EXPECT_TRUE(firmware_.CanTakeData()) << "into its input buffer";
+    EXPECT_DOUBLE_EQ(firmware_.SecondsBeforePrinting().value_or(-1), 4.0);
+    firmware_.SetFault(Fault::Jam);
+    EXPECT_FALSE(firmware_.SecondsBeforePrinting()) << "a jammed mechanism prints nothing";
+    firmware_.Clear();
+    firmware_.PagePrinted(4.0);
+    firmware_.PagePrinted(4.0);
     now_ += 3.9;
     EXPECT_EQ(firmware_.State(), kStatePrinting) << "two pages of 4 s at half speed";
     now_ += 0.2;
     EXPECT_EQ(firmware_.State(), kStateReady);
-    EXPECT_EQ(eeprom_.Read(0x0F), 2) << "pages are counted";
+    EXPECT_EQ(eeprom_.Read(0x0F), 4) << "pages are counted";
 }
 
 TEST_F(FirmwareTest, WarnsOfLowInkAndStopsWhenThePadIsFull)

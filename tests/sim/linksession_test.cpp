@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -64,6 +66,8 @@ protected:
         fed_.insert(fed_.end(), bytes, bytes + count);
     }
     void EndJob() override { ++jobsEnded_; }
+    void CancelJob() override { ++jobsCancelled_; }
+    size_t Room() const override { return room_; }
 
     // One request, exactly one answer expected.
     Reply Ask(uint8_t op, const std::vector<uint8_t> &payload = {})
@@ -89,6 +93,8 @@ protected:
     LinkSession session_;
     std::vector<uint8_t> fed_;
     int jobsEnded_ = 0;
+    int jobsCancelled_ = 0;
+    size_t room_ = 1 << 20; // the printer's input buffer
     uint8_t seq_ = 0;
 };
 
@@ -146,10 +152,12 @@ TEST_F(LinkSessionTest, DataIsRefusedWhileThePrinterCannotTakeIt)
                   (std::vector<uint8_t>{0, 0xFA}));
         firmware_.Clear();
     }
+    // Printing, the printer takes what its input buffer has room for.
     firmware_.PagePrinted(10);
-    EXPECT_EQ(Ask(LINK_OP_DATA, {9}).payload, std::vector<uint8_t>{LINK_RESULT_NOT_READY});
-    now_ += 0.2;
     EXPECT_EQ(Ask(LINK_OP_DATA, {9}).payload, std::vector<uint8_t>{LINK_RESULT_OK});
+    room_ = 2;
+    EXPECT_EQ(Ask(LINK_OP_DATA, {7, 7, 7}).payload, std::vector<uint8_t>{LINK_RESULT_NOT_READY});
+    EXPECT_EQ(firmware_.State(), kStatePrinting) << "a full buffer is no fault";
     EXPECT_EQ(fed_, std::vector<uint8_t>{9}) << "refused bytes never reach the engine";
 }
 
@@ -159,7 +167,7 @@ TEST_F(LinkSessionTest, ResetClosesChannelAndConnection)
     EXPECT_EQ(Ask(LINK_OP_RESET).payload, std::vector<uint8_t>{LINK_RESULT_OK});
     EXPECT_TRUE(session_.WantsClose());
     EXPECT_FALSE(session_.ChannelOpen());
-    EXPECT_EQ(jobsEnded_, 1);
+    EXPECT_EQ(jobsCancelled_, 1) << "what the buffer holds is not printed after a reset";
     EXPECT_EQ(firmware_.State(), kStateBusy);
     // Nothing after the reset in the same read is answered.
     EXPECT_TRUE(Send(Frame(LINK_OP_DEVICE_ID, 1, {})).empty());
@@ -227,6 +235,15 @@ TEST_F(LinkSessionTest, LongNoiseMakesThePrinterHangUp)
     EXPECT_TRUE(Send(noise).empty());
     EXPECT_FALSE(session_.WantsClose());
     Send(std::vector<uint8_t>(LinkSession::kNoiseRun));
+    EXPECT_TRUE(session_.WantsClose());
+}
+
+TEST_F(LinkSessionTest, SyncBytesThatStartNoFrameAreNoiseToo)
+{
+    std::vector<uint8_t> noise;
+    while (noise.size() < 2 * size_t(LinkSession::kNoiseRun) * LinkSession::kGarbageLimit)
+        noise.insert(noise.end(), {LINK_SYNC0, 0x00});
+    Send(noise);
     EXPECT_TRUE(session_.WantsClose());
 }
 
@@ -305,6 +322,31 @@ TEST(LinkSessionEeprom, WriteIsAcknowledgedOnlyOnceStored)
               std::vector<uint8_t>{LINK_RESULT_NOT_STORED});
     EXPECT_EQ(ask(LINK_OP_EEPROM_READ, {0x5E, 0xA7, 0x57}),
               (std::vector<uint8_t>{LINK_RESULT_OK, 0xEC}));
+}
+
+// A printer killed while it saved leaves its temporary file; the next start removes it, but
+// not one a save under way may still need.
+TEST(LinkSessionEeprom, StaleTemporaryFilesAreRemovedAtStart)
+{
+    namespace fs = std::filesystem;
+    const fs::path folder = testing::TempDir() + "stale-" + std::to_string(getpid());
+    fs::create_directories(folder);
+    const fs::path stale = folder / "USB001.eep.a1B2c3";
+    const fs::path fresh = folder / "USB001.eep.Zz9Yy8";
+    const fs::path other = folder / "USB002.eep.a1B2c3";
+    for (const fs::path &file : {stale, fresh, other})
+        std::ofstream(file) << "part of an image";
+    const auto old =
+        fs::last_write_time(stale) - std::chrono::seconds(EepromStore::kStaleSeconds + 5);
+    fs::last_write_time(stale, old);
+    fs::last_write_time(other, old);
+
+    EepromStore store((folder / "USB001.eep").string());
+    ASSERT_EQ(store.Open(FactoryImage(Model::Q510, Destination::UsEuro)), "");
+    EXPECT_FALSE(fs::exists(stale));
+    EXPECT_TRUE(fs::exists(fresh)) << "a save under way may still rename it";
+    EXPECT_TRUE(fs::exists(other)) << "another printer's";
+    fs::remove_all(folder);
 }
 
 TEST(LinkSessionInUse, TheNewcomerGetsOneErrorFrame)

@@ -5,17 +5,24 @@
 
 #include <QFileInfo>
 #include <QLabel>
+#include <QPixmap>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
 
 #include "eepromstore.h"
 #include "factoryimage.h"
 #include "factorypacket.h"
 #include "firmware.h"
+#include "jobinprint.h"
 #include "linkframe.h"
 #include "outputtray.h"
 #include "portserver.h"
@@ -176,6 +183,98 @@ TEST_F(InProcessPrinter, CaptureWriteErrorsAreReportedOnceAndPrintingGoesOn)
     window.Refresh();
     EXPECT_TRUE(window.PanelText().contains(QString::fromStdString(expected)))
         << window.PanelText().toStdString();
+}
+
+// Pages that take long to write (a slow disk), ten of them in one data request: the request is
+// answered at once, the status says printing meanwhile, and every page lands whole.
+TEST_F(InProcessPrinter, AnswersWhileItWritesPages)
+{
+    std::mutex mutex;
+    std::condition_variable released;
+    bool release = false;
+    std::atomic<int> writing{0};
+    options_.pagesFolder = folder_.FilePath("pages");
+    options_.beforePageSaved = [&](const std::string &) {
+        ++writing;
+        std::unique_lock<std::mutex> lock(mutex);
+        released.wait_for(lock, std::chrono::seconds(2), [&] { return release; });
+    };
+    VirtualPrinter printer(options_);
+    ASSERT_EQ(printer.Start(), "");
+    ASSERT_EQ(client_.Connect(printer.SocketPath()), 0);
+    ASSERT_TRUE(Ask(LINK_OP_CHANNEL_OPEN));
+    constexpr int kPages = 10;
+    std::vector<uint8_t> pages;
+    for (int page = 0; page < kPages; ++page)
+        pages.insert(pages.end(), {'x', 0x0C});
+    const std::optional<simtest::LinkReply> taken = Ask(LINK_OP_DATA, pages);
+    ASSERT_TRUE(taken) << "no answer while the pages were written";
+    EXPECT_EQ(taken->Result(), LINK_RESULT_OK);
+
+    const std::string inquiry = "@BDC ST2\r\n";
+    const std::vector<uint8_t> status(inquiry.begin(), inquiry.end());
+    QElapsedTimer waited;
+    waited.start();
+    while (writing == 0 && waited.elapsed() < 20000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    const std::optional<simtest::LinkReply> printing = Ask(LINK_OP_STATUS, status);
+    ASSERT_TRUE(printing);
+    EXPECT_EQ(printing->payload[1 + 14], kStatePrinting);
+    {
+        const std::lock_guard<std::mutex> lock(mutex);
+        release = true;
+    }
+    released.notify_all();
+
+    std::optional<simtest::LinkReply> ready;
+    waited.restart();
+    do
+        ready = Ask(LINK_OP_STATUS, status);
+    while (ready && ready->payload[1 + 14] != kStateReady && waited.elapsed() < 120000);
+    ASSERT_TRUE(ready);
+    EXPECT_EQ(ready->payload[1 + 14], kStateReady);
+    const QDir folder(options_.pagesFolder);
+    EXPECT_EQ(folder.entryList({"page-*.png"}, QDir::Files).size(), kPages);
+    EXPECT_TRUE(folder.entryList({"*.part"}, QDir::Files | QDir::Hidden).isEmpty());
+}
+
+// A job that takes a while on paper shows in the window as it prints: the sheet, the bar, the
+// bytes taken and waiting; switched off and on, the printer holds no job any more.
+TEST_F(InProcessPrinter, WindowShowsTheJobInPrint)
+{
+    options_.timeScale = 1.0;
+    VirtualPrinter printer(options_);
+    ASSERT_EQ(printer.Start(), "");
+    PrinterWindow window(printer);
+    JobInPrint *job = window.JobPanel();
+    ASSERT_TRUE(job);
+    ASSERT_EQ(client_.Connect(printer.SocketPath()), 0);
+    ASSERT_TRUE(Ask(LINK_OP_CHANNEL_OPEN));
+    std::vector<uint8_t> passes; // a carriage pass each, a quarter of a second on paper
+    while (passes.size() < 2 * PrintQueue::kStep)
+        passes.insert(passes.end(), {'X', '\r'});
+    ASSERT_EQ(Ask(LINK_OP_DATA, passes)->Result(), LINK_RESULT_OK);
+    auto *sheet = job->findChild<QLabel *>("SheetInPrintLbl");
+    ASSERT_TRUE(sheet);
+    QElapsedTimer waited;
+    waited.start();
+    while (sheet->pixmap().isNull() && waited.elapsed() < 20000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    window.Refresh();
+    EXPECT_TRUE(job->isVisibleTo(&window));
+    EXPECT_FALSE(sheet->pixmap().isNull()) << "the sheet as it fills";
+    EXPECT_TRUE(job->Text().contains(QString("%1 bytes taken").arg(PrintQueue::kStep)))
+        << job->Text().toStdString();
+    EXPECT_TRUE(job->Text().contains(QString("%1 waiting").arg(PrintQueue::kStep)))
+        << job->Text().toStdString();
+
+    printer.SetPower(false);
+    printer.SetPower(true);
+    waited.restart();
+    while (printer.JobProgress().active && waited.elapsed() < 20000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    window.Refresh();
+    EXPECT_FALSE(job->isVisibleTo(&window));
 }
 
 // A client that connects and sends nothing, or only noise, keeps the printer only until it

@@ -62,8 +62,10 @@ int main(int argc, char **argv)
         parser.showHelp(2);
     }
     ConsoleHooks hooks;
-    sim::PrintEngine engine(hooks, sim::PrintOptions{parser.value("pages").toStdString(),
-                                                     parser.isSet("full-resolution")});
+    sim::PrintOptions options;
+    options.pagesFolder = parser.value("pages").toStdString();
+    options.fullResolution = parser.isSet("full-resolution");
+    sim::PrintEngine engine(hooks, options);
     sim::OutputTray *tray = nullptr;
     if (parser.isSet("tray")) {
         tray = new sim::OutputTray;

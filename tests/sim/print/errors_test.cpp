@@ -163,8 +163,9 @@ TEST(PrintEngineFaults, PrintingOffTheSheetIsReported)
         ExpectOnlyFault(stream, "outside-sheet", at);
     }
     {
+        // The vertical origin below the sheet's bottom edge (a feed that far ejects the sheet).
         StreamBuilder stream = GraphicsPage();
-        stream.SetUnit(255).Feed(200).SetUnit(10);
+        stream.Bytes({0x1B, 0x28, 0x63, 0x04, 0x00, 0xCC, 0x10, 0x30, 0x11});
         const size_t at = stream.Size() + 9;
         stream.Block(0, 1, 1).RepeatSend(1, 0xFF).EndPage();
         ExpectOnlyFault(stream, "outside-sheet", at);

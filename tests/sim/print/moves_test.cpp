@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 
+#include "pageinterpreter.h"
 #include "printrun.h"
 
 namespace
@@ -237,6 +238,23 @@ TEST(PrintEngineMoves, LongFeedCountsAsPaperMoved)
     const nlohmann::json report = run.Job(s);
     EXPECT_DOUBLE_EQ(report["pages"][0]["feedInches"].get<double>(), 2.0);
     EXPECT_EQ(report["commands"]["FeedLong"], 1);
+}
+
+TEST(PrintEngineMoves, FeedPastTheSheetEjectsItAndBoundsItsTime)
+{
+    // The longest feed there is, one dot, a form feed: the feed takes the sheet out, and the
+    // dot prints on the next one.
+    StreamBuilder s = GraphicsPage();
+    s.Bytes({0x1B, 0x28, 0x76, 0x04, 0x00, 0xFF, 0xFF, 0xFF, 0x7F});
+    s.Block(0, 1, 1).RepeatSend(1, 0x80).EndPage();
+    PrintRun run;
+    const nlohmann::json report = run.Job(s);
+    ASSERT_EQ(report["pageCount"], 2);
+    const double sheetInches = sim::PageInterpreter::kA4LengthDots / double(sim::Sheet::kDpi);
+    EXPECT_LE(report["pages"][0]["feedInches"].get<double>(), sheetInches);
+    EXPECT_LT(report["pages"][0]["printSeconds"].get<double>(), 60.0);
+    EXPECT_EQ(report["errorsByKind"]["fed-past-sheet"], 1);
+    EXPECT_EQ(run.pages.size(), 2u);
 }
 
 TEST(PrintEngineMoves, DotSizeModesLookDifferent)

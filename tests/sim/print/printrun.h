@@ -20,7 +20,7 @@ class PrintRun
 {
 public:
     explicit PrintRun(std::string pagesFolder = {})
-        : engine_(hooks, sim::PrintOptions{std::move(pagesFolder), true})
+        : engine_(hooks, sim::PrintOptions{std::move(pagesFolder), true, {}})
     {
         engine_.SetPageListener([this](const sim::PrintedPage &page) { pages.push_back(page); });
     }
