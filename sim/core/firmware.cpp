@@ -134,9 +134,12 @@ uint8_t Firmware::State()
         return kStateBeforeInkCharge;
     if (cleaningFault_.on || now < cleaningUntil_)
         return kStateCleaning;
+    // A printer held busy prints nothing, so it does not say it is printing what it holds.
+    if (busy_.on)
+        return kStateBusy;
     if (dataPending_ || now < printingUntil_)
         return kStatePrinting;
-    if (busy_.on || now < bootingUntil_)
+    if (now < bootingUntil_)
         return kStateBusy;
     return kStateReady;
 }
