@@ -17,7 +17,6 @@ namespace
 namespace G = TPPatternGeometry;
 constexpr int Columns = int(G::BidGroupColumns.size());
 constexpr double BarRows = G::BidBarLines * WorkingDpi / 120.0; // raster lines 1/120 inch
-constexpr double GroupDots = G::BidGroupBytes * G::DotsPerByte;
 constexpr int TextRowGap = 4;
 constexpr int ColumnGap = 16;     // wider than any stripe of a column
 constexpr double BarCover = 0.75; // of the bars' rows: label text is shorter

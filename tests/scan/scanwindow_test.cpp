@@ -122,7 +122,8 @@ TEST_P(ScanWindow, UnreadableFileLeavesTheValueAlone)
               "The file is not an image that can be read (PNG, JPEG or TIFF).");
 }
 
-// Seed 11 tilts the head by 3, seed 3 the other way.
-INSTANTIATE_TEST_SUITE_P(Seeds, ScanWindow, ::testing::Values(11, 3));
+// Seed 11 tilts the head by 3 and misaligns Bi-D items; the reader's own tests cover the other
+// tilt and more seeds without a window.
+INSTANTIATE_TEST_SUITE_P(Seeds, ScanWindow, ::testing::Values(11));
 
 } // namespace
