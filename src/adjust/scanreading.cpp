@@ -1,6 +1,7 @@
 #include "scanreading.h"
 
 #include "dialogs/filedialog.h"
+#include "items/adjustservices.h"
 
 #include <QDialog>
 #include <QDir>
@@ -30,9 +31,8 @@ QString ButtonCaption()
     return QStringLiteral("Read from scan...");
 }
 
-QImage AskForImage(QWidget *owner, QString *why)
+QImage AskForImage(QWidget *owner, TAdjustServices &window)
 {
-    why->clear();
     const QString file = FileDialog::GetOpenFileName(
         owner, QStringLiteral("Read from scan"), QDir::homePath(),
         QStringLiteral("Images (*.png *.jpg *.jpeg *.tif *.tiff);;All files (*)"));
@@ -41,7 +41,7 @@ QImage AskForImage(QWidget *owner, QString *why)
     TPScan::ReadFailure failure = TPScan::ReadFailure::None;
     const QImage image = TPScan::TPPageReader::LoadImageFile(file, &failure);
     if (image.isNull())
-        *why = TPScan::FailureText(failure);
+        window.ShowStatus(TPMode::Error, TPScan::FailureText(failure));
     return image;
 }
 
@@ -111,6 +111,20 @@ void ShowMarks(QWidget *owner, const QImage &image, const TPScan::PageReading &r
     legend->setObjectName(QStringLiteral("ScanResultLegend"));
     layout->addWidget(legend);
     window->show();
+}
+
+void Report(QWidget *owner, TAdjustServices &window, const QImage &image,
+            const TPScan::PageReading &reading)
+{
+    const QStringList lines = Describe(reading);
+    if (!reading.Found()) {
+        window.ShowStatus(TPMode::Error, lines.value(0));
+        return;
+    }
+    window.ShowStatus(TPMode::Result, lines.value(0));
+    for (int i = 1; i < lines.size(); ++i)
+        window.ShowStatus(TPMode::NewLine, lines[i]);
+    ShowMarks(owner, image, reading);
 }
 
 } // namespace TScanReading

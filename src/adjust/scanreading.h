@@ -10,19 +10,24 @@
 #include <QStringList>
 
 class QWidget;
+class TAdjustServices;
 
 namespace TScanReading
 {
 
 // The caption of the button that starts it.
 QString ButtonCaption();
-// The image the technician picks (PNG, JPEG, TIFF); a null image when cancelled, and the
-// reason in *why when it cannot be read (empty when cancelled).
-QImage AskForImage(QWidget *owner, QString *why);
+// The image the technician picks (PNG, JPEG, TIFF); a null image when cancelled or when it
+// cannot be read, which the memo then says.
+QImage AskForImage(QWidget *owner, TAdjustServices &window);
 // One memo line per item: the value, how sure, or why it could not be read.
 QStringList Describe(const TPScan::PageReading &reading);
 // The small window with the image and the marks (replaced by the next reading).
 void ShowMarks(QWidget *owner, const QImage &image, const TPScan::PageReading &reading);
+// Says in the memo what was read, or why nothing was, and shows the marked page when the
+// pattern was found; called once the edits hold the proposals that Fills lets in.
+void Report(QWidget *owner, TAdjustServices &window, const QImage &image,
+            const TPScan::PageReading &reading);
 // Whether a proposal goes into its edit: sure ones, and those to be printed again with.
 bool Fills(const TPScan::ItemReading &item);
 

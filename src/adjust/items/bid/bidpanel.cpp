@@ -353,13 +353,9 @@ void TBidPanel::BidInputEditChange(TPBid::Item item)
 
 void TBidPanel::BidInputScanBtnClick()
 {
-    QString why;
-    const QImage image = TScanReading::AskForImage(this, &why);
-    if (image.isNull()) {
-        if (!why.isEmpty())
-            Window().ShowStatus(TPMode::Error, why);
+    const QImage image = TScanReading::AskForImage(this, Window());
+    if (image.isNull())
         return;
-    }
     // The page shows the items checked for printing, numbered from the stored values.
     const TPBid::Gap gap = InputGap();
     const TPBid::Selection printed = Checked(printChecks_, gap);
@@ -386,18 +382,12 @@ void TBidPanel::BidInputScanBtnClick()
         return;
 
     const TPScan::PageReading reading = TPScan::TPPageReader(image).ReadBid(blocks);
-    const QStringList lines = TScanReading::Describe(reading);
-    if (!reading.Found()) {
-        Window().ShowStatus(TPMode::Error, lines.value(0));
-        return;
+    if (reading.Found()) {
+        for (size_t k = 0; k < reading.items.size() && k < items.size(); ++k) {
+            const TPScan::ItemReading &item = reading.items[k];
+            if (TScanReading::Fills(item))
+                inputEdits_[size_t(items[k])]->setText(QString::number(*item.proposal));
+        }
     }
-    for (size_t k = 0; k < reading.items.size() && k < items.size(); ++k) {
-        const TPScan::ItemReading &item = reading.items[k];
-        if (TScanReading::Fills(item))
-            inputEdits_[size_t(items[k])]->setText(QString::number(*item.proposal));
-    }
-    Window().ShowStatus(TPMode::Result, lines.value(0));
-    for (int i = 1; i < lines.size(); ++i)
-        Window().ShowStatus(TPMode::NewLine, lines[i]);
-    TScanReading::ShowMarks(this, image, reading);
+    TScanReading::Report(this, Window(), image, reading);
 }

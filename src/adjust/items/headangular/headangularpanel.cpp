@@ -194,23 +194,15 @@ void THeadAngularPanel::HeadAngularAdjustHowToBtnClick()
 
 void THeadAngularPanel::HeadAngularScanBtnClick()
 {
-    QString why;
-    const QImage image = TScanReading::AskForImage(this, &why);
-    if (image.isNull()) {
-        if (!why.isEmpty())
-            Window().ShowStatus(TPMode::Error, why);
+    const QImage image = TScanReading::AskForImage(this, Window());
+    if (image.isNull())
         return;
-    }
     const TPScan::PageReading reading = TPScan::TPPageReader(image).ReadHeadAngular();
-    const QStringList lines = TScanReading::Describe(reading);
-    if (!reading.Found()) {
-        Window().ShowStatus(TPMode::Error, lines.value(0));
-        return;
+    if (reading.Found()) {
+        for (const TPScan::ItemReading &item : reading.items) {
+            if (TScanReading::Fills(item))
+                inputEdit_->setText(QString::number(*item.proposal));
+        }
     }
-    for (const TPScan::ItemReading &item : reading.items) {
-        if (TScanReading::Fills(item))
-            inputEdit_->setText(QString::number(*item.proposal));
-    }
-    Window().ShowStatus(TPMode::Result, lines.value(0));
-    TScanReading::ShowMarks(this, image, reading);
+    TScanReading::Report(this, Window(), image, reading);
 }
