@@ -43,7 +43,7 @@ void EngineBridge::PassPrintTime()
 
 void EngineBridge::ShowSheet(bool now)
 {
-    if (!sheetListener_)
+    if (!sheetListener_ || !sheetWatched_)
         return;
     const auto time = std::chrono::steady_clock::now();
     if (!now && time - sheetShown_ < kPreviewEvery)

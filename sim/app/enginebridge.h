@@ -4,6 +4,7 @@
 // to the engine, and what the engine finds in it (factory packets, remote-mode commands,
 // finished pages) goes to the firmware. Neither side knows the other.
 
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -38,6 +39,9 @@ public:
     {
         sheetListener_ = std::move(listener);
     }
+    // Whether anybody looks at the sheet in print (the tray is open): rendering it costs a pass
+    // over the whole sheet, which a printer nobody watches does not pay. Any thread.
+    void SetSheetWatched(bool watched) { sheetWatched_ = watched; }
 
     // PrintDataSink: the engine takes the bytes, and the mechanism the time they take on paper.
     void Feed(const uint8_t *bytes, size_t count) override;
@@ -82,6 +86,7 @@ private:
     std::function<void(bool)> pageWriting_;
     std::function<void(const SheetInProgress &)> sheetListener_;
     std::chrono::steady_clock::time_point sheetShown_{};
+    std::atomic<bool> sheetWatched_{false};
 };
 
 } // namespace sim

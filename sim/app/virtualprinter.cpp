@@ -158,6 +158,10 @@ QString VirtualPrinter::TryPort(const QString &port, bool *taken)
         if (sheetListener_)
             sheetListener_(sheet);
     });
+    {
+        const std::lock_guard<std::mutex> lock(listenerMutex_);
+        engine_->SetSheetWatched(bool(sheetListener_));
+    }
     queue_ = std::make_unique<PrintQueue>(*firmware_, *engine_);
     engine_->SetPageWritingListener([queue = queue_.get()](bool on) { queue->SetWritingPage(on); });
     portServer_ = std::make_unique<PortServer>(portPath, *firmware_, capture, *queue_);
@@ -231,6 +235,8 @@ void VirtualPrinter::SetSheetListener(std::function<void(const SheetInProgress &
 {
     const std::lock_guard<std::mutex> lock(listenerMutex_);
     sheetListener_ = std::move(listener);
+    if (engine_)
+        engine_->SetSheetWatched(bool(sheetListener_));
 }
 
 PrintQueue::Progress VirtualPrinter::JobProgress() const
