@@ -7,7 +7,9 @@
 #      for printer time-outs) runs beside everything after this build;
 #   2. the release build (RelWithDebInfo, build/), as scripts/run.sh and the package use it:
 #      what the package ships, and the tests of the installed layout and the package (label
-#      shipped). Building and running every test a second time would not fit CI's time.
+#      shipped). Building and running every test a second time would not fit CI's time. It
+#      compiles at a lower priority beside the sanitized tests, which spend much of their time
+#      waiting for printers (and must hold on a busy machine anyway).
 # NOVARI_SKIP_ASAN=1 leaves out the sanitized build: the release build then builds and runs
 # every test, the fault matrix included. NOVARI_SKIP_FUZZ=1 leaves out the fuzzing;
 # NOVARI_FUZZ_SECONDS sets the time per target (default 5). Every stage runs even when an
@@ -46,9 +48,17 @@ sanitized_stage() {
   fi
   stage_done "sanitized build"
   run_matrix_beside "$asan"
+  build_release_beside
   (cd "$asan" && ctest --output-on-failure -j "$jobs" --timeout 300 -LE matrix) || status=$?
   stage_done "sanitized tests"
   [ "${NOVARI_SKIP_FUZZ:-0}" = 1 ] || fuzz_stage
+}
+
+release_pid=
+release_log="$build.log"
+build_release_beside() {
+  (NOVARI_TARGETS=shipped nice -n 10 "$root/scripts/build.sh" >"$release_log" 2>&1) &
+  release_pid=$!
 }
 
 # Each target starts from its seeds (which are also regression inputs) and keeps what it finds
@@ -97,8 +107,18 @@ if [ "${NOVARI_SKIP_ASAN:-0}" != 1 ]; then
   release_targets=shipped
   release_tests=(-L shipped)
 fi
-if NOVARI_TARGETS="$release_targets" "$root/scripts/build.sh"; then
-  stage_done "release build"
+release_built() {
+  if [ -z "$release_pid" ]; then
+    NOVARI_TARGETS="$release_targets" "$root/scripts/build.sh"
+  elif wait "$release_pid"; then
+    tail -n 1 "$release_log"
+  else
+    tail -n 60 "$release_log"
+    return 1
+  fi
+}
+if release_built; then
+  stage_done "release build${release_pid:+ (the rest of it, beside the stages above)}"
   [ -n "$matrix_pid" ] || run_matrix_beside "$build"
   (cd "$build" && ASAN_OPTIONS= UBSAN_OPTIONS= \
     ctest --output-on-failure -j "$jobs" --timeout 300 "${release_tests[@]}") || status=$?

@@ -62,13 +62,17 @@ uint16_t TPRaster::Flush()
     return SendLoop();
 }
 
+void TPRaster::DropUnsent()
+{
+    buffer_.fill(0);
+    fill_ = 0;
+}
+
 uint16_t TPRaster::SendLoop()
 {
     const uint16_t sent = SendAtOnce(buffer_.data(), fill_);
-    if (sent == TPResult::Ok) {
-        buffer_.fill(0);
-        fill_ = 0;
-    }
+    if (sent == TPResult::Ok)
+        DropUnsent();
     return sent;
 }
 

@@ -47,6 +47,8 @@ public:
     // asking for paper on a paper-out error, so a packet between two pieces of a pattern is
     // not lost; within the bound above.
     uint16_t SendAtOnce(const uint8_t *bytes, int count);
+    // Forgets what a failed send left in the buffer: the rest of a job that was given up.
+    void DropUnsent();
     int Fill() const { return fill_; }
     const uint8_t *Buffer() const { return buffer_.data(); }
 

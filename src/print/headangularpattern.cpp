@@ -75,7 +75,7 @@ uint16_t TPHeadAngularPattern::HeadAngularPattern()
 void TPHeadAngularPattern::PutStoredValueBack(uint8_t stored, uint16_t failure)
 {
     putBack_.Keep(ValueAddress, stored, QStringLiteral("head angular"));
-    if (putBack_.Run(dll_, failure) != TPResult::Ok)
+    if (putBack_.Run(dll_, raster_, failure) != TPResult::Ok)
         return;
     if (status_.ReadStatus() == TPResult::Ok &&
         status_.Record().state == TPStatusControl::StateReady)

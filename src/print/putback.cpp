@@ -1,6 +1,7 @@
 #include "putback.h"
 
 #include "link/dllfunction.h"
+#include "link/raster.h"
 #include "link/resultcode.h"
 
 void TPPutBack::Clear()
@@ -14,8 +15,9 @@ void TPPutBack::Keep(uint8_t address, uint8_t byte, const QString &name)
     values_.push_back({address, byte, name});
 }
 
-uint16_t TPPutBack::Run(TPDLLFunction &dll, uint16_t failure)
+uint16_t TPPutBack::Run(TPDLLFunction &dll, TPRaster &raster, uint16_t failure)
 {
+    raster.DropUnsent();
     if (failure == TPResult::PortIoError || failure == TPResult::ChannelError) {
         outcome_ = Outcome::MayHaveChanged;
         return failure;

@@ -5,6 +5,7 @@
 #include <vector>
 
 class TPDLLFunction;
+class TPRaster;
 
 // Stored values that a pattern changes for its print and leaves as it found them. When the
 // print fails part-way they are written back with EEPROM byte writes, which a printer takes
@@ -26,11 +27,13 @@ public:
 
     void Clear();
     void Keep(uint8_t address, uint8_t byte, const QString &name);
-    // Writes the kept values in order and stops at the first failure, so that a printer
-    // that no longer answers costs one link time-out, not one for each value. After a print
-    // that failed on the link itself (failure) nothing is tried: the printer did not answer
-    // the print and would cost a further time-out.
-    uint16_t Run(TPDLLFunction &dll, uint16_t failure);
+    // Drops what the failed print left unsent in the stream (sent at the head of the next job,
+    // its pattern commands would change the values again), then writes the kept values in
+    // order and stops at the first failure, so that a printer that no longer answers costs
+    // one link time-out, not one for each value. After a print that failed on the link itself
+    // (failure) nothing is written: the printer did not answer the print and would cost a
+    // further time-out.
+    uint16_t Run(TPDLLFunction &dll, TPRaster &raster, uint16_t failure);
     void SetOutcome(Outcome outcome) { outcome_ = outcome; }
 
     Outcome LastOutcome() const { return outcome_; }

@@ -212,6 +212,8 @@ TEST_F(Layouts, HeadAngularFailureHalfWayPutsTheStoredValueBack)
     EXPECT_EQ(link.Eeprom(0x75), 0xFD);
     EXPECT_EQ(pattern.PutBack().LastOutcome(), TPPutBack::Outcome::PutBack);
     EXPECT_EQ(link.SendCount(), 4); // no commit to a jammed printer
+    // The refused rest of the page (with its 0) does not go out with the next job.
+    EXPECT_EQ(raster.Fill(), 0);
 }
 
 TEST_F(Layouts, FirstFailureEndsTheLayoutWithItsCode)

@@ -131,7 +131,7 @@ uint16_t TPBid::PrintPattern(Gap gap, const Selection &selected)
                     putBack_.Keep(Address(Item(item), gap), stored[size_t(item)],
                                   ItemName(Item(item), gap));
             }
-            putBack_.Run(dll_, result);
+            putBack_.Run(dll_, raster_, result);
         }
     }
     return result == TPResult::Ok ? raster_.EndPage() : result;
