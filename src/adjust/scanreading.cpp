@@ -153,6 +153,9 @@ TPScan::ScanResult ScanInBackground(QWidget *owner, const TPScan::ScannerDevice 
     progress.show();
     loop.exec();
     worker.join();
+    // Gone from the screen before the page is read, which holds the window for a while.
+    progress.hide();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     return result;
 }
 
