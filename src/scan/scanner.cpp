@@ -22,7 +22,10 @@ class TPSaneLibrary
 public:
     static std::unique_ptr<TPSaneLibrary> Load(const QString &name)
     {
-        void *handle = dlopen(name.toLocal8Bit().constData(), RTLD_NOW | RTLD_LOCAL);
+        // Once loaded it stays to the end of the process: libsane keeps state of its own past
+        // sane_exit (its configuration folders, ...), which unloading it would lose.
+        void *handle =
+            dlopen(name.toLocal8Bit().constData(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
         if (!handle)
             return nullptr;
         std::unique_ptr<TPSaneLibrary> sane(new TPSaneLibrary(handle));
@@ -394,7 +397,10 @@ ScanResult TPScanner::Scan(const QString &device, int dpi, const std::atomic<boo
     options.SetNumber(SANE_NAME_BIT_DEPTH, EightBits);
     result.dpi = int(std::lround(options.SetNumber(SANE_NAME_SCAN_RESOLUTION, dpi)));
 
-    result.failure = ScanFailure::None;
+    // A cancel that came while the scanner was opened and set up starts nothing.
+    result.failure = cancel ? ScanFailure::Cancelled : ScanFailure::None;
+    if (cancel)
+        return result;
     SANE_Status status = sane_->start(open.Handle());
     SANE_Parameters parameters{};
     if (status == SANE_STATUS_GOOD)
