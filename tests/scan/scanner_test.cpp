@@ -169,8 +169,8 @@ TEST(ScanReading, ScansWhenAScannerIsThereAndSaidSoElsePicksTheFile)
     };
     const Case cases[] = {
         {"no scanner", false, QMessageBox::NoButton, false},
-        {"scan", true, QMessageBox::Yes, true},
         {"file instead", true, QMessageBox::No, false},
+        {"scan", true, QMessageBox::Yes, true},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
@@ -180,8 +180,8 @@ TEST(ScanReading, ScansWhenAScannerIsThereAndSaidSoElsePicksTheFile)
                     QImage::Format_RGB32);
         file.fill(Qt::white);
         ASSERT_TRUE(file.save(config.Path("page.png")));
-        if (!c.scanned)
-            FileDialog::SetNextFileName(config.Path("page.png"));
+        // A scan that goes to the file dialog instead finds "Cancel" there (the last case).
+        FileDialog::SetNextFileName(c.scanned ? QString() : config.Path("page.png"));
         MessageBox::ClearHistory();
         if (c.answer != QMessageBox::NoButton)
             MessageBox::SetNextAnswer(c.answer);
