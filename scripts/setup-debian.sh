@@ -7,6 +7,9 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6test6 libgl-dev
   libpng-dev nlohmann-json3-dev qt6-image-formats-plugins
+  # Scanning: SANE's header (libsane is loaded at run time); it brings libsane1, whose
+  # virtual "test" scanner the tests scan with.
+  libsane-dev
   libgtest-dev libgmock-dev googletest
   clang libclang-rt-14-dev
   fonts-noto-cjk fonts-dejavu-core

@@ -1,15 +1,29 @@
 #include "scanreading.h"
 
 #include "dialogs/filedialog.h"
+#include "dialogs/messagebox.h"
 #include "items/adjustservices.h"
+#include "scan/scanner.h"
 
+#include <QApplication>
+#include <QDeadlineTimer>
 #include <QDialog>
 #include <QDir>
+#include <QEventLoop>
 #include <QLabel>
 #include <QPainter>
+#include <QPointer>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QVBoxLayout>
 
+#include <atomic>
 #include <cmath>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
 
 namespace TScanReading
 {
@@ -20,18 +34,146 @@ constexpr int ViewHeight = 520; // the result window shows the page this tall
 const char *const WindowName = "ScanResultWindow";
 constexpr int Percent = 100;
 
+constexpr int SearchWaitMs = 3000; // the first "Read from scan..." waits this long at most
+constexpr int PollMs = 20;
+
 QString Title(const TPScan::ItemReading &item)
 {
     return item.item + QStringLiteral(": ");
 }
-} // namespace
 
-QString ButtonCaption()
+// The scanners, looked for once per run in a thread of its own. The thread keeps the search
+// alive while it runs, so that a slow search never holds up the program's end.
+struct ScannerSearch {
+    TPScan::TPScanner scanner;
+    std::mutex lock;
+    std::condition_variable ended;
+    bool done = false;
+    QList<TPScan::ScannerDevice> found;
+};
+
+std::shared_ptr<ScannerSearch> &SearchSlot()
 {
-    return QStringLiteral("Read from scan...");
+    static std::shared_ptr<ScannerSearch> search;
+    return search;
 }
 
-QImage AskForImage(QWidget *owner, TAdjustServices &window)
+std::shared_ptr<ScannerSearch> StartedSearch()
+{
+    std::shared_ptr<ScannerSearch> &search = SearchSlot();
+    if (!search) {
+        search = std::make_shared<ScannerSearch>();
+        std::thread([search = search] {
+            TPScan::ScanFailure failure = TPScan::ScanFailure::None;
+            QList<TPScan::ScannerDevice> found = search->scanner.FindScanners(&failure);
+            const std::lock_guard<std::mutex> hold(search->lock);
+            search->found = std::move(found);
+            search->done = true;
+            search->ended.notify_all();
+        }).detach();
+    }
+    return search;
+}
+
+// The window disabled, with the busy cursor, while it waits for something and keeps painting.
+class BusyWindow
+{
+public:
+    explicit BusyWindow(QWidget *owner) : window_(owner->window()), focus_(window_->focusWidget())
+    {
+        wasEnabled_ = window_->isEnabled();
+        window_->setEnabled(false);
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+    ~BusyWindow()
+    {
+        QApplication::restoreOverrideCursor();
+        if (!window_)
+            return;
+        window_->setEnabled(wasEnabled_);
+        if (focus_ && focus_->isVisible() && focus_->isEnabled())
+            focus_->setFocus(Qt::OtherFocusReason);
+    }
+    BusyWindow(const BusyWindow &) = delete;
+    BusyWindow &operator=(const BusyWindow &) = delete;
+
+private:
+    QPointer<QWidget> window_;
+    QPointer<QWidget> focus_;
+    bool wasEnabled_ = true;
+};
+
+// The first scanner found, waiting a moment for the search on the first call.
+std::optional<TPScan::ScannerDevice> FoundScanner(QWidget *owner)
+{
+    const std::shared_ptr<ScannerSearch> search = StartedSearch();
+    std::unique_lock<std::mutex> hold(search->lock);
+    if (!search->done) {
+        const BusyWindow busy(owner);
+        const QDeadlineTimer deadline(SearchWaitMs);
+        while (!search->done && !deadline.hasExpired()) {
+            search->ended.wait_for(hold, std::chrono::milliseconds(PollMs));
+            hold.unlock();
+            QCoreApplication::processEvents();
+            hold.lock();
+        }
+    }
+    if (!search->done || search->found.isEmpty())
+        return std::nullopt;
+    return search->found.first();
+}
+
+// Scans the page in a worker thread while the window waits, painting, with a "Cancel".
+TPScan::ScanResult ScanInBackground(QWidget *owner, const TPScan::ScannerDevice &device)
+{
+    const std::shared_ptr<ScannerSearch> search = StartedSearch();
+    std::atomic<bool> cancel{false};
+    TPScan::ScanResult result;
+    QEventLoop loop;
+    QProgressDialog progress(QStringLiteral("Scanning the page with %1...").arg(device.label),
+                             QString(), 0, 0, owner->window());
+    progress.setObjectName(QStringLiteral("ScanProgressWindow"));
+    progress.setAccessibleName(QStringLiteral("Scanning the page"));
+    progress.setWindowTitle(QStringLiteral("Read from scan"));
+    auto *cancelButton = new QPushButton(QStringLiteral("Cancel"), &progress);
+    cancelButton->setObjectName(QStringLiteral("ScanCancelBtn"));
+    cancelButton->setAccessibleName(QStringLiteral("Cancel the scan"));
+    progress.setCancelButton(cancelButton);
+    progress.setAutoClose(false);
+    progress.setAutoReset(false);
+    progress.setMinimumDuration(0);
+    QObject::connect(&progress, &QProgressDialog::canceled, &loop, [&cancel, &progress] {
+        cancel = true;
+        progress.setLabelText(QStringLiteral("Cancelling the scan..."));
+    });
+    std::thread worker([&] {
+        result = search->scanner.Scan(device.name, TPScan::TPScanner::PageDpi, cancel);
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    progress.show();
+    loop.exec();
+    worker.join();
+    // Gone from the screen before the page is read, which holds the window for a while.
+    progress.hide();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    return result;
+}
+
+QImage ScanPage(QWidget *owner, TAdjustServices &window, const TPScan::ScannerDevice &device)
+{
+    window.ShowStatus(TPMode::Busy, QStringLiteral("Scanning the page with %1 at %2 dpi...")
+                                        .arg(device.label)
+                                        .arg(TPScan::TPScanner::PageDpi));
+    const TPScan::ScanResult scan = ScanInBackground(owner, device);
+    if (scan.image.isNull()) {
+        window.ShowStatus(TPMode::Error, TPScan::ScanFailureText(scan.failure));
+        return QImage();
+    }
+    window.ShowStatus(TPMode::Done, QStringLiteral("The page is scanned."));
+    return scan.image;
+}
+
+QImage PickImageFile(QWidget *owner, TAdjustServices &window)
 {
     const QString file = FileDialog::GetOpenFileName(
         owner, QStringLiteral("Read from scan"), QDir::homePath(),
@@ -43,6 +185,34 @@ QImage AskForImage(QWidget *owner, TAdjustServices &window)
     if (image.isNull())
         window.ShowStatus(TPMode::Error, TPScan::FailureText(failure));
     return image;
+}
+} // namespace
+
+QString ButtonCaption()
+{
+    return QStringLiteral("Read from scan...");
+}
+
+QImage AskForImage(QWidget *owner, TAdjustServices &window)
+{
+    if (const std::optional<TPScan::ScannerDevice> scanner = FoundScanner(owner)) {
+        const QMessageBox::StandardButton answer = MessageBox::Show(
+            owner, MessageBox::Question, QStringLiteral("Read from scan"),
+            QStringLiteral("Scan the page with %1 at %2 dpi?")
+                .arg(scanner->label)
+                .arg(TPScan::TPScanner::PageDpi),
+            QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
+        if (answer == QMessageBox::Yes)
+            return ScanPage(owner, window, *scanner);
+        if (answer != QMessageBox::No)
+            return QImage();
+    }
+    return PickImageFile(owner, window);
+}
+
+void SearchScannersAgain()
+{
+    SearchSlot().reset();
 }
 
 QStringList Describe(const TPScan::PageReading &reading)

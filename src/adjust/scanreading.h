@@ -17,9 +17,12 @@ namespace TScanReading
 
 // The caption of the button that starts it.
 QString ButtonCaption();
-// The image the technician picks (PNG, JPEG, TIFF); a null image when cancelled or when it
-// cannot be read, which the memo then says.
+// The image of the page: scanned at 600 dpi when a scanner is found and the technician says
+// so, else the file the technician picks (PNG, JPEG, TIFF); a null image when cancelled or
+// when it cannot be had, which the memo then says. Scanners are looked for once per run.
 QImage AskForImage(QWidget *owner, TAdjustServices &window);
+// Tests: the next AskForImage looks for scanners again.
+void SearchScannersAgain();
 // One memo line per item: the value, how sure, or why it could not be read.
 QStringList Describe(const TPScan::PageReading &reading);
 // The small window with the image and the marks (replaced by the next reading).

@@ -25,6 +25,13 @@ constexpr int BidStored[] = {0x34, 0x35, 0x36, 0x37, 0x38, 0x39, 0x32, 0x33};
 class ScanWindow : public TechnicianTest
 {
 protected:
+    // "Read from scan..." goes straight to the open dialog: SANE is pointed at a folder
+    // without scanners.
+    void SetUp() override
+    {
+        TechnicianTest::SetUp();
+        qputenv("SANE_CONFIG_DIR", pages_.filePath(QStringLiteral("no-scanners")).toLocal8Bit());
+    }
     // Scans the page as a 600 dpi flatbed would and queues the file for the open dialog.
     void QueueScan(const QImage &page, uint32_t seed)
     {
