@@ -9,12 +9,14 @@
 #include <QDeadlineTimer>
 #include <QDialog>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QLabel>
 #include <QPainter>
 #include <QPointer>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <atomic>
@@ -36,6 +38,7 @@ constexpr int Percent = 100;
 
 constexpr int SearchWaitMs = 3000; // the first "Read from scan..." waits this long at most
 constexpr int PollMs = 20;
+constexpr int StopWaitMs = 10000; // how long a cancelled scan may take to stop
 
 QString Title(const TPScan::ItemReading &item)
 {
@@ -123,13 +126,20 @@ std::optional<TPScan::ScannerDevice> FoundScanner(QWidget *owner)
     return search->found.first();
 }
 
-// Scans the page in a worker thread while the window waits, painting, with a "Cancel".
+// A scan under way in its worker thread. The thread holds it too, so that a scan which does
+// not end after a cancel can be left to itself without the window waiting for it.
+struct ScanJob {
+    std::atomic<bool> cancel{false};
+    std::atomic<bool> done{false};
+    TPScan::ScanResult result; // the worker's, until done
+};
+
+// Scans the page in a worker thread while the window waits, painting, with a "Cancel". A
+// scanner that has not stopped a while after the cancel is left to end by itself.
 TPScan::ScanResult ScanInBackground(QWidget *owner, const TPScan::ScannerDevice &device)
 {
     const std::shared_ptr<ScannerSearch> search = StartedSearch();
-    std::atomic<bool> cancel{false};
-    TPScan::ScanResult result;
-    QEventLoop loop;
+    const auto job = std::make_shared<ScanJob>();
     QProgressDialog progress(QStringLiteral("Scanning the page with %1...").arg(device.label),
                              QString(), 0, 0, owner->window());
     progress.setObjectName(QStringLiteral("ScanProgressWindow"));
@@ -142,17 +152,33 @@ TPScan::ScanResult ScanInBackground(QWidget *owner, const TPScan::ScannerDevice 
     progress.setAutoClose(false);
     progress.setAutoReset(false);
     progress.setMinimumDuration(0);
-    QObject::connect(&progress, &QProgressDialog::canceled, &loop, [&cancel, &progress] {
-        cancel = true;
+    QElapsedTimer sinceCancel;
+    QObject::connect(&progress, &QProgressDialog::canceled, &progress, [&] {
+        job->cancel = true;
+        sinceCancel.start();
         progress.setLabelText(QStringLiteral("Cancelling the scan..."));
     });
-    std::thread worker([&] {
-        result = search->scanner.Scan(device.name, TPScan::TPScanner::PageDpi, cancel);
-        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    std::thread worker([search, job, name = device.name] {
+        job->result = search->scanner.Scan(name, TPScan::TPScanner::PageDpi, job->cancel);
+        job->done = true;
     });
     progress.show();
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (job->done || (sinceCancel.isValid() && sinceCancel.elapsed() > StopWaitMs))
+            loop.quit();
+    });
+    poll.start(PollMs);
     loop.exec();
-    worker.join();
+    TPScan::ScanResult result;
+    if (job->done) {
+        worker.join();
+        result = job->result;
+    } else {
+        worker.detach();
+        result.failure = TPScan::ScanFailure::DidNotStop;
+    }
     // Gone from the screen before the page is read, which holds the window for a while.
     progress.hide();
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);

@@ -336,6 +336,9 @@ QString ScanFailureText(ScanFailure failure)
         return QStringLiteral("The scanner's cover is open.");
     case ScanFailure::Cancelled:
         return QStringLiteral("The scan was cancelled.");
+    case ScanFailure::DidNotStop:
+        return QStringLiteral("The scan was cancelled, but the scanner did not stop: switch it "
+                              "off and on before the next scan.");
     case ScanFailure::FrameFormat:
         return QStringLiteral("The scanner sends images that cannot be read here (only 8-bit "
                               "grey or colour can).");

@@ -26,6 +26,7 @@ enum class ScanFailure {
     NoPage,
     CoverOpen,
     Cancelled,
+    DidNotStop, // a cancelled scan that still had not ended a while later
     FrameFormat,
     TooLarge,
     DeviceError,
