@@ -1,0 +1,519 @@
+// The first dot and top margin pages: each holds one thin mark along an edge of the paper, the
+// first dot's a column of single dots near the left edge, the top margin's a line near the top
+// edge. The reader finds the paper's edge where the scanner's lid or the table shows dark
+// beyond it, measures the mark's ink-weighted centre from that edge in the image's own pixels
+// (a turn or a blur moves neither), and turns the distance into the value that brings the
+// mark to where the instructions want it.
+#include "print/patterngeometry.h"
+#include "readerparts.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+namespace TPScan
+{
+
+namespace
+{
+namespace G = TPPatternGeometry;
+constexpr double Pi = 3.14159265358979323846;
+constexpr double MmPerInch = 25.4;
+constexpr double PrinterDpi = 360.0; // the printer's dots, across and down
+constexpr double GuessedDpis[] = {600.0, 300.0, 1200.0};
+constexpr int MinValue = -128;
+constexpr int MaxValue = 127;
+
+// The paper's edge.
+constexpr int LidInk = 96;              // the lid or table beyond the sheet is this dark
+constexpr double PaperRunInches = 0.02; // bare paper after the edge: no speck in the lid
+constexpr double MaxLidShare = 0.4;     // of the image's depth
+constexpr double MinEdgeInches = 0.4;   // of edge seen
+constexpr double MaxTurn = 0.07;        // tan of 4 degrees
+constexpr double EdgeTolerance[] = {6.0, 3.0, 2.0}; // pixels off the line, fit by fit
+constexpr double EdgeLinesPerInch = 150.0;          // lines looked at for the edge
+constexpr double EdgeSigmaFloor = 0.02;             // pixels: what a straight fit cannot promise
+
+// The strip along the edge where the mark lies, and the mark in it.
+constexpr double StripStartDots = 3.0; // the edge's own blur stays outside
+constexpr double StripEndInches = 11.0 / MmPerInch;
+constexpr double SheetMarginInches = 0.03; // from the sheet's other edges
+constexpr int InkFloor = 24;               // paper grain weighs nothing
+constexpr double MinMarkInk = 30.0;        // in one dot's length of the mark, per pixel area
+constexpr double RunInk = 20.0;            // in a dot's length of the mark, per pixel area
+constexpr int RunGapDots = 5;
+constexpr double LengthTolerance = 0.25;
+constexpr double MaxThicknessDots = 5.0;
+constexpr double CentreReachDots = 2.5;
+constexpr double ChunkDots = 12.0;
+constexpr int MinChunks = 3;
+constexpr double SheetInkSpacingInches = 0.01;
+constexpr int SheetInkPixels = 50;
+
+enum class Side { Left, Top, Right, Bottom };
+constexpr int SideCount = 4;
+
+// How one item's mark looks and how its value moves it.
+struct MarkSpec {
+    const char *item;
+    Side side;     // the edge it is measured from
+    Side opposite; // where it lies when the page is turned half round
+    double lengthDots;
+    double dotsPerStep; // a step of the value moves the mark this far from the edge
+    double sureSteps;   // the reading's uncertainty within which a proposal is sure
+    bool wholeSteps;    // the page shows every step: a reading between two is unsure
+};
+const MarkSpec FirstDotSpec = {
+    "First dot", Side::Left,
+    Side::Right, (G::FirstDotMarkLines - 1) * PrinterDpi / G::LinesPerInch + 1,
+    0.25,        0.6,
+    false};
+const MarkSpec TopMarginSpec = {
+    "Top margin", Side::Top, Side::Bottom, double(G::TopMarginLineBytes *G::DotsPerByte),
+    0.5,          0.12,      true};
+
+// The image seen from one of its sides: s counts inwards from that side, t runs along it.
+class SideView
+{
+public:
+    SideView(const TPInkImage &ink, Side side) : ink_(ink), side_(side) {}
+    bool Across() const { return side_ == Side::Left || side_ == Side::Right; }
+    int Depth() const { return Across() ? ink_.Width() : ink_.Height(); }
+    int Lines() const { return Across() ? ink_.Height() : ink_.Width(); }
+    // Pixel i inwards on line j.
+    int At(int i, int j) const
+    {
+        switch (side_) {
+        case Side::Left:
+            return ink_.At(i, j);
+        case Side::Right:
+            return ink_.At(ink_.Width() - 1 - i, j);
+        case Side::Top:
+            return ink_.At(j, i);
+        case Side::Bottom:
+            return ink_.At(j, ink_.Height() - 1 - i);
+        }
+        return 0;
+    }
+    // Between image points and (s, t), pixel centres at half values.
+    QPointF FromImage(QPointF p) const
+    {
+        switch (side_) {
+        case Side::Left:
+            return p;
+        case Side::Right:
+            return {ink_.Width() - p.x(), p.y()};
+        case Side::Top:
+            return {p.y(), p.x()};
+        case Side::Bottom:
+            return {ink_.Height() - p.y(), p.x()};
+        }
+        return p;
+    }
+    QPointF ToImage(QPointF st) const
+    {
+        switch (side_) {
+        case Side::Left:
+            return st;
+        case Side::Right:
+            return {ink_.Width() - st.x(), st.y()};
+        case Side::Top:
+            return {st.y(), st.x()};
+        case Side::Bottom:
+            return {st.y(), ink_.Height() - st.x()};
+        }
+        return st;
+    }
+
+private:
+    const TPInkImage &ink_;
+    Side side_;
+};
+
+// The paper's edge as seen from one side: s = a + b t.
+struct Edge {
+    bool found = false;
+    double a = 0.0;
+    double b = 0.0;
+    double sigma = 0.0; // how far its position may be off, pixels
+    double Norm() const { return std::sqrt(1.0 + b * b); }
+    double Distance(QPointF st) const { return (st.x() - a - b * st.y()) / Norm(); }
+    double Along(QPointF st) const { return (st.y() + b * st.x()) / Norm(); }
+};
+
+struct EdgePoint {
+    double t;
+    double s;
+};
+
+// The line through the points, fitted again and again to those near it.
+Edge FitEdge(const std::vector<EdgePoint> &points, int minPoints, double minSpan, int lineStep)
+{
+    Edge edge;
+    if (int(points.size()) < minPoints)
+        return edge;
+    // A start that stray points cannot pull: the medians of either half.
+    const size_t half = points.size() / 2;
+    const auto median = [](std::vector<double> values) {
+        std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
+        return values[values.size() / 2];
+    };
+    std::vector<double> s1, t1, s2, t2;
+    for (size_t i = 0; i < points.size(); ++i) {
+        (i < half ? s1 : s2).push_back(points[i].s);
+        (i < half ? t1 : t2).push_back(points[i].t);
+    }
+    const double tA = median(t1), tB = median(t2);
+    if (tB - tA <= 0.0)
+        return edge;
+    edge.b = (median(s2) - median(s1)) / (tB - tA);
+    edge.a = median(s1) - edge.b * tA;
+    int used = 0;
+    double rms = 0.0;
+    double first = 0.0, last = 0.0;
+    for (double tolerance : EdgeTolerance) {
+        double n = 0, st = 0, ss = 0, stt = 0, sts = 0, sum2 = 0;
+        first = 1e18;
+        last = -1e18;
+        for (const EdgePoint &p : points) {
+            const double off = p.s - edge.a - edge.b * p.t;
+            if (std::abs(off) > tolerance)
+                continue;
+            n += 1;
+            st += p.t;
+            ss += p.s;
+            stt += p.t * p.t;
+            sts += p.t * p.s;
+            first = std::min(first, p.t);
+            last = std::max(last, p.t);
+        }
+        const double variance = stt - st * st / std::max(n, 1.0);
+        if (n < minPoints || variance <= 0.0)
+            return Edge{};
+        edge.b = (sts - st * ss / n) / variance;
+        edge.a = (ss - edge.b * st) / n;
+        for (const EdgePoint &p : points) {
+            const double off = p.s - edge.a - edge.b * p.t;
+            if (std::abs(off) <= tolerance)
+                sum2 += off * off;
+        }
+        used = int(n);
+        rms = std::sqrt(sum2 / n);
+    }
+    if (used < minPoints || last - first < minSpan || std::abs(edge.b) > MaxTurn)
+        return Edge{};
+    edge.found = true;
+    // Neighbouring lines share the scanner's blur: count them as one.
+    edge.sigma = std::max(EdgeSigmaFloor, rms / std::sqrt(used / double(lineStep + 1)));
+    return edge;
+}
+
+// Where the dark beyond the sheet gives way to paper, line by line, fitted with a line.
+Edge FindEdge(const SideView &view, double dpi)
+{
+    const int run = std::max(2, int(std::lround(PaperRunInches * dpi)));
+    const int lineStep = std::max(1, int(dpi / EdgeLinesPerInch));
+    const int maxDepth = int(view.Depth() * MaxLidShare);
+    std::vector<EdgePoint> points;
+    for (int j = 0; j < view.Lines(); j += lineStep) {
+        const int level = (view.At(0, j) + view.At(1, j) + view.At(2, j)) / 3;
+        if (level < LidInk)
+            continue;
+        const double half = level / 2.0;
+        for (int i = 3; i + run < maxDepth; ++i) {
+            if (view.At(i, j) >= half)
+                continue;
+            int after = 0;
+            for (int k = 0; k < run; ++k)
+                after += view.At(i + k, j);
+            if (4 * after > run * level)
+                continue; // a light speck in the lid
+            const double before = view.At(i - 1, j);
+            const double at = view.At(i, j);
+            points.push_back({j + 0.5, i - 0.5 + (before - half) / (before - at)});
+            break;
+        }
+    }
+    const int minPoints = int(MinEdgeInches * EdgeLinesPerInch / 2);
+    return FitEdge(points, minPoints, MinEdgeInches * dpi, lineStep);
+}
+
+struct Sheet {
+    std::array<Edge, SideCount> edges;
+    std::array<SideView, SideCount> views;
+    // Whether an image point lies on the paper, margin pixels inside every edge seen.
+    bool Inside(QPointF p, double margin) const
+    {
+        for (int k = 0; k < SideCount; ++k) {
+            if (edges[size_t(k)].found &&
+                edges[size_t(k)].Distance(views[size_t(k)].FromImage(p)) < margin)
+                return false;
+        }
+        return true;
+    }
+};
+
+struct Mark {
+    bool found = false;
+    bool strayInk = false; // ink near the edge, but not of this mark's shape
+    double fromEdge = 0.0; // pixels
+    double sigma = 0.0;    // pixels
+    double thicknessDots = 0.0;
+    QRectF rect; // image pixels
+};
+
+struct InkPixel {
+    double u; // from the edge, pixels
+    double v; // along it, pixels
+    double w; // ink
+    QPointF image;
+};
+
+// The ink of the strip along the edge, pixel by pixel.
+std::vector<InkPixel> StripInk(const Sheet &sheet, Side side, double dpi)
+{
+    const SideView &view = sheet.views[size_t(side)];
+    const Edge &edge = sheet.edges[size_t(side)];
+    const double start = StripStartDots * dpi / PrinterDpi;
+    const double end = StripEndInches * dpi;
+    const int depth = std::min(
+        view.Depth(), int(edge.a + std::max(0.0, edge.b * view.Lines()) + end * edge.Norm()) + 2);
+    const double margin = SheetMarginInches * dpi;
+    std::vector<InkPixel> pixels;
+    for (int i = std::max(0, int(edge.a - std::abs(edge.b) * view.Lines())); i < depth; ++i) {
+        for (int j = 0; j < view.Lines(); ++j) {
+            const int w = view.At(i, j) - InkFloor;
+            if (w <= 0)
+                continue;
+            const QPointF st(i + 0.5, j + 0.5);
+            const double u = edge.Distance(st);
+            if (u < start || u > end)
+                continue;
+            const QPointF image = view.ToImage(st);
+            if (!sheet.Inside(image, std::min(start, margin)))
+                continue;
+            pixels.push_back({u, edge.Along(st), double(w), image});
+        }
+    }
+    return pixels;
+}
+
+struct Run {
+    int first = 0;
+    int last = -1;
+    double ink = 0.0;
+};
+
+// The stretch along the edge, in dots, as long as the mark and holding the most ink of those.
+Run MarkRun(const std::vector<double> &along, double threshold, double lengthDots)
+{
+    Run best;
+    Run current{0, -1, 0.0};
+    const auto judge = [&] {
+        const double length = current.last - current.first + 1;
+        if (current.last >= current.first &&
+            std::abs(length - lengthDots) <= LengthTolerance * lengthDots && current.ink > best.ink)
+            best = current;
+    };
+    int lastInked = -1000;
+    for (int k = 0; k < int(along.size()); ++k) {
+        if (along[size_t(k)] <= threshold)
+            continue;
+        if (k - lastInked > RunGapDots + 1) {
+            judge();
+            current = {k, k, 0.0};
+        }
+        current.last = k;
+        current.ink += along[size_t(k)];
+        lastInked = k;
+    }
+    judge();
+    return best;
+}
+
+Mark MeasureMark(const Sheet &sheet, Side side, const MarkSpec &spec, double dpi)
+{
+    Mark mark;
+    const double pxPerDot = dpi / PrinterDpi;
+    const std::vector<InkPixel> pixels = StripInk(sheet, side, dpi);
+    if (pixels.empty())
+        return mark;
+    double lowest = pixels.front().v;
+    double highest = lowest;
+    for (const InkPixel &p : pixels) {
+        lowest = std::min(lowest, p.v);
+        highest = std::max(highest, p.v);
+    }
+    std::vector<double> along(size_t((highest - lowest) / pxPerDot) + 2, 0.0);
+    for (const InkPixel &p : pixels)
+        along[size_t((p.v - lowest) / pxPerDot)] += p.w;
+    const double peak = *std::max_element(along.begin(), along.end());
+    if (peak < MinMarkInk * pxPerDot * pxPerDot)
+        return mark;
+    mark.strayInk = true;
+    const Run run = MarkRun(along, RunInk * pxPerDot * pxPerDot, spec.lengthDots);
+    if (run.last < run.first)
+        return mark;
+    const double length = run.last - run.first + 1;
+
+    // Across the mark: its thickness, and the centre of the ink near its strongest part.
+    const double from = lowest + run.first * pxPerDot;
+    const double to = lowest + (run.last + 1) * pxPerDot;
+    std::vector<double> across(size_t(StripEndInches * PrinterDpi) + 2, 0.0);
+    for (const InkPixel &p : pixels) {
+        if (p.v >= from && p.v < to)
+            across[std::min(across.size() - 1, size_t(p.u / pxPerDot))] += p.w;
+    }
+    const auto top = std::max_element(across.begin(), across.end());
+    const double centreDot = double(top - across.begin()) + 0.5;
+    mark.thicknessDots = double(
+        std::count_if(across.begin(), across.end(), [&](double ink) { return 2 * ink >= *top; }));
+    if (mark.thicknessDots > MaxThicknessDots)
+        return mark;
+    const double reach = CentreReachDots * pxPerDot + 1.5;
+    const int chunks = std::max(1, int(length / ChunkDots));
+    std::vector<double> chunkW(size_t(chunks), 0.0), chunkU(size_t(chunks), 0.0);
+    double w = 0.0, wu = 0.0;
+    QRectF rect;
+    for (const InkPixel &p : pixels) {
+        if (p.v < from || p.v >= to || std::abs(p.u - centreDot * pxPerDot) > reach)
+            continue;
+        w += p.w;
+        wu += p.w * p.u;
+        const size_t chunk =
+            std::min(size_t(chunks - 1), size_t((p.v - from) / (to - from) * chunks));
+        chunkW[chunk] += p.w;
+        chunkU[chunk] += p.w * p.u;
+        rect = rect.united(QRectF(p.image - QPointF(0.5, 0.5), QSizeF(1, 1)));
+    }
+    mark.fromEdge = wu / w;
+    // How far the centre may be off: the spread of the centres of its parts.
+    std::vector<double> centres;
+    for (int c = 0; c < chunks; ++c) {
+        if (chunkW[size_t(c)] > 0.0)
+            centres.push_back(chunkU[size_t(c)] / chunkW[size_t(c)]);
+    }
+    if (int(centres.size()) < MinChunks) {
+        mark.sigma = pxPerDot; // too short to judge: a dot
+    } else {
+        double spread = 0.0;
+        for (double c : centres)
+            spread += (c - mark.fromEdge) * (c - mark.fromEdge);
+        mark.sigma = std::sqrt(spread / (centres.size() - 1) / centres.size());
+    }
+    mark.rect = rect;
+    mark.found = true;
+    return mark;
+}
+
+// Whether the paper away from its edges carries ink (another pattern, not a blank sheet).
+bool SheetHasInk(const TPInkImage &ink, const Sheet &sheet, double dpi)
+{
+    const int spacing = std::max(1, int(SheetInkSpacingInches * dpi));
+    const double margin = StripStartDots * dpi / PrinterDpi;
+    int inked = 0;
+    for (int y = 0; y < ink.Height(); y += spacing) {
+        for (int x = 0; x < ink.Width(); x += spacing) {
+            if (ink.At(x, y) > LidInk && sheet.Inside(QPointF(x + 0.5, y + 0.5), margin) &&
+                ++inked >= SheetInkPixels)
+                return true;
+        }
+    }
+    return false;
+}
+
+ItemReading Propose(const MarkSpec &spec, const Edge &edge, const Mark &mark, double dpi,
+                    int printed)
+{
+    const double pxPerDot = dpi / PrinterDpi;
+    const double aimDots = G::MarginAimMillimetres / MmPerInch * PrinterDpi;
+    const double raw = (aimDots - mark.fromEdge / pxPerDot) / spec.dotsPerStep;
+    const int steps = int(std::lround(raw));
+    const double sigmaSteps = std::hypot(edge.sigma, mark.sigma) / pxPerDot / spec.dotsPerStep;
+    const double between = spec.wholeSteps ? std::abs(raw - steps) : 0.0;
+    ItemReading item;
+    item.item = QString::fromLatin1(spec.item);
+    item.mark = mark.rect;
+    item.confidence =
+        std::clamp(1.0 - std::max(sigmaSteps / (2 * spec.sureSteps), between), 0.0, 1.0);
+    const int value = printed + steps;
+    if (value < MinValue || value > MaxValue) {
+        item.proposal = std::clamp(value, MinValue, MaxValue);
+        item.printAgain = true;
+        item.remark = QStringLiteral("the mark lies further off than the value reaches: input "
+                                     "this, print again and read again");
+        return item;
+    }
+    item.proposal = value;
+    if (sigmaSteps > spec.sureSteps)
+        item.remark = QStringLiteral("the mark is too faint or uneven to place exactly");
+    else if (between > 0.3)
+        item.remark = QStringLiteral("the mark lies between two values");
+    else
+        item.sure = true;
+    return item;
+}
+} // namespace
+
+PageReading ReadMarginImage(const TPInkImage &ink, std::optional<double> statedDpi,
+                            MarginItem which, int printed)
+{
+    const MarkSpec &spec = which == MarginItem::FirstDot ? FirstDotSpec : TopMarginSpec;
+    std::vector<double> dpis;
+    if (statedDpi)
+        dpis.push_back(*statedDpi);
+    else
+        dpis.assign(std::begin(GuessedDpis), std::end(GuessedDpis));
+    PageReading reading;
+    reading.failure = ReadFailure::NoPattern;
+    for (double dpi : dpis) {
+        Sheet sheet{{},
+                    {SideView(ink, Side::Left), SideView(ink, Side::Top),
+                     SideView(ink, Side::Right), SideView(ink, Side::Bottom)}};
+        for (int k = 0; k < SideCount; ++k)
+            sheet.edges[size_t(k)] = FindEdge(sheet.views[size_t(k)], dpi);
+        const Edge &edge = sheet.edges[size_t(spec.side)];
+        const Mark mark = edge.found ? MeasureMark(sheet, spec.side, spec, dpi) : Mark{};
+        if (!mark.found) {
+            if (sheet.edges[size_t(spec.opposite)].found &&
+                MeasureMark(sheet, spec.opposite, spec, dpi).found) {
+                reading.failure = ReadFailure::UpsideDown;
+                return reading;
+            }
+            if (!edge.found)
+                reading.failure = ReadFailure::NoPaperEdge;
+            else if (mark.strayInk || SheetHasInk(ink, sheet, dpi))
+                reading.failure = ReadFailure::WrongPattern;
+            continue;
+        }
+        reading.failure = ReadFailure::None;
+        reading.dpi = dpi;
+        const double turn = std::atan(edge.b) * 180.0 / Pi;
+        reading.skewDegrees = spec.side == Side::Left ? -turn : turn;
+        reading.items.push_back(Propose(spec, edge, mark, dpi, printed));
+        return reading;
+    }
+    return reading;
+}
+
+PageReading TPPageReader::ReadFirstDot(int printed)
+{
+    if (imageFailure_ != ReadFailure::None) {
+        PageReading reading;
+        reading.failure = imageFailure_;
+        return reading;
+    }
+    return ReadMarginImage(*ink_, statedDpi_, MarginItem::FirstDot, printed);
+}
+
+PageReading TPPageReader::ReadTopMargin(int printed)
+{
+    if (imageFailure_ != ReadFailure::None) {
+        PageReading reading;
+        reading.failure = imageFailure_;
+        return reading;
+    }
+    return ReadMarginImage(*ink_, statedDpi_, MarginItem::TopMargin, printed);
+}
+
+} // namespace TPScan
