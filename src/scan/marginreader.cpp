@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 
 namespace TPScan
 {
@@ -39,16 +41,17 @@ constexpr double StripStartDots = 3.0; // the edge's own blur stays outside
 constexpr double StripEndInches = 11.0 / MmPerInch;
 constexpr double SheetMarginInches = 0.03; // from the sheet's other edges
 constexpr int InkFloor = 24;               // paper grain weighs nothing
-constexpr double MinMarkInk = 30.0;        // in one dot's length of the mark, per pixel area
-constexpr double RunInk = 20.0;            // in a dot's length of the mark, per pixel area
+constexpr double MinMarkInk = 800.0;       // at the mark's distance, per pixel area
+constexpr double RunInk = 50.0;            // in a line pitch of the mark, per pixel area
 constexpr int RunGapDots = 5;
 constexpr double LengthTolerance = 0.25;
 constexpr double MaxThicknessDots = 5.0;
 constexpr double CentreReachDots = 2.5;
 constexpr double ChunkDots = 12.0;
 constexpr int MinChunks = 3;
-constexpr double SheetInkSpacingInches = 0.01;
-constexpr int SheetInkPixels = 50;
+constexpr double SheetInkSpacingDpi = 400.0; // finer than a dot
+constexpr int SheetInk = 48;
+constexpr int SheetInkPixels = 20;
 
 enum class Side { Left, Top, Right, Bottom };
 constexpr int SideCount = 4;
@@ -265,37 +268,32 @@ struct Mark {
 struct InkPixel {
     double u; // from the edge, pixels
     double v; // along it, pixels
-    double w; // ink
+    double w; // ink above the strip's own
     QPointF image;
 };
 
-// The ink of the strip along the edge, pixel by pixel.
-std::vector<InkPixel> StripInk(const Sheet &sheet, Side side, double dpi)
+// Visits the pixels of the strip along the edge that lie from..to pixels from it, on the sheet:
+// visit(u, v, ink, image point).
+template <typename Visit>
+void ForStrip(const Sheet &sheet, Side side, double from, double to, double margin, Visit visit)
 {
     const SideView &view = sheet.views[size_t(side)];
     const Edge &edge = sheet.edges[size_t(side)];
-    const double start = StripStartDots * dpi / PrinterDpi;
-    const double end = StripEndInches * dpi;
+    const double slack = std::abs(edge.b) * view.Lines();
+    const int first = std::max(0, int(edge.a + from - slack) - 1);
     const int depth = std::min(
-        view.Depth(), int(edge.a + std::max(0.0, edge.b * view.Lines()) + end * edge.Norm()) + 2);
-    const double margin = SheetMarginInches * dpi;
-    std::vector<InkPixel> pixels;
-    for (int i = std::max(0, int(edge.a - std::abs(edge.b) * view.Lines())); i < depth; ++i) {
+        view.Depth(), int(edge.a + std::max(0.0, edge.b * view.Lines()) + to * edge.Norm()) + 2);
+    for (int i = first; i < depth; ++i) {
         for (int j = 0; j < view.Lines(); ++j) {
-            const int w = view.At(i, j) - InkFloor;
-            if (w <= 0)
-                continue;
             const QPointF st(i + 0.5, j + 0.5);
             const double u = edge.Distance(st);
-            if (u < start || u > end)
+            if (u < from || u > to)
                 continue;
             const QPointF image = view.ToImage(st);
-            if (!sheet.Inside(image, std::min(start, margin)))
-                continue;
-            pixels.push_back({u, edge.Along(st), double(w), image});
+            if (sheet.Inside(image, margin))
+                visit(u, edge.Along(st), view.At(i, j), image);
         }
     }
-    return pixels;
 }
 
 struct Run {
@@ -335,7 +333,47 @@ Mark MeasureMark(const Sheet &sheet, Side side, const MarkSpec &spec, double dpi
 {
     Mark mark;
     const double pxPerDot = dpi / PrinterDpi;
-    const std::vector<InkPixel> pixels = StripInk(sheet, side, dpi);
+    const double start = StripStartDots * pxPerDot;
+    const double end = StripEndInches * dpi;
+    const double margin = std::min(start, SheetMarginInches * dpi);
+
+    // Across the strip: the mark's ink gathers at its distance, the paper's grain does not.
+    std::vector<double> ink(size_t(StripEndInches * PrinterDpi) + 2, 0.0);
+    std::vector<double> count(ink.size(), 0.0);
+    ForStrip(sheet, side, start, end, margin, [&](double u, double, int value, QPointF) {
+        const size_t bin = std::min(ink.size() - 1, size_t(u / pxPerDot));
+        ink[bin] += value;
+        count[bin] += 1;
+    });
+    std::vector<double> levels;
+    for (size_t k = 0; k < ink.size(); ++k) {
+        if (count[k] > 0)
+            levels.push_back(ink[k] / count[k]);
+    }
+    if (levels.empty())
+        return mark;
+    std::nth_element(levels.begin(), levels.begin() + levels.size() / 2, levels.end());
+    const double grain = levels[levels.size() / 2]; // a pixel's ink where no mark is
+    std::vector<double> excess(ink.size(), 0.0);
+    for (size_t k = 0; k < ink.size(); ++k)
+        excess[k] = ink[k] - grain * count[k];
+    const auto top = std::max_element(excess.begin(), excess.end());
+    if (*top < MinMarkInk * pxPerDot * pxPerDot)
+        return mark;
+    mark.strayInk = true;
+    mark.thicknessDots = double(
+        std::count_if(excess.begin(), excess.end(), [&](double e) { return 2 * e >= *top; }));
+    if (mark.thicknessDots > MaxThicknessDots)
+        return mark;
+
+    // Along the mark: where it starts and ends.
+    const double centre = (double(top - excess.begin()) + 0.5) * pxPerDot;
+    const double reach = CentreReachDots * pxPerDot + 1.5;
+    std::vector<InkPixel> pixels;
+    ForStrip(sheet, side, std::max(start, centre - reach), std::min(end, centre + reach), margin,
+             [&](double u, double v, int value, QPointF image) {
+                 pixels.push_back({u, v, value - grain, image});
+             });
     if (pixels.empty())
         return mark;
     double lowest = pixels.front().v;
@@ -344,39 +382,29 @@ Mark MeasureMark(const Sheet &sheet, Side side, const MarkSpec &spec, double dpi
         lowest = std::min(lowest, p.v);
         highest = std::max(highest, p.v);
     }
-    std::vector<double> along(size_t((highest - lowest) / pxPerDot) + 2, 0.0);
+    std::vector<double> perDot(size_t((highest - lowest) / pxPerDot) + 2, 0.0);
     for (const InkPixel &p : pixels)
-        along[size_t((p.v - lowest) / pxPerDot)] += p.w;
-    const double peak = *std::max_element(along.begin(), along.end());
-    if (peak < MinMarkInk * pxPerDot * pxPerDot)
-        return mark;
-    mark.strayInk = true;
+        perDot[size_t((p.v - lowest) / pxPerDot)] += p.w;
+    // Summed over a line pitch, so that the first dot's column of dots runs unbroken.
+    std::vector<double> along(perDot.size(), 0.0);
+    for (size_t k = 0; k < perDot.size(); ++k) {
+        for (size_t n = k > 0 ? k - 1 : 0; n <= std::min(k + 1, perDot.size() - 1); ++n)
+            along[k] += perDot[n];
+    }
     const Run run = MarkRun(along, RunInk * pxPerDot * pxPerDot, spec.lengthDots);
     if (run.last < run.first)
         return mark;
     const double length = run.last - run.first + 1;
 
-    // Across the mark: its thickness, and the centre of the ink near its strongest part.
+    // The centre of its ink, and how far that may be off: the spread of its parts' centres.
     const double from = lowest + run.first * pxPerDot;
     const double to = lowest + (run.last + 1) * pxPerDot;
-    std::vector<double> across(size_t(StripEndInches * PrinterDpi) + 2, 0.0);
-    for (const InkPixel &p : pixels) {
-        if (p.v >= from && p.v < to)
-            across[std::min(across.size() - 1, size_t(p.u / pxPerDot))] += p.w;
-    }
-    const auto top = std::max_element(across.begin(), across.end());
-    const double centreDot = double(top - across.begin()) + 0.5;
-    mark.thicknessDots = double(
-        std::count_if(across.begin(), across.end(), [&](double ink) { return 2 * ink >= *top; }));
-    if (mark.thicknessDots > MaxThicknessDots)
-        return mark;
-    const double reach = CentreReachDots * pxPerDot + 1.5;
     const int chunks = std::max(1, int(length / ChunkDots));
     std::vector<double> chunkW(size_t(chunks), 0.0), chunkU(size_t(chunks), 0.0);
     double w = 0.0, wu = 0.0;
     QRectF rect;
     for (const InkPixel &p : pixels) {
-        if (p.v < from || p.v >= to || std::abs(p.u - centreDot * pxPerDot) > reach)
+        if (p.v < from || p.v >= to)
             continue;
         w += p.w;
         wu += p.w * p.u;
@@ -384,10 +412,12 @@ Mark MeasureMark(const Sheet &sheet, Side side, const MarkSpec &spec, double dpi
             std::min(size_t(chunks - 1), size_t((p.v - from) / (to - from) * chunks));
         chunkW[chunk] += p.w;
         chunkU[chunk] += p.w * p.u;
-        rect = rect.united(QRectF(p.image - QPointF(0.5, 0.5), QSizeF(1, 1)));
+        if (p.w > InkFloor)
+            rect = rect.united(QRectF(p.image - QPointF(0.5, 0.5), QSizeF(1, 1)));
     }
+    if (w <= 0.0)
+        return mark;
     mark.fromEdge = wu / w;
-    // How far the centre may be off: the spread of the centres of its parts.
     std::vector<double> centres;
     for (int c = 0; c < chunks; ++c) {
         if (chunkW[size_t(c)] > 0.0)
@@ -409,12 +439,12 @@ Mark MeasureMark(const Sheet &sheet, Side side, const MarkSpec &spec, double dpi
 // Whether the paper away from its edges carries ink (another pattern, not a blank sheet).
 bool SheetHasInk(const TPInkImage &ink, const Sheet &sheet, double dpi)
 {
-    const int spacing = std::max(1, int(SheetInkSpacingInches * dpi));
+    const int spacing = std::max(1, int(dpi / SheetInkSpacingDpi));
     const double margin = StripStartDots * dpi / PrinterDpi;
     int inked = 0;
     for (int y = 0; y < ink.Height(); y += spacing) {
         for (int x = 0; x < ink.Width(); x += spacing) {
-            if (ink.At(x, y) > LidInk && sheet.Inside(QPointF(x + 0.5, y + 0.5), margin) &&
+            if (ink.At(x, y) > SheetInk && sheet.Inside(QPointF(x + 0.5, y + 0.5), margin) &&
                 ++inked >= SheetInkPixels)
                 return true;
         }
