@@ -10,8 +10,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 
 namespace TPScan
 {
@@ -40,7 +38,7 @@ constexpr double EdgeSigmaFloor = 0.02;             // pixels: what a straight f
 constexpr double StripStartDots = 3.0; // the edge's own blur stays outside
 constexpr double StripEndInches = 11.0 / MmPerInch;
 constexpr double SheetMarginInches = 0.03; // from the sheet's other edges
-constexpr int InkFloor = 24;               // paper grain weighs nothing
+constexpr int InkFloor = 24;               // a pixel this inked is part of the mark's outline
 constexpr double MinMarkInk = 800.0;       // at the mark's distance, per pixel area
 constexpr double RunInk = 50.0;            // in a line pitch of the mark, per pixel area
 constexpr int RunGapDots = 5;
@@ -58,22 +56,36 @@ constexpr int SideCount = 4;
 
 // How one item's mark looks and how its value moves it.
 struct MarkSpec {
-    const char *item;
-    Side side;     // the edge it is measured from
-    Side opposite; // where it lies when the page is turned half round
-    double lengthDots;
-    double dotsPerStep; // a step of the value moves the mark this far from the edge
-    double sureSteps;   // the reading's uncertainty within which a proposal is sure
-    bool wholeSteps;    // the page shows every step: a reading between two is unsure
+    const char *item = "";
+    Side side = Side::Left;      // the edge it is measured from
+    Side opposite = Side::Right; // where it lies when the page is turned half round
+    double lengthDots = 0.0;
+    double dotsPerStep = 1.0; // a step of the value moves the mark this far from the edge
+    double sureSteps = 0.0;   // the reading's uncertainty within which a proposal is sure
+    bool wholeSteps = false;  // steps of half a dot and more: a reading between two is unsure
 };
-const MarkSpec FirstDotSpec = {
-    "First dot", Side::Left,
-    Side::Right, (G::FirstDotMarkLines - 1) * PrinterDpi / G::LinesPerInch + 1,
-    0.25,        0.6,
-    false};
-const MarkSpec TopMarginSpec = {
-    "Top margin", Side::Top, Side::Bottom, double(G::TopMarginLineBytes *G::DotsPerByte),
-    0.5,          0.12,      true};
+MarkSpec SpecOf(MarginItem which)
+{
+    MarkSpec spec;
+    if (which == MarginItem::FirstDot) {
+        spec.item = "First dot";
+        spec.side = Side::Left;
+        spec.opposite = Side::Right;
+        spec.lengthDots = (G::FirstDotMarkLines - 1) * PrinterDpi / G::LinesPerInch + 1;
+        spec.dotsPerStep = 0.25;
+        spec.sureSteps = 0.6;
+        spec.wholeSteps = false;
+    } else {
+        spec.item = "Top margin";
+        spec.side = Side::Top;
+        spec.opposite = Side::Bottom;
+        spec.lengthDots = G::TopMarginLineBytes * G::DotsPerByte;
+        spec.dotsPerStep = 0.5;
+        spec.sureSteps = 0.12;
+        spec.wholeSteps = true;
+    }
+    return spec;
+}
 
 // The image seen from one of its sides: s counts inwards from that side, t runs along it.
 class SideView
@@ -139,7 +151,8 @@ struct Edge {
     double a = 0.0;
     double b = 0.0;
     double sigma = 0.0; // how far its position may be off, pixels
-    double Norm() const { return std::sqrt(1.0 + b * b); }
+    double norm = 1.0;  // the length of (1, b)
+    double Norm() const { return norm; }
     double Distance(QPointF st) const { return (st.x() - a - b * st.y()) / Norm(); }
     double Along(QPointF st) const { return (st.y() + b * st.x()) / Norm(); }
 };
@@ -206,6 +219,7 @@ Edge FitEdge(const std::vector<EdgePoint> &points, int minPoints, double minSpan
     if (used < minPoints || last - first < minSpan || std::abs(edge.b) > MaxTurn)
         return Edge{};
     edge.found = true;
+    edge.norm = std::sqrt(1.0 + edge.b * edge.b);
     // Neighbouring lines share the scanner's blur: count them as one.
     edge.sigma = std::max(EdgeSigmaFloor, rms / std::sqrt(used / double(lineStep + 1)));
     return edge;
@@ -279,12 +293,11 @@ void ForStrip(const Sheet &sheet, Side side, double from, double to, double marg
 {
     const SideView &view = sheet.views[size_t(side)];
     const Edge &edge = sheet.edges[size_t(side)];
-    const double slack = std::abs(edge.b) * view.Lines();
-    const int first = std::max(0, int(edge.a + from - slack) - 1);
-    const int depth = std::min(
-        view.Depth(), int(edge.a + std::max(0.0, edge.b * view.Lines()) + to * edge.Norm()) + 2);
-    for (int i = first; i < depth; ++i) {
-        for (int j = 0; j < view.Lines(); ++j) {
+    for (int j = 0; j < view.Lines(); ++j) {
+        const double onEdge = edge.a + edge.b * (j + 0.5);
+        const int first = std::max(0, int(std::floor(onEdge + from * edge.Norm())) - 1);
+        const int last = std::min(view.Depth() - 1, int(std::ceil(onEdge + to * edge.Norm())) + 1);
+        for (int i = first; i <= last; ++i) {
             const QPointF st(i + 0.5, j + 0.5);
             const double u = edge.Distance(st);
             if (u < from || u > to)
@@ -488,7 +501,7 @@ ItemReading Propose(const MarkSpec &spec, const Edge &edge, const Mark &mark, do
 PageReading ReadMarginImage(const TPInkImage &ink, std::optional<double> statedDpi,
                             MarginItem which, int printed)
 {
-    const MarkSpec &spec = which == MarginItem::FirstDot ? FirstDotSpec : TopMarginSpec;
+    const MarkSpec spec = SpecOf(which);
     std::vector<double> dpis;
     if (statedDpi)
         dpis.push_back(*statedDpi);
