@@ -26,7 +26,7 @@ constexpr int MaxValue = 127;
 
 // The paper's edge.
 constexpr int LidInk = 96;              // the lid or table beyond the sheet is this dark
-constexpr double PaperRunInches = 0.02; // bare paper after the edge: no speck in the lid
+constexpr double PaperRunInches = 0.02; // bare paper after the edge: no light spot in the lid
 constexpr double MaxLidShare = 0.4;     // of the image's depth
 constexpr double MinEdgeInches = 0.4;   // of edge seen
 constexpr double MaxTurn = 0.07;        // tan of 4 degrees
@@ -55,7 +55,7 @@ enum class Side { Left, Top, Right, Bottom };
 constexpr int SideCount = 4;
 
 // How one item's mark looks and how its value moves it.
-struct MarkSpec {
+struct MarkShape {
     const char *item = "";
     Side side = Side::Left;      // the edge it is measured from
     Side opposite = Side::Right; // where it lies when the page is turned half round
@@ -64,27 +64,27 @@ struct MarkSpec {
     double sureSteps = 0.0;   // the reading's uncertainty within which a proposal is sure
     bool wholeSteps = false;  // steps of half a dot and more: a reading between two is unsure
 };
-MarkSpec SpecOf(MarginItem which)
+MarkShape ShapeOf(MarginItem which)
 {
-    MarkSpec spec;
+    MarkShape shape;
     if (which == MarginItem::FirstDot) {
-        spec.item = "First dot";
-        spec.side = Side::Left;
-        spec.opposite = Side::Right;
-        spec.lengthDots = (G::FirstDotMarkLines - 1) * PrinterDpi / G::LinesPerInch + 1;
-        spec.dotsPerStep = 0.25;
-        spec.sureSteps = 0.6;
-        spec.wholeSteps = false;
+        shape.item = "First dot";
+        shape.side = Side::Left;
+        shape.opposite = Side::Right;
+        shape.lengthDots = (G::FirstDotMarkLines - 1) * PrinterDpi / G::LinesPerInch + 1;
+        shape.dotsPerStep = 0.25;
+        shape.sureSteps = 0.6;
+        shape.wholeSteps = false;
     } else {
-        spec.item = "Top margin";
-        spec.side = Side::Top;
-        spec.opposite = Side::Bottom;
-        spec.lengthDots = G::TopMarginLineBytes * G::DotsPerByte;
-        spec.dotsPerStep = 0.5;
-        spec.sureSteps = 0.12;
-        spec.wholeSteps = true;
+        shape.item = "Top margin";
+        shape.side = Side::Top;
+        shape.opposite = Side::Bottom;
+        shape.lengthDots = G::TopMarginLineBytes * G::DotsPerByte;
+        shape.dotsPerStep = 0.5;
+        shape.sureSteps = 0.12;
+        shape.wholeSteps = true;
     }
-    return spec;
+    return shape;
 }
 
 // The image seen from one of its sides: s counts inwards from that side, t runs along it.
@@ -244,7 +244,7 @@ Edge FindEdge(const SideView &view, double dpi)
             for (int k = 0; k < run; ++k)
                 after += view.At(i + k, j);
             if (4 * after > run * level)
-                continue; // a light speck in the lid
+                continue; // a light spot in the lid
             const double before = view.At(i - 1, j);
             const double at = view.At(i, j);
             points.push_back({j + 0.5, i - 0.5 + (before - half) / (before - at)});
@@ -342,7 +342,7 @@ Run MarkRun(const std::vector<double> &along, double threshold, double lengthDot
     return best;
 }
 
-Mark MeasureMark(const Sheet &sheet, Side side, const MarkSpec &spec, double dpi)
+Mark MeasureMark(const Sheet &sheet, Side side, const MarkShape &shape, double dpi)
 {
     Mark mark;
     const double pxPerDot = dpi / PrinterDpi;
@@ -404,7 +404,7 @@ Mark MeasureMark(const Sheet &sheet, Side side, const MarkSpec &spec, double dpi
         for (size_t n = k > 0 ? k - 1 : 0; n <= std::min(k + 1, perDot.size() - 1); ++n)
             along[k] += perDot[n];
     }
-    const Run run = MarkRun(along, RunInk * pxPerDot * pxPerDot, spec.lengthDots);
+    const Run run = MarkRun(along, RunInk * pxPerDot * pxPerDot, shape.lengthDots);
     if (run.last < run.first)
         return mark;
     const double length = run.last - run.first + 1;
@@ -465,20 +465,20 @@ bool SheetHasInk(const TPInkImage &ink, const Sheet &sheet, double dpi)
     return false;
 }
 
-ItemReading Propose(const MarkSpec &spec, const Edge &edge, const Mark &mark, double dpi,
+ItemReading Propose(const MarkShape &shape, const Edge &edge, const Mark &mark, double dpi,
                     int printed)
 {
     const double pxPerDot = dpi / PrinterDpi;
     const double aimDots = G::MarginAimMillimetres / MmPerInch * PrinterDpi;
-    const double raw = (aimDots - mark.fromEdge / pxPerDot) / spec.dotsPerStep;
+    const double raw = (aimDots - mark.fromEdge / pxPerDot) / shape.dotsPerStep;
     const int steps = int(std::lround(raw));
-    const double sigmaSteps = std::hypot(edge.sigma, mark.sigma) / pxPerDot / spec.dotsPerStep;
-    const double between = spec.wholeSteps ? std::abs(raw - steps) : 0.0;
+    const double sigmaSteps = std::hypot(edge.sigma, mark.sigma) / pxPerDot / shape.dotsPerStep;
+    const double between = shape.wholeSteps ? std::abs(raw - steps) : 0.0;
     ItemReading item;
-    item.item = QString::fromLatin1(spec.item);
+    item.item = QString::fromLatin1(shape.item);
     item.mark = mark.rect;
     item.confidence =
-        std::clamp(1.0 - std::max(sigmaSteps / (2 * spec.sureSteps), between), 0.0, 1.0);
+        std::clamp(1.0 - std::max(sigmaSteps / (2 * shape.sureSteps), between), 0.0, 1.0);
     const int value = printed + steps;
     if (value < MinValue || value > MaxValue) {
         item.proposal = std::clamp(value, MinValue, MaxValue);
@@ -488,7 +488,7 @@ ItemReading Propose(const MarkSpec &spec, const Edge &edge, const Mark &mark, do
         return item;
     }
     item.proposal = value;
-    if (sigmaSteps > spec.sureSteps)
+    if (sigmaSteps > shape.sureSteps)
         item.remark = QStringLiteral("the mark is too faint or uneven to place exactly");
     else if (between > 0.3)
         item.remark = QStringLiteral("the mark lies between two values");
@@ -501,7 +501,7 @@ ItemReading Propose(const MarkSpec &spec, const Edge &edge, const Mark &mark, do
 PageReading ReadMarginImage(const TPInkImage &ink, std::optional<double> statedDpi,
                             MarginItem which, int printed)
 {
-    const MarkSpec spec = SpecOf(which);
+    const MarkShape shape = ShapeOf(which);
     std::vector<double> dpis;
     if (statedDpi)
         dpis.push_back(*statedDpi);
@@ -515,11 +515,11 @@ PageReading ReadMarginImage(const TPInkImage &ink, std::optional<double> statedD
                      SideView(ink, Side::Right), SideView(ink, Side::Bottom)}};
         for (int k = 0; k < SideCount; ++k)
             sheet.edges[size_t(k)] = FindEdge(sheet.views[size_t(k)], dpi);
-        const Edge &edge = sheet.edges[size_t(spec.side)];
-        const Mark mark = edge.found ? MeasureMark(sheet, spec.side, spec, dpi) : Mark{};
+        const Edge &edge = sheet.edges[size_t(shape.side)];
+        const Mark mark = edge.found ? MeasureMark(sheet, shape.side, shape, dpi) : Mark{};
         if (!mark.found) {
-            if (sheet.edges[size_t(spec.opposite)].found &&
-                MeasureMark(sheet, spec.opposite, spec, dpi).found) {
+            if (sheet.edges[size_t(shape.opposite)].found &&
+                MeasureMark(sheet, shape.opposite, shape, dpi).found) {
                 reading.failure = ReadFailure::UpsideDown;
                 return reading;
             }
@@ -532,8 +532,8 @@ PageReading ReadMarginImage(const TPInkImage &ink, std::optional<double> statedD
         reading.failure = ReadFailure::None;
         reading.dpi = dpi;
         const double turn = std::atan(edge.b) * 180.0 / Pi;
-        reading.skewDegrees = spec.side == Side::Left ? -turn : turn;
-        reading.items.push_back(Propose(spec, edge, mark, dpi, printed));
+        reading.skewDegrees = shape.side == Side::Left ? -turn : turn;
+        reading.items.push_back(Propose(shape, edge, mark, dpi, printed));
         return reading;
     }
     return reading;
