@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <utility>
 
 namespace TPScan
 {
@@ -37,6 +38,7 @@ constexpr double EdgeSigmaFloor = 0.02;             // pixels: what a straight f
 // The strip along the edge where the mark lies, and the mark in it.
 constexpr double StripStartDots = 3.0; // the edge's own blur stays outside
 constexpr double StripEndInches = 11.0 / MmPerInch;
+constexpr double MarkReachInches = 3.0;    // along the edge from the sheet's corner
 constexpr double SheetMarginInches = 0.03; // from the sheet's other edges
 constexpr int InkFloor = 24;               // a pixel this inked is part of the mark's outline
 constexpr double MinMarkInk = 800.0;       // at the mark's distance, per pixel area
@@ -286,14 +288,40 @@ struct InkPixel {
     QPointF image;
 };
 
-// Visits the pixels of the strip along the edge that lie from..to pixels from it, on the sheet:
-// visit(u, v, ink, image point).
+// The lines of the strip that reach from the sheet's corner as far as the marks can lie (the
+// title runs further on): from the top edge down for the first dot, from the left edge across
+// for the top margin, and from the same corners turned half round.
+std::pair<int, int> CornerLines(const Sheet &sheet, Side side, double dpi)
+{
+    const int lines = sheet.views[size_t(side)].Lines();
+    const int reach = int(MarkReachInches * dpi);
+    const auto at = [&sheet](Side corner) {
+        const Edge &edge = sheet.edges[size_t(corner)];
+        return edge.found ? std::max(0, int(edge.a)) : 0;
+    };
+    switch (side) {
+    case Side::Left:
+        return {at(Side::Top), at(Side::Top) + reach};
+    case Side::Top:
+        return {at(Side::Left), at(Side::Left) + reach};
+    case Side::Right:
+        return {lines - at(Side::Bottom) - reach, lines - at(Side::Bottom)};
+    case Side::Bottom:
+        return {lines - at(Side::Right) - reach, lines - at(Side::Right)};
+    }
+    return {0, lines};
+}
+
+// Visits the pixels of the strip along the edge that lie from..to pixels from it, near the
+// sheet's corner and on the sheet: visit(u, v, ink, image point).
 template <typename Visit>
-void ForStrip(const Sheet &sheet, Side side, double from, double to, double margin, Visit visit)
+void ForStrip(const Sheet &sheet, Side side, double dpi, double from, double to, double margin,
+              Visit visit)
 {
     const SideView &view = sheet.views[size_t(side)];
     const Edge &edge = sheet.edges[size_t(side)];
-    for (int j = 0; j < view.Lines(); ++j) {
+    const std::pair<int, int> lines = CornerLines(sheet, side, dpi);
+    for (int j = std::max(0, lines.first); j < std::min(view.Lines(), lines.second); ++j) {
         const double onEdge = edge.a + edge.b * (j + 0.5);
         const int first = std::max(0, int(std::floor(onEdge + from * edge.Norm())) - 1);
         const int last = std::min(view.Depth() - 1, int(std::ceil(onEdge + to * edge.Norm())) + 1);
@@ -353,7 +381,7 @@ Mark MeasureMark(const Sheet &sheet, Side side, const MarkShape &shape, double d
     // Across the strip: the mark's ink gathers at its distance, the paper's grain does not.
     std::vector<double> ink(size_t(StripEndInches * PrinterDpi) + 2, 0.0);
     std::vector<double> count(ink.size(), 0.0);
-    ForStrip(sheet, side, start, end, margin, [&](double u, double, int value, QPointF) {
+    ForStrip(sheet, side, dpi, start, end, margin, [&](double u, double, int value, QPointF) {
         const size_t bin = std::min(ink.size() - 1, size_t(u / pxPerDot));
         ink[bin] += value;
         count[bin] += 1;
@@ -383,8 +411,8 @@ Mark MeasureMark(const Sheet &sheet, Side side, const MarkShape &shape, double d
     const double centre = (double(top - excess.begin()) + 0.5) * pxPerDot;
     const double reach = CentreReachDots * pxPerDot + 1.5;
     std::vector<InkPixel> pixels;
-    ForStrip(sheet, side, std::max(start, centre - reach), std::min(end, centre + reach), margin,
-             [&](double u, double v, int value, QPointF image) {
+    ForStrip(sheet, side, dpi, std::max(start, centre - reach), std::min(end, centre + reach),
+             margin, [&](double u, double v, int value, QPointF image) {
                  pixels.push_back({u, v, value - grain, image});
              });
     if (pixels.empty())
