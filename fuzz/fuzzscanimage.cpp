@@ -1,6 +1,6 @@
 // libFuzzer target for the page reader's image entry point: whatever bytes a file holds, the
-// load gives an image or a reason, and reading either pattern from it ends with proposals or
-// a reason, never outside the image's pixels.
+// load gives an image or a reason, and reading any pattern from it ends with proposals or a
+// reason, never outside the image's pixels.
 
 #include <cstddef>
 #include <cstdint>
@@ -21,8 +21,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     TPScan::TPPageReader reader(image);
     for (const TPScan::PageReading &reading :
-         {reader.ReadHeadAngular(), reader.ReadBid({{QStringLiteral("VSD1 Black"), 5},
-                                                     {QStringLiteral("VSD1 Color"), 4}})}) {
+         {reader.ReadHeadAngular(),
+          reader.ReadBid({{QStringLiteral("VSD1 Black"), 5}, {QStringLiteral("VSD1 Color"), 4}}),
+          reader.ReadFirstDot(-4), reader.ReadTopMargin(2)}) {
         if (!reading.Found() && !reading.items.empty())
             std::abort(); // a page not read proposes nothing
     }

@@ -14,6 +14,7 @@ namespace sim
 namespace
 {
 constexpr double MetresPerInch = 0.0254;
+constexpr double Pi = 3.14159265358979323846;
 
 // One box pass along rows (or columns) of a 32-bit image, all three channels.
 void BoxPass(QImage &image, int radius, bool alongRows)
@@ -74,25 +75,33 @@ QImage ScanImage(const QImage &page, double pageDpi, const ScanLook &look, uint3
     QRectF source(0, 0, page.width(), page.height());
     if (look.cropWidth > 0.0 && look.cropHeight > 0.0)
         source = QRectF(look.cropLeft * pageDpi, look.cropTop * pageDpi, look.cropWidth * pageDpi,
-                        look.cropHeight * pageDpi)
-                     .intersected(source);
+                        look.cropHeight * pageDpi);
     const double scale = look.dpi / pageDpi;
     const QSize size(std::max(1, int(source.width() * scale)),
                      std::max(1, int(source.height() * scale)));
-    // A scanner's sensor averages over its pixel: scale by area first, then lay the sheet
-    // turned on the glass.
-    const QImage part = page.copy(source.toAlignedRect());
-    const QImage sized = part.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    // The sheet lies turned and shifted on the glass: beyond the part scanned it goes on, and
+    // beyond the sheet the lid shows. A scanner's sensor averages over its pixel: what may turn
+    // into view is scaled by area first, then laid turned.
+    const double reach =
+        std::abs(std::sin(look.turnDegrees * Pi / 180.0)) * (source.width() + source.height()) +
+        (std::abs(look.shiftXInches) + std::abs(look.shiftYInches)) * pageDpi + 2.0;
+    const QRect area =
+        source.adjusted(-reach, -reach, reach, reach).toAlignedRect().intersected(page.rect());
     QImage scan(size, QImage::Format_RGB32);
-    scan.fill(Qt::white); // the scanner's lid beyond the sheet
-    {
+    scan.fill(look.lid);
+    if (!area.isEmpty()) {
+        const QSize areaSize(std::max(1, int(std::lround(area.width() * scale))),
+                             std::max(1, int(std::lround(area.height() * scale))));
+        const QImage sized =
+            page.copy(area).scaled(areaSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         QPainter painter(&scan);
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
         painter.translate(size.width() / 2.0 + look.shiftXInches * look.dpi,
                           size.height() / 2.0 + look.shiftYInches * look.dpi);
         painter.rotate(look.turnDegrees);
         painter.translate(-size.width() / 2.0, -size.height() / 2.0);
-        painter.drawImage(QPointF(0, 0), sized);
+        painter.drawImage(QPointF((area.x() - source.x()) * scale, (area.y() - source.y()) * scale),
+                          sized);
     }
     const int radius = static_cast<int>(std::lround(look.blurPixels));
     if (radius > 0) {

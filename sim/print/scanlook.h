@@ -21,7 +21,9 @@ struct ScanLook {
     double noise = 0.0;      // standard deviation, grey levels
     int jpegQuality = 90;
     QRgb paper = qRgb(255, 255, 255); // the paper's tint, multiplied into everything
-    // Part of the page to scan, in the page's inches; an empty rectangle: the whole page.
+    QRgb lid = qRgb(255, 255, 255);   // the scanner's lid beyond the sheet
+    // Part of the page to scan, in the page's inches; an empty rectangle: the whole page. It
+    // may reach beyond the sheet: the lid shows there.
     double cropLeft = 0.0, cropTop = 0.0, cropWidth = 0.0, cropHeight = 0.0;
 };
 

@@ -2,6 +2,7 @@
 
 #include "link/raster.h"
 #include "link/resultcode.h"
+#include "patterngeometry.h"
 
 #include <functional>
 #include <initializer_list>
@@ -78,7 +79,7 @@ template <size_t N> uint16_t TextLine(TPRaster &raster, const char (&text)[N])
 // First dot block: 720 bytes a line; 29 lines with one value-3 dot at the very left, then
 // blank lines to the end of the pass.
 constexpr uint16_t FirstDotWidth = 720;
-constexpr int FirstDotMarkedLines = 29;
+constexpr int FirstDotMarkedLines = TPPatternGeometry::FirstDotMarkLines;
 constexpr uint8_t LeftLargeDot = 0xC0;
 
 uint16_t FirstDotRaster(TPRaster &raster)
@@ -95,7 +96,7 @@ uint16_t FirstDotRaster(TPRaster &raster)
 }
 
 // Top margin block: 106 bytes a line; the first line solid, the rest of the pass blank.
-constexpr uint16_t TopMarginWidth = 106;
+constexpr uint16_t TopMarginWidth = TPPatternGeometry::TopMarginLineBytes;
 constexpr uint8_t FourLargeDots = 0xFF;
 
 uint16_t TopMarginRaster(TPRaster &raster)

@@ -33,4 +33,13 @@ constexpr int HeadAngularShiftUnitsPerInch = 2880;
 constexpr int HeadAngularNoValue = 100;
 constexpr std::array<int, HeadAngularGroups> HeadAngularLabels = {HeadAngularNoValue, -3, 0, 3,
                                                                   HeadAngularNoValue};
+
+// First dot pattern: one dot at the very left of each of its first FirstDotMarkLines raster
+// lines (LinesPerInch apart). Top margin pattern: one line of TopMarginLineBytes at the top of
+// the printable area. The instructions ask for either mark to lie MarginAimMillimetres from
+// the paper's edge.
+constexpr int LinesPerInch = 120;
+constexpr int FirstDotMarkLines = 29;
+constexpr int TopMarginLineBytes = 106;
+constexpr double MarginAimMillimetres = 3.0;
 } // namespace TPPatternGeometry

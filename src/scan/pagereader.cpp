@@ -77,6 +77,12 @@ QString FailureText(ReadFailure failure)
         return QStringLiteral("The image shows another pattern than the one printed here.");
     case ReadFailure::TooBlurred:
         return QStringLiteral("The image is too blurred to tell the columns apart.");
+    case ReadFailure::NoPaperEdge:
+        return QStringLiteral("The paper's edge cannot be seen in the image: scan the sheet's "
+                              "corner with the lid open or a dark sheet behind it.");
+    case ReadFailure::UpsideDown:
+        return QStringLiteral("The page lies upside down in the image: turn it round on the "
+                              "scanner and scan it again.");
     }
     return QString();
 }

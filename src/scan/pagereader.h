@@ -27,6 +27,8 @@ enum class ReadFailure {
     NoPattern,
     WrongPattern,
     TooBlurred,
+    NoPaperEdge,
+    UpsideDown,
 };
 // The worded reason for the memo.
 QString FailureText(ReadFailure failure);
@@ -80,6 +82,10 @@ public:
     PageReading ReadBid(const std::vector<BidPrinted> &printed);
     // The head angular page.
     PageReading ReadHeadAngular();
+    // The first dot and top margin pages, printed with the stored value `printed`: the mark's
+    // distance from the paper's left or top edge, which must show in the image.
+    PageReading ReadFirstDot(int printed);
+    PageReading ReadTopMargin(int printed);
 
 private:
     template <typename Reader> PageReading Read(Reader &&reader);

@@ -5,6 +5,7 @@
 #include "inkmap.h"
 #include "pagereader.h"
 
+#include <optional>
 #include <vector>
 
 namespace TPScan
@@ -47,5 +48,11 @@ struct Attempt {
 
 Attempt ReadBidMap(const TPInkMap &map, const std::vector<BidPrinted> &printed);
 Attempt ReadHeadAngularMap(const TPInkMap &map);
+
+// The first dot and top margin pages: a mark along the paper's left or top edge, read in the
+// image's own pixels (the paper's edge must show, so no straightened map is made).
+enum class MarginItem { FirstDot, TopMargin };
+PageReading ReadMarginImage(const TPInkImage &ink, std::optional<double> statedDpi, MarginItem item,
+                            int printed);
 
 } // namespace TPScan

@@ -1,6 +1,8 @@
 // The page reader against pages the virtual printer printed out of adjustment, scanned with
 // the tray's degradation: the proposals match the printer's hidden errors, and whatever it
 // cannot read it says so instead of guessing.
+#include "adjust/items/firstdot/firstdot.h"
+#include "adjust/items/topmargin/topmargin.h"
 #include "patternprinter.h"
 #include "scanlook.h"
 #include "virtualprinter.h"
@@ -24,6 +26,10 @@ struct Pages {
     QImage bid;
     std::vector<TPScan::BidPrinted> printed;
     QImage headAngular;
+    QImage firstDot;
+    QImage topMargin;
+    int firstDotPrinted = 0;
+    int topMarginPrinted = 0;
 };
 Pages *pages = nullptr;
 
@@ -62,6 +68,10 @@ protected:
             twoModes[size_t(item)] = true;
         pages->bid = pages->printer->PrintBid(TPBid::Gap::Typ, twoModes, &pages->printed);
         pages->headAngular = pages->printer->PrintHeadAngular();
+        pages->firstDotPrinted = pages->printer->StoredValue(TPFirstDot::Address);
+        pages->topMarginPrinted = pages->printer->StoredValue(TPTopMargin::Address);
+        pages->firstDot = pages->printer->PrintFirstDot();
+        pages->topMargin = pages->printer->PrintTopMargin();
     }
     static void TearDownTestSuite()
     {
@@ -74,6 +84,8 @@ protected:
             GTEST_SKIP() << "virtual printer not built yet";
         ASSERT_FALSE(pages->bid.isNull()) << pages->printer->ErrorText().toStdString();
         ASSERT_FALSE(pages->headAngular.isNull()) << pages->printer->ErrorText().toStdString();
+        ASSERT_FALSE(pages->firstDot.isNull()) << pages->printer->ErrorText().toStdString();
+        ASSERT_FALSE(pages->topMargin.isNull()) << pages->printer->ErrorText().toStdString();
     }
 };
 
@@ -177,6 +189,112 @@ TEST_F(PageReader, WrongOrBlankPageProposesNothing)
     const TPScan::PageReading none = TPScan::TPPageReader(blank).ReadBid(pages->printed);
     EXPECT_EQ(none.failure, ReadFailure::NoPattern);
     EXPECT_TRUE(none.items.empty());
+}
+
+// The top left corner of a margin page with the lid dark around it, as these pages are scanned.
+sim::ScanLook CornerLook(uint32_t seed, double dpi)
+{
+    sim::ScanLook look = sim::RandomScanLook(seed, dpi);
+    look.lid = qRgb(38, 38, 42);
+    look.cropLeft = -0.3;
+    look.cropTop = -0.3;
+    look.cropWidth = 2.5;
+    look.cropHeight = 1.5;
+    return look;
+}
+
+TPScan::PageReading ReadMargin(const QImage &page, bool topMargin, const sim::ScanLook &look)
+{
+    ReadFailure why = ReadFailure::None;
+    TPScan::TPPageReader reader(
+        TPScan::TPPageReader::LoadImageData(sim::ScanJpeg(page, PageDpi, look, 5), &why));
+    return topMargin ? reader.ReadTopMargin(pages->topMarginPrinted)
+                     : reader.ReadFirstDot(pages->firstDotPrinted);
+}
+
+// The proposal puts the mark 3 mm from the edge: the top margin exactly from 600 dpi on, the
+// first dot within two of its quarter-dot steps; whatever is sure is right.
+TEST_F(PageReader, MarginMarksMeasuredFromThePaperEdge)
+{
+    const struct {
+        const char *name;
+        bool topMargin;
+        double dpi;
+        double turn;
+        double blur;
+        int quality;
+        bool wholeSheet; // the title beside the mark in view too
+    } cases[] = {
+        {"first dot 600 dpi turned", false, 600, 1.8, 1, 80, false},
+        {"first dot 300 dpi turned back", false, 300, -2.7, 0, 75, false},
+        {"top margin 600 dpi turned", true, 600, -1.4, 1, 85, false},
+        {"top margin 1200 dpi", true, 1200, 2.9, 2, 85, false},
+        {"top margin 300 dpi, whole sheet", true, 300, 0.6, 0, 80, true},
+    };
+    for (const auto &scan : cases) {
+        const QImage &page = scan.topMargin ? pages->topMargin : pages->firstDot;
+        const int truth =
+            MarginTruth(page, scan.topMargin,
+                        scan.topMargin ? pages->topMarginPrinted : pages->firstDotPrinted);
+        sim::ScanLook look = CornerLook(11, scan.dpi);
+        look.turnDegrees = scan.turn;
+        look.blurPixels = scan.blur;
+        look.jpegQuality = scan.quality;
+        if (scan.wholeSheet) {
+            look.cropWidth = page.width() / PageDpi - 2 * look.cropLeft;
+            look.cropHeight = page.height() / PageDpi - 2 * look.cropTop;
+        }
+        const TPScan::PageReading reading = ReadMargin(page, scan.topMargin, look);
+        ASSERT_TRUE(reading.Found())
+            << scan.name << ": " << FailureText(reading.failure).toStdString();
+        ASSERT_EQ(reading.items.size(), 1u) << scan.name;
+        const TPScan::ItemReading &item = reading.items[0];
+        ASSERT_TRUE(item.proposal.has_value()) << scan.name;
+        const int reach = scan.topMargin ? (scan.dpi >= 600 ? 0 : 1) : 2;
+        EXPECT_LE(std::abs(*item.proposal - truth), reach) << scan.name << " truth " << truth;
+        if (item.sure) {
+            EXPECT_LE(std::abs(*item.proposal - truth), scan.topMargin ? 0 : 2) << scan.name;
+        }
+        if (scan.dpi >= 600) {
+            EXPECT_TRUE(item.sure) << scan.name << " " << item.remark.toStdString();
+        }
+    }
+}
+
+// Without the paper's edge, with the other margin page, a blank or a turned one: a reason and
+// no proposal.
+TEST_F(PageReader, MarginPageThatCannotBeMeasuredProposesNothing)
+{
+    QImage blank(pages->firstDot.size(), QImage::Format_RGB32);
+    blank.fill(Qt::white);
+    sim::ScanLook whiteLid = CornerLook(3, 600);
+    whiteLid.lid = qRgb(255, 255, 255);
+    sim::ScanLook inside = CornerLook(3, 600);
+    inside.cropLeft = inside.cropTop = 0.3;
+    sim::ScanLook turned = CornerLook(3, 600);
+    turned.turnDegrees = 180.5;
+    const struct {
+        const char *name;
+        const QImage &page;
+        bool topMargin;
+        sim::ScanLook look;
+        ReadFailure expected;
+    } cases[] = {
+        {"white lid", pages->firstDot, false, whiteLid, ReadFailure::NoPaperEdge},
+        {"cropped inside the sheet", pages->topMargin, true, inside, ReadFailure::NoPaperEdge},
+        {"top margin page as first dot", pages->topMargin, false, CornerLook(3, 600),
+         ReadFailure::WrongPattern},
+        {"first dot page as top margin", pages->firstDot, true, CornerLook(3, 600),
+         ReadFailure::WrongPattern},
+        {"blank page", blank, true, CornerLook(3, 300), ReadFailure::NoPattern},
+        {"upside down", pages->firstDot, false, turned, ReadFailure::UpsideDown},
+    };
+    for (const auto &scan : cases) {
+        const TPScan::PageReading reading = ReadMargin(scan.page, scan.topMargin, scan.look);
+        EXPECT_EQ(reading.failure, scan.expected)
+            << scan.name << ": " << FailureText(reading.failure).toStdString();
+        EXPECT_TRUE(reading.items.empty()) << scan.name;
+    }
 }
 
 // Files that are no image, cut short, gone, or of a size no scan has.

@@ -1,8 +1,11 @@
 #include "patternprinter.h"
 
+#include "adjust/items/firstdot/firstdot.h"
 #include "adjust/items/headangular/headangular.h"
+#include "adjust/items/topmargin/topmargin.h"
 #include "fakelink.h"
 #include "link/program.h"
+#include "print/patterngeometry.h"
 #include "runtimedir.h"
 #include "virtualprinter.h"
 
@@ -10,7 +13,9 @@
 #include <QDir>
 #include <QElapsedTimer>
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <thread>
 
 namespace scantest
@@ -112,6 +117,36 @@ QImage PatternPrinter::PrintHeadAngular()
     return NextPage();
 }
 
+QImage PatternPrinter::PrintFirstDot()
+{
+    const uint16_t code = TPFirstDot(program_->factory, program_->raster).Print();
+    if (code != 1) {
+        error_ = QStringLiteral("the first dot print ended with code 0x%1").arg(code, 0, 16);
+        return QImage();
+    }
+    return NextPage();
+}
+
+QImage PatternPrinter::PrintTopMargin()
+{
+    const uint16_t code =
+        TPTopMargin(program_->dll, program_->factory, program_->remote, program_->raster).Print();
+    if (code != 1) {
+        error_ = QStringLiteral("the top margin print ended with code 0x%1").arg(code, 0, 16);
+        return QImage();
+    }
+    return NextPage();
+}
+
+int PatternPrinter::StoredValue(uint8_t address)
+{
+    uint8_t value = 0;
+    const uint16_t code = program_->dll.ChanReadEeprom(address, &value);
+    if (code != 1)
+        error_ = QStringLiteral("reading a stored value ended with code 0x%1").arg(code, 0, 16);
+    return int8_t(value);
+}
+
 int PatternPrinter::BidError(TPBid::Item item, TPBid::Gap gap) const
 {
     const TPBid::ItemInfo &info = TPBid::Info(item);
@@ -119,6 +154,32 @@ int PatternPrinter::BidError(TPBid::Item item, TPBid::Gap gap) const
         gap == TPBid::Gap::Typ ? sim::Mechanics::kTypicalGap : sim::Mechanics::kNarrowGap;
     return mechanics_.bid[size_t(gapIndex)][size_t(sim::BidModeOfDotSize(info.mode))]
                          [info.black ? sim::Mechanics::kBlack : sim::Mechanics::kColor];
+}
+
+int MarginTruth(const QImage &page, bool fromTop, int printed)
+{
+    constexpr double MmPerInch = 25.4;
+    constexpr double NearEdgeMm = 11.0;
+    constexpr int PaperDark = 16; // the sheet's own grain
+    const double aim = TPPatternGeometry::MarginAimMillimetres / MmPerInch * PageDpi;
+    const double dotsPerStep =
+        (fromTop ? sim::Mechanics::kTopMarginStepInches : sim::Mechanics::kFirstDotStepInches) *
+        PageDpi;
+    const int depth = int(NearEdgeMm / MmPerInch * PageDpi);
+    // The marks lie within the first inches along the edge; the title starts further on.
+    constexpr double AlongInches = 3.0;
+    const int along = std::min(fromTop ? page.width() : page.height(), int(AlongInches * PageDpi));
+    double weighted = 0.0;
+    double total = 0.0;
+    for (int d = 0; d < depth; ++d) {
+        for (int a = 0; a < along; ++a) {
+            const int dark =
+                std::max(0, 255 - PaperDark - qGray(fromTop ? page.pixel(a, d) : page.pixel(d, a)));
+            weighted += dark * (d + 0.5);
+            total += dark;
+        }
+    }
+    return printed + int(std::lround((aim - weighted / total) / dotsPerStep));
 }
 
 QImage PatternPrinter::NextPage()

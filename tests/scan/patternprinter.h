@@ -50,10 +50,15 @@ public:
     QImage PrintBid(TPBid::Gap gap, const TPBid::Selection &selected,
                     std::vector<TPScan::BidPrinted> *printed);
     QImage PrintHeadAngular();
+    QImage PrintFirstDot();
+    QImage PrintTopMargin();
 
     // Only for judging: the printer's hidden errors.
     const sim::Mechanics &Mechanics() const { return mechanics_; }
     int BidError(TPBid::Item item, TPBid::Gap gap) const;
+    // A signed value the printer stores (first dot, top margin), as its pages print it; the
+    // pages are printed with it.
+    int StoredValue(uint8_t address);
 
 private:
     QImage NextPage();
@@ -69,5 +74,10 @@ private:
     std::unique_ptr<fake::Window> window_;
     std::unique_ptr<TPProgram> program_;
 };
+
+// Only for judging: the value that puts the mark of a first dot or top margin page, printed
+// with `printed`, at the instructions' distance from the edge, measured on the clean page (the
+// sheet itself, its edge at pixel 0) by the centre of its darkness near the edge.
+int MarginTruth(const QImage &page, bool fromTop, int printed);
 
 } // namespace scantest

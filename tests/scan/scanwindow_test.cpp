@@ -14,6 +14,7 @@ namespace
 {
 constexpr int HeadAngularEntry = 3;
 constexpr int BidEntry = 4;
+constexpr int TopMarginEntry = 7;
 constexpr int PageDpi = 360;
 const char *const BidEdits[] = {"BidVSD1BkInputEdit", "BidVSD1CLInputEdit", "BidVSD2BkInputEdit",
                                 "BidVSD2CLInputEdit", "BidVSD3BkInputEdit", "BidVSD3CLInputEdit",
@@ -33,12 +34,20 @@ protected:
         qputenv("SANE_CONFIG_DIR", pages_.filePath(QStringLiteral("no-scanners")).toLocal8Bit());
     }
     // Scans the page as a 600 dpi flatbed would and queues the file for the open dialog.
-    void QueueScan(const QImage &page, uint32_t seed)
+    void QueueScan(const QImage &page, uint32_t seed, bool corner = false)
     {
         const QString file = pages_.filePath(QStringLiteral("scan-%1.jpg").arg(seed));
         QFile out(file);
         ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-        out.write(sim::ScanJpeg(page, PageDpi, sim::RandomScanLook(seed, 600), seed));
+        sim::ScanLook look = sim::RandomScanLook(seed, 600);
+        if (corner) {
+            // The sheet's top left corner, the open lid dark around it.
+            look.lid = qRgb(40, 40, 44);
+            look.cropLeft = look.cropTop = -0.3;
+            look.cropWidth = 3.0;
+            look.cropHeight = 2.0;
+        }
+        out.write(sim::ScanJpeg(page, PageDpi, look, seed));
         out.close();
         FileDialog::SetNextFileName(file);
     }
@@ -107,6 +116,38 @@ TEST_P(ScanWindow, HeadAngularValueReadFromTheScanIsWrittenWithInput)
     Click("HeadAngularInputBtn");
     ASSERT_TRUE(WaitForEnabled(*window));
     EXPECT_EQ(int8_t(printer->Eeprom().at(0x75)), tilt);
+}
+
+// The value read from the scan, input, puts the next page's line 3 mm from the top edge (the
+// middle of the nearest row of dots, 42.5 dots down).
+TEST_P(ScanWindow, TopMarginReadFromTheScanBringsTheLineToThreeMillimetres)
+{
+    constexpr double AimDots = 3.0 / 25.4 * PageDpi;
+    const char *const printed = "The top margin adjustment pattern print has been completed.";
+    ASSERT_NO_FATAL_FAILURE(OpenOutOfAdjustment());
+    List(*window, "AdjustRdoGrp")->Button(TopMarginEntry)->click();
+    ASSERT_TRUE(WaitForEnabled(*window));
+    const QImage page = PrintPage("TopMarginPrintBtn", printed);
+    ASSERT_FALSE(page.isNull());
+    ASSERT_NO_FATAL_FAILURE(QueueScan(page, GetParam(), true));
+    Click("TopMarginScanBtn");
+    ASSERT_TRUE(WaitForEnabled(*window));
+    ASSERT_TRUE(MemoLines(*window).join('|').contains("certainty"))
+        << MemoLines(*window).join('|').toStdString();
+    Click("TopMarginInputValueBtn");
+    ASSERT_TRUE(WaitForEnabled(*window));
+    const QImage next = PrintPage("TopMarginPrintBtn", printed);
+    ASSERT_FALSE(next.isNull());
+    int row = 0;
+    const auto inked = [&next](int y) {
+        for (int x = 0; x < PageDpi; ++x)
+            if (qGray(next.pixel(x, y)) < 128)
+                return true;
+        return false;
+    };
+    while (row < next.height() / 2 && !inked(row))
+        ++row;
+    EXPECT_LE(std::abs(row + 0.5 - AimDots), 0.5) << "line at row " << row;
 }
 
 // A file that is no image changes nothing and says why.

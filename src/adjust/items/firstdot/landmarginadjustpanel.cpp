@@ -3,6 +3,7 @@
 #include "adjust/items/adjustservices.h"
 #include "adjust/items/eepromsession.h"
 #include "adjust/items/margin/margininputpanel.h"
+#include "adjust/scanreading.h"
 #include "firstdot.h"
 #include "link/program.h"
 
@@ -63,6 +64,7 @@ TPFirstDot FirstDot(TAdjustServices &window)
 TLandMarginAdjustPanel::TLandMarginAdjustPanel(TAdjustServices &window, QWidget *parent)
     : TItemPanel(window, parent), printBtn_(new QPushButton(QStringLiteral("Print"), this)),
       input_(new TMarginInputGroup(InputConfig(), this)),
+      scanBtn_(new QPushButton(TScanReading::ButtonCaption(), this)),
       feedBtn_(new QPushButton(QStringLiteral("Paper feed"), this)),
       howToBtn_(new QPushButton(QStringLiteral("How to adjust"), this))
 {
@@ -77,6 +79,12 @@ TLandMarginAdjustPanel::TLandMarginAdjustPanel(TAdjustServices &window, QWidget 
                              QStringLiteral("Use Normal Paper (A4/Letter size)")},
                             printBtn_, this));
     layout->addWidget(input_);
+    scanBtn_->setObjectName(QStringLiteral("FirstDotScanBtn"));
+    scanBtn_->setAccessibleName(QStringLiteral("Read from scan"));
+    auto *scanRow = new QHBoxLayout;
+    scanRow->addStretch(1);
+    scanRow->addWidget(scanBtn_);
+    layout->addLayout(scanRow);
     layout->addWidget(Group(
         QStringLiteral("Paper feed"),
         {QStringLiteral("Click the [Paper feed] button to perform paper feed.")}, feedBtn_, this));
@@ -88,6 +96,7 @@ TLandMarginAdjustPanel::TLandMarginAdjustPanel(TAdjustServices &window, QWidget 
 
     OnClick(printBtn_, &TLandMarginAdjustPanel::LandMarginPrintBtnClick);
     OnClick(input_->InputButton(), &TLandMarginAdjustPanel::LandMarginInputBtnClick);
+    OnClick(scanBtn_, &TLandMarginAdjustPanel::FirstDotScanBtnClick);
     OnClick(input_->ReadButton(), &TLandMarginAdjustPanel::LandMarginCheckBtnClick);
     OnClick(feedBtn_, &TLandMarginAdjustPanel::LandMarginFeedBtnClick);
     connect(howToBtn_, &QPushButton::clicked, this,
@@ -129,4 +138,12 @@ void TLandMarginAdjustPanel::LandMarginFeedBtnClick()
     const uint16_t code = FirstDot(Window()).PaperFeed();
     if (code != TPResult::Ok)
         Window().ReportError(code);
+}
+
+void TLandMarginAdjustPanel::FirstDotScanBtnClick()
+{
+    MarginScanRead(
+        Window(), this, *input_, TPFirstDot::Address,
+        QStringLiteral("The first dot adjustment value has been read properly."),
+        [](TPScan::TPPageReader &reader, int printed) { return reader.ReadFirstDot(printed); });
 }

@@ -20,10 +20,12 @@ public:
     void LandMarginInputBtnClick();
     void LandMarginCheckBtnClick();
     void LandMarginFeedBtnClick();
+    void FirstDotScanBtnClick();
 
 private:
     QPushButton *printBtn_;
     TMarginInputGroup *input_;
+    QPushButton *scanBtn_;
     QPushButton *feedBtn_;
     QPushButton *howToBtn_;
 };

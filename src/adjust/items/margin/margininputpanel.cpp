@@ -3,6 +3,7 @@
 #include "adjust/accessnames.h"
 #include "adjust/items/adjustservices.h"
 #include "adjust/items/eepromsession.h"
+#include "adjust/scanreading.h"
 #include "link/program.h"
 #include "marginsetting.h"
 
@@ -372,4 +373,26 @@ void MarginRead(TAdjustServices &window, TMarginInputGroup &input, uint8_t addre
         return;
     input.SetSetting(TPMarginSetting::FromStoredByte(stored));
     session.Finish(TPMode::DoneAfterWait, doneText);
+}
+
+void MarginScanRead(TAdjustServices &window, QWidget *owner, TMarginInputGroup &input,
+                    uint8_t address, const QString &doneText,
+                    const std::function<TPScan::PageReading(TPScan::TPPageReader &, int)> &read)
+{
+    const QImage image = TScanReading::AskForImage(owner, window);
+    if (image.isNull())
+        return;
+    TPEepromSession session(window, window.Program().dll);
+    if (!session.Begin(QStringLiteral("Reading now..."), TPEepromSession::OnPrinterError::Report))
+        return;
+    uint8_t stored = 0;
+    if (!session.Read(address, &stored) || !session.Finish(TPMode::Done, doneText))
+        return;
+    TPScan::TPPageReader reader(image);
+    const TPScan::PageReading reading = read(reader, TPMarginSetting::FromStoredByte(stored));
+    for (const TPScan::ItemReading &item : reading.items) {
+        if (TScanReading::Fills(item))
+            input.SetSetting(*item.proposal);
+    }
+    TScanReading::Report(owner, window, image, reading);
 }

@@ -107,6 +107,11 @@ private:
 
 class TAdjustServices;
 enum class TPSummaryCell;
+namespace TPScan
+{
+class TPPageReader;
+struct PageReading;
+} // namespace TPScan
 
 // "Input" and "Read" of the first dot and top margin, alike but for what they store, where,
 // and their texts. Input checks the typed setting (red range message, focus on the edit),
@@ -117,3 +122,9 @@ void MarginInput(TAdjustServices &window, TMarginInputGroup &input,
                  TPSummaryCell cell);
 void MarginRead(TAdjustServices &window, TMarginInputGroup &input, uint8_t address,
                 const QString &doneText);
+// "Read from scan...": asks for the image of the printed page, reads the stored byte at
+// address (the value the page was printed with), lets `read` measure the page and fills the
+// group with a proposal worth typing in; the memo says what was read or why nothing was.
+void MarginScanRead(TAdjustServices &window, QWidget *owner, TMarginInputGroup &input,
+                    uint8_t address, const QString &doneText,
+                    const std::function<TPScan::PageReading(TPScan::TPPageReader &, int)> &read);

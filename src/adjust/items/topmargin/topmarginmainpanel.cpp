@@ -2,6 +2,7 @@
 
 #include "adjust/items/adjustservices.h"
 #include "adjust/items/margin/margininputpanel.h"
+#include "adjust/scanreading.h"
 #include "link/program.h"
 #include "topmargin.h"
 
@@ -49,6 +50,7 @@ TPTopMargin TopMargin(TAdjustServices &window)
 TTopMarginMainPanel::TTopMarginMainPanel(TAdjustServices &window, QWidget *parent)
     : TItemPanel(window, parent), printBtn_(new QPushButton(QStringLiteral("Print"), this)),
       input_(new TMarginInputGroup(InputConfig(), this)),
+      scanBtn_(new QPushButton(TScanReading::ButtonCaption(), this)),
       howToBtn_(new QPushButton(QStringLiteral("How to adjust"), this))
 {
     printBtn_->setObjectName(QStringLiteral("TopMarginPrintBtn"));
@@ -66,6 +68,12 @@ TTopMarginMainPanel::TTopMarginMainPanel(TAdjustServices &window, QWidget *paren
     printLayout->addWidget(printBtn_, 0, Qt::AlignBottom);
     layout->addWidget(print);
     layout->addWidget(input_);
+    scanBtn_->setObjectName(QStringLiteral("TopMarginScanBtn"));
+    scanBtn_->setAccessibleName(QStringLiteral("Read from scan"));
+    auto *scanRow = new QHBoxLayout;
+    scanRow->addStretch(1);
+    scanRow->addWidget(scanBtn_);
+    layout->addLayout(scanRow);
     auto *bottom = new QHBoxLayout;
     bottom->addStretch(1);
     bottom->addWidget(howToBtn_);
@@ -74,6 +82,7 @@ TTopMarginMainPanel::TTopMarginMainPanel(TAdjustServices &window, QWidget *paren
 
     OnClick(printBtn_, &TTopMarginMainPanel::TopMarginPrintBtnClick);
     OnClick(input_->InputButton(), &TTopMarginMainPanel::TopMarginInputValueBtnClick);
+    OnClick(scanBtn_, &TTopMarginMainPanel::TopMarginScanBtnClick);
     OnClick(input_->ReadButton(), &TTopMarginMainPanel::TopMarginCheckValueBtnClick);
     connect(howToBtn_, &QPushButton::clicked, this,
             [this] { Window().ShowHowTo(THowToTopic::TopMargin); });
@@ -111,4 +120,12 @@ void TTopMarginMainPanel::TopMarginCheckValueBtnClick()
 {
     MarginRead(Window(), *input_, TPTopMargin::Address,
                QStringLiteral("The top margin adjustment value has been read properly."));
+}
+
+void TTopMarginMainPanel::TopMarginScanBtnClick()
+{
+    MarginScanRead(
+        Window(), this, *input_, TPTopMargin::Address,
+        QStringLiteral("The top margin adjustment value has been read properly."),
+        [](TPScan::TPPageReader &reader, int printed) { return reader.ReadTopMargin(printed); });
 }

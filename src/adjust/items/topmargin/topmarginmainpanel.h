@@ -19,9 +19,11 @@ public:
     void TopMarginPrintBtnClick();
     void TopMarginInputValueBtnClick();
     void TopMarginCheckValueBtnClick();
+    void TopMarginScanBtnClick();
 
 private:
     QPushButton *printBtn_;
     TMarginInputGroup *input_;
+    QPushButton *scanBtn_;
     QPushButton *howToBtn_;
 };
