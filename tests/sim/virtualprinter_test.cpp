@@ -277,6 +277,26 @@ TEST_F(InProcessPrinter, WindowShowsTheJobInPrint)
     EXPECT_FALSE(job->isVisibleTo(&window));
 }
 
+// Cleared, the printer ends the job in its input buffer too: what the buffer held does not
+// print once the fault is gone.
+TEST_F(InProcessPrinter, ClearDropsTheInputBuffer)
+{
+    options_.timeScale = 1.0;
+    VirtualPrinter printer(options_);
+    ASSERT_EQ(printer.Start(), "");
+    ASSERT_EQ(client_.Connect(printer.SocketPath()), 0);
+    ASSERT_TRUE(Ask(LINK_OP_CHANNEL_OPEN));
+    std::vector<uint8_t> passes; // far more than the mechanism prints in the test's time
+    while (passes.size() < 2 * PrintQueue::kStep)
+        passes.insert(passes.end(), {'X', '\r'});
+    ASSERT_EQ(Ask(LINK_OP_DATA, passes)->Result(), LINK_RESULT_OK);
+    ASSERT_EQ(printer.Control("jam", 0), "");
+    ASSERT_GT(printer.JobProgress().queuedBytes, 0u);
+
+    EXPECT_EQ(printer.Control("clear", 0), "");
+    EXPECT_EQ(printer.JobProgress().queuedBytes, 0u);
+}
+
 // A client that connects and sends nothing, or only noise, keeps the printer only until it
 // has been idle for the limit and somebody else wants it.
 TEST(PortServerTest, AnIdleClientGivesThePrinterUpToTheNextOne)
