@@ -38,9 +38,12 @@ void PrintQueue::Feed(const uint8_t *bytes, size_t count)
 {
     if (bytes == nullptr || count == 0)
         return;
+    // While the mechanism still prints what it was given, state requests are answered at once
+    // whatever comes now: only data that meets an idle printer may make them wait.
+    const bool mechanismBusy = firmware_.SecondsBeforePrinting().value_or(0.0) > 0.0;
     {
         const Lock lock(mutex_);
-        if (pieces_.empty() && !working_)
+        if (pieces_.empty() && !working_ && !mechanismBusy)
             printed_ = false; // a new start: what comes may take no time on paper
         if (!pieces_.empty() && !pieces_.back().endsJob)
             pieces_.back().bytes.insert(pieces_.back().bytes.end(), bytes, bytes + count);
@@ -153,6 +156,7 @@ bool PrintQueue::Step(Lock &lock)
         engine_.EndJob();
         lock.lock();
         endingJob_ = false;
+        printed_ = false;
         jobBytes_ = 0;
         jobSeconds_ = 0.0;
         UpdatePending();
@@ -198,7 +202,7 @@ void PrintQueue::Consume(Lock &lock, std::vector<uint8_t> chunk)
     working_ = false;
     jobBytes_ += chunk.size();
     jobSeconds_ += took;
-    printed_ = took > 0.0;
+    printed_ = printed_ || took > 0.0; // a job that printed stays printing to its end
     UpdatePending();
     caughtUp_.notify_all();
 }

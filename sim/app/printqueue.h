@@ -85,7 +85,7 @@ private:
     size_t queued_ = 0;
     bool working_ = false;   // the engine has a step in hand
     bool endingJob_ = false; // the engine ends a job
-    bool printed_ = false;   // the last step took time on paper: the printer is printing
+    bool printed_ = false;   // the job took time on paper: the printer is printing
     bool waiting_ = false; // the worker waits for the mechanism
     bool writingPage_ = false;
     bool stop_ = false;

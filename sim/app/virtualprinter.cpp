@@ -290,6 +290,9 @@ QString VirtualPrinter::Control(const QString &word, double seconds)
         return QString();
     }
     if (word == "clear") {
+        // Every job ends, the one in the input buffer too: what it still holds is dropped
+        // before the fault ends, so that it does not print once the printer is ready again.
+        queue_->CancelJob();
         firmware_->Clear();
         silentTimer_.stop();
         unplugTimer_.stop();

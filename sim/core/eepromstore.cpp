@@ -161,38 +161,58 @@ std::string EepromStore::Open(const EepromImage &factoryImage)
     return "";
 }
 
+uint8_t EepromStore::Read(uint8_t address) const
+{
+    const std::lock_guard<std::mutex> lock(bytes_mutex_);
+    return bytes_[address];
+}
+
+EepromImage EepromStore::Bytes() const
+{
+    const std::lock_guard<std::mutex> lock(bytes_mutex_);
+    return bytes_;
+}
+
 bool EepromStore::Write(uint8_t address, uint8_t value)
 {
-    const uint8_t before = bytes_[address];
-    if (before == value)
-        return true;
-    bytes_[address] = value;
-    if (Save())
-        return true;
-    // What is not in the file is not in the EEPROM: a read must not find a byte that a
-    // restart would lose.
-    const int error = errno;
-    bytes_[address] = before;
-    std::fprintf(stderr, "novari-printer-sim: cannot write the EEPROM file %s: %s\n", path_.c_str(),
-                 std::strerror(error));
-    return false;
+    return Change([address, value](EepromImage &image) { image[address] = value; });
 }
 
 bool EepromStore::Write(std::initializer_list<std::pair<uint8_t, uint8_t>> bytes)
 {
-    const EepromImage before = bytes_;
-    for (const auto &[address, value] : bytes)
-        bytes_[address] = value;
-    if (bytes_ == before || Save())
+    return Change([bytes](EepromImage &image) {
+        for (const auto &[address, value] : bytes)
+            image[address] = value;
+    });
+}
+
+// What is not in the file is not in the EEPROM: the image readers see changes only once the
+// file holds it, so a failed write leaves every byte as it was.
+bool EepromStore::Change(const std::function<void(EepromImage &)> &change)
+{
+    const std::lock_guard<std::mutex> writing(writing_);
+    EepromImage image = Bytes();
+    const EepromImage before = image;
+    change(image);
+    if (image == before)
         return true;
-    const int error = errno;
-    bytes_ = before;
-    std::fprintf(stderr, "novari-printer-sim: cannot write the EEPROM file %s: %s\n", path_.c_str(),
-                 std::strerror(error));
-    return false;
+    if (!SaveImage(image)) {
+        std::fprintf(stderr, "novari-printer-sim: cannot write the EEPROM file %s: %s\n",
+                     path_.c_str(), std::strerror(errno));
+        return false;
+    }
+    const std::lock_guard<std::mutex> lock(bytes_mutex_);
+    bytes_ = image;
+    return true;
 }
 
 bool EepromStore::Save() const
+{
+    const std::lock_guard<std::mutex> writing(writing_);
+    return SaveImage(Bytes());
+}
+
+bool EepromStore::SaveImage(const EepromImage &image) const
 {
     if (path_.empty())
         return true;
@@ -202,7 +222,7 @@ bool EepromStore::Save() const
     FileDescriptor file(mkostemp(temporary.data(), O_CLOEXEC));
     if (file.Get() < 0)
         return false;
-    const bool stored = WriteAll(file.Get(), bytes_.data(), bytes_.size()) &&
+    const bool stored = WriteAll(file.Get(), image.data(), image.size()) &&
                         fsync(file.Get()) == 0 && close(file.Release()) == 0 &&
                         rename(temporary.c_str(), path_.c_str()) == 0;
     if (!stored) {

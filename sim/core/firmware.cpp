@@ -201,15 +201,14 @@ std::vector<uint8_t> Firmware::StatusReply()
     return reply;
 }
 
+// The store keeps its own lock: a read or a write never waits for the firmware.
 uint8_t Firmware::ReadEeprom(uint8_t address) const
 {
-    const Lock lock(mutex_);
     return eeprom_.Read(address);
 }
 
 bool Firmware::WriteEeprom(uint8_t address, uint8_t value)
 {
-    const Lock lock(mutex_);
     return eeprom_.Write(address, value);
 }
 
@@ -294,23 +293,25 @@ void Firmware::UseInk(double percent)
         level = std::max(0.0, level - percent);
 }
 
-void Firmware::AddWasteInk(int points)
+// Counters count on from what the store holds when the edit is stored, so that a byte the
+// link wrote meanwhile is not lost.
+void Firmware::EepromEdit::Apply(EepromImage &image) const
 {
-    const int counter = std::min(65535, WasteInkCounter() + points);
-    eeprom_.Write({{kWasteCounterHigh, static_cast<uint8_t>(counter >> 8)},
-                   {kWasteCounterHigh + 1, static_cast<uint8_t>(counter & 0xFF)}});
+    for (const auto &[address, value] : bytes)
+        image[address] = value;
+    for (const auto &[high, gain] : counts) {
+        const auto low = static_cast<uint8_t>(high + 1);
+        const int count = std::min(65535, image[high] * 256 + image[low] + gain);
+        image[high] = static_cast<uint8_t>(count >> 8);
+        image[low] = static_cast<uint8_t>(count & 0xFF);
+    }
 }
 
-int Firmware::CountAfter(uint8_t highAddress) const
+bool Firmware::Store(const EepromEdit &edit)
 {
-    return std::min(65535, eeprom_.Read(highAddress) * 256 + eeprom_.Read(highAddress + 1) + 1);
-}
-
-void Firmware::Count(uint8_t highAddress)
-{
-    const int count = CountAfter(highAddress);
-    eeprom_.Write({{highAddress, static_cast<uint8_t>(count >> 8)},
-                   {static_cast<uint8_t>(highAddress + 1), static_cast<uint8_t>(count & 0xFF)}});
+    if (edit.bytes.empty() && edit.counts.empty())
+        return true;
+    return eeprom_.Change([&edit](EepromImage &image) { edit.Apply(image); });
 }
 
 void Firmware::Log(const std::string &op, const std::string &why, int code,
@@ -333,23 +334,30 @@ void Firmware::Log(const std::string &op, const std::string &why, int code,
 
 std::string Firmware::FactoryPacket(const std::vector<uint8_t> &bytes)
 {
+    Outcome outcome;
+    EepromEdit edit;
+    {
+        const Lock lock(mutex_);
+        Update();
+        sim::FactoryPacket packet;
+        outcome.why = ParseFactoryPacket(bytes, packet);
+        if (outcome.why.empty())
+            outcome = ApplyFactory(packet.code, packet.parameters, edit);
+    }
+    Store(edit);
     const Lock lock(mutex_);
-    Update();
-    sim::FactoryPacket packet;
-    Outcome outcome{ParseFactoryPacket(bytes, packet), ""};
-    if (outcome.why.empty())
-        outcome = ApplyFactory(packet.code, packet.parameters);
     if (outcome.why.empty())
         lastAction_ = outcome.did;
     Log("factory", outcome.why, bytes.size() > 7 ? bytes[7] : -1, "", outcome.did);
     return outcome.why;
 }
 
-Firmware::Outcome Firmware::ApplyFactory(uint8_t code, const std::vector<uint8_t> &p)
+Firmware::Outcome Firmware::ApplyFactory(uint8_t code, const std::vector<uint8_t> &p,
+                                         EepromEdit &edit)
 {
     switch (code) {
     case 0x00:
-        return ApplyBiD(p);
+        return ApplyBiD(p, edit);
     case 0x05:
         stagedHeadAngular_ = p[0];
         return Done("head angular " + Signed(p[0]) + " held until 50 commits it");
@@ -357,17 +365,17 @@ Firmware::Outcome Firmware::ApplyFactory(uint8_t code, const std::vector<uint8_t
         stagedFirstDot_ = p[0];
         return Done("first dot " + Signed(p[0]) + " held until 50 commits it");
     case 0x4C:
-        eeprom_.Write(p[0], p[1]);
+        edit.bytes.emplace_back(p[0], p[1]);
         return Done("EEPROM " + HexByte(p[0]) + " = " + HexByte(p[1]));
     case 0x50:
-        return ApplyCommit();
+        return ApplyCommit(edit);
     case 0x81:
         return Done("heat protection offset " + Signed(eeprom_.Read(kHeatProtectOffset)) +
                     " (EEPROM 56) taken into the carriage motor control");
     case 0x84:
-        return ApplyCleaning(p[0]);
+        return ApplyCleaning(p[0], edit);
     case 0xC4:
-        return ApplyCarriageRun(p);
+        return ApplyCarriageRun(p, edit);
     case 0xC5:
     case 0xCD:
         return ApplyCarriageParameter(code, p);
@@ -389,7 +397,7 @@ Firmware::Outcome Firmware::ApplyFactory(uint8_t code, const std::vector<uint8_t
 // 1 narrow gap), kind (1 Black, 2 Color), the value as a signed 16-bit number that must fit a
 // signed byte. Stored at once (no commit): typical gap ECO at 32/33, VSDn at 34 + 2(n-1);
 // narrow gap ECO at D2/D3, VSDn at D4 + 2(n-1); Color one above Black.
-Firmware::Outcome Firmware::ApplyBiD(const std::vector<uint8_t> &p)
+Firmware::Outcome Firmware::ApplyBiD(const std::vector<uint8_t> &p, EepromEdit &edit)
 {
     static const char *const kModeNames[] = {"ECO", "VSD1", "VSD2", "VSD3"};
     const uint8_t mode = p[0];
@@ -406,7 +414,7 @@ Firmware::Outcome Firmware::ApplyBiD(const std::vector<uint8_t> &p)
                         " does not fit a signed byte");
     const uint8_t base = gap == 0 ? kTypicalGapBiD : kNarrowGapBiD;
     const auto address = static_cast<uint8_t>(base + 2 * dotMode + (kind - 1));
-    eeprom_.Write(address, p[2]);
+    edit.bytes.emplace_back(address, p[2]);
     return Done(std::string("Bi-D ") + kModeNames[dotMode] + (kind == 1 ? " Black" : " Color") +
                 (gap == 0 ? " typical gap " : " narrow gap ") + Signed(p[2]) + " at " +
                 HexByte(address));
@@ -414,15 +422,15 @@ Firmware::Outcome Firmware::ApplyBiD(const std::vector<uint8_t> &p)
 
 // The settings commit: head angular and first dot values sent since the last commit take
 // effect and are stored.
-Firmware::Outcome Firmware::ApplyCommit()
+Firmware::Outcome Firmware::ApplyCommit(EepromEdit &edit)
 {
     std::string did = "settings committed";
     if (stagedHeadAngular_) {
-        eeprom_.Write(kHeadAngular, *stagedHeadAngular_);
+        edit.bytes.emplace_back(kHeadAngular, *stagedHeadAngular_);
         did += ", head angular " + Signed(*stagedHeadAngular_) + " at 75";
     }
     if (stagedFirstDot_) {
-        eeprom_.Write(kFirstDot, *stagedFirstDot_);
+        edit.bytes.emplace_back(kFirstDot, *stagedFirstDot_);
         did += ", first dot " + Signed(*stagedFirstDot_) + " at 59";
     }
     stagedHeadAngular_.reset();
@@ -430,7 +438,7 @@ Firmware::Outcome Firmware::ApplyCommit()
     return Done(did);
 }
 
-Firmware::Outcome Firmware::ApplyCleaning(uint8_t mode)
+Firmware::Outcome Firmware::ApplyCleaning(uint8_t mode, EepromEdit &edit)
 {
     if (mode != 2 && mode != 7)
         return Rejected("command 84 mode " + HexByte(mode) +
@@ -442,19 +450,19 @@ Firmware::Outcome Firmware::ApplyCleaning(uint8_t mode)
     cleaningUntil_ = std::max(cleaningUntil_, Now() + Scaled(seconds));
     UseInk(ink);
     const int before = WasteInkCounter();
-    AddWasteInk(waste);
-    Count(kCleaningCounterHigh);
+    edit.counts.emplace_back(kWasteCounterHigh, waste);
+    edit.counts.emplace_back(kCleaningCounterHigh, 1);
     if (charge)
         noInkCharge_ = Timed{};
     return Done(std::string(charge ? "ink charge" : "head cleaning") + ": cleaning for " +
                 std::to_string(static_cast<int>(seconds)) + " s, " +
                 std::to_string(static_cast<int>(ink)) + " % of each cartridge, waste ink " +
-                std::to_string(before) + " -> " + std::to_string(WasteInkCounter()));
+                std::to_string(before) + " -> " + std::to_string(std::min(65535, before + waste)));
 }
 
 // C4 speed, direction, distance: runs the carriage. Speeds 3 (slow) and 1 (fast) are timing
 // runs that leave their drive time at 52 (high) and 53; any other speed only moves it.
-Firmware::Outcome Firmware::ApplyCarriageRun(const std::vector<uint8_t> &p)
+Firmware::Outcome Firmware::ApplyCarriageRun(const std::vector<uint8_t> &p, EepromEdit &edit)
 {
     const uint8_t speed = p[0];
     if (!IsFlag(p[1]))
@@ -464,8 +472,8 @@ Firmware::Outcome Firmware::ApplyCarriageRun(const std::vector<uint8_t> &p)
     if (speed != 1 && speed != 3)
         return Done(run);
     const int ti = NextDriveTime(speed == 3);
-    eeprom_.Write(kDriveTimeHigh, static_cast<uint8_t>(ti >> 8));
-    eeprom_.Write(kDriveTimeHigh + 1, static_cast<uint8_t>(ti & 0xFF));
+    edit.bytes.emplace_back(kDriveTimeHigh, static_cast<uint8_t>(ti >> 8));
+    edit.bytes.emplace_back(kDriveTimeHigh + 1, static_cast<uint8_t>(ti & 0xFF));
     return Done(run + ": drive time " + std::to_string(ti) + " at 52/53");
 }
 
@@ -555,7 +563,6 @@ std::string Firmware::RemoteCommand(const std::string &name, const std::vector<u
 
 void Firmware::PagePrinted(double seconds)
 {
-    const Lock lock(mutex_);
     PrintFor(seconds);
     PageOut();
 }
@@ -570,16 +577,15 @@ void Firmware::PrintFor(double seconds)
 
 void Firmware::PageOut()
 {
-    const Lock lock(mutex_);
-    Update();
-    UseInk(kPageInk);
-    // Both counters in one write of the file: the link waits for the lock meanwhile.
-    const int waste = std::min(65535, WasteInkCounter() + kPageWaste);
-    const int pages = CountAfter(kPageCounterHigh);
-    eeprom_.Write({{kWasteCounterHigh, static_cast<uint8_t>(waste >> 8)},
-                   {kWasteCounterHigh + 1, static_cast<uint8_t>(waste & 0xFF)},
-                   {kPageCounterHigh, static_cast<uint8_t>(pages >> 8)},
-                   {kPageCounterHigh + 1, static_cast<uint8_t>(pages & 0xFF)}});
+    {
+        const Lock lock(mutex_);
+        Update();
+        UseInk(kPageInk);
+    }
+    // Both counters in one write of the file, without the lock.
+    EepromEdit edit;
+    edit.counts = {{kWasteCounterHigh, kPageWaste}, {kPageCounterHigh, 1}};
+    Store(edit);
 }
 
 void Firmware::SetDataPending(bool pending)

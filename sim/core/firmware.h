@@ -6,7 +6,8 @@
 // the boot after a reset) ends when the clock passes its end, checked at each call.
 //
 // The link answers on one thread and the print engine works on another: every public call
-// takes the firmware's lock, so each sees the printer whole.
+// takes the firmware's lock, so each sees the printer whole. The EEPROM's file is written with
+// the lock released (the store keeps its own), so the link never waits for a disk.
 
 #include <array>
 #include <cstdint>
@@ -17,13 +18,13 @@
 #include <string>
 #include <vector>
 
+#include "eepromstore.h"
 #include "printermodel.h"
 
 namespace sim
 {
 
 class Capture;
-class EepromStore;
 
 // Printer states of the status reply.
 enum PrinterState : uint8_t {
@@ -173,20 +174,25 @@ private:
     static Outcome Rejected(std::string why) { return {std::move(why), ""}; }
     static Outcome Done(std::string did) { return {"", std::move(did)}; }
 
-    Outcome ApplyFactory(uint8_t code, const std::vector<uint8_t> &parameters);
-    Outcome ApplyBiD(const std::vector<uint8_t> &parameters);
-    Outcome ApplyCommit();
-    Outcome ApplyCleaning(uint8_t mode);
-    Outcome ApplyCarriageRun(const std::vector<uint8_t> &parameters);
+    // What a command changes in the EEPROM, stored once the firmware's lock is released.
+    struct EepromEdit {
+        std::vector<std::pair<uint8_t, uint8_t>> bytes; // address, value
+        std::vector<std::pair<uint8_t, int>> counts;    // a 16-bit counter's high byte, the gain
+        void Apply(EepromImage &image) const;
+    };
+    // Stores the edit; called without the firmware's lock.
+    bool Store(const EepromEdit &edit);
+
+    Outcome ApplyFactory(uint8_t code, const std::vector<uint8_t> &parameters, EepromEdit &edit);
+    Outcome ApplyBiD(const std::vector<uint8_t> &parameters, EepromEdit &edit);
+    Outcome ApplyCommit(EepromEdit &edit);
+    Outcome ApplyCleaning(uint8_t mode, EepromEdit &edit);
+    Outcome ApplyCarriageRun(const std::vector<uint8_t> &parameters, EepromEdit &edit);
     Outcome ApplyCarriageParameter(uint8_t code, const std::vector<uint8_t> &parameters);
     Outcome ApplyPrintArea(const std::vector<uint8_t> &parameters);
     Outcome ApplyPlatenGap(uint8_t position);
     int NextDriveTime(bool slow);
     void UseInk(double percent);
-    void AddWasteInk(int points);
-    void Count(uint8_t highAddress);
-    // The 16-bit counter at highAddress (high byte first) plus one, at most 65535.
-    int CountAfter(uint8_t highAddress) const;
     void RefillEmptyCartridges();
     int WasteInkCounter() const;
     void Log(const std::string &op, const std::string &why, int code = -1,
