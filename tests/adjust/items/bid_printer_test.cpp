@@ -125,10 +125,9 @@ TEST_F(BidPrinterTest, FailureMidPatternIsWordedAndPutsTheStoredValuesBack)
             EXPECT_TRUE(WaitForEnabled(*window));
             fired = fault.Finish();
         }
-        // As the window reports the failure, before the fault is cleared: pattern commands the
-        // printer still holds in its input buffer run once it prints again.
-        const QByteArray storedAfter = BidValues(*printer);
+        // Clearing the fault drops what the printer holds of the pattern: the values stay.
         ASSERT_TRUE(printer->Control("clear"));
+        const QByteArray storedAfter = BidValues(*printer);
         if (!fired)
             GTEST_SKIP() << "the print ended before the fault";
         const QStringList lines = MemoLines(*window);
