@@ -91,7 +91,6 @@ private:
     bool stop_ = false;
     uint64_t jobBytes_ = 0;
     double jobSeconds_ = 0.0; // mechanism time the job's steps took (scaled)
-    double mechanismLeft_ = 0.0;
     std::thread worker_; // last: starts once everything above is set
 };
 
