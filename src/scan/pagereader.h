@@ -80,6 +80,9 @@ public:
     PageReading ReadBid(const std::vector<BidPrinted> &printed);
     // The head angular page.
     PageReading ReadHeadAngular();
+    // The PW sensor page: items "Right", "Left", "Top", "Bottom"; each needs its paper edge
+    // in the image, darker beyond the sheet than the paper.
+    PageReading ReadPwSensor();
 
 private:
     template <typename Reader> PageReading Read(Reader &&reader);

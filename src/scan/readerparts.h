@@ -47,5 +47,8 @@ struct Attempt {
 
 Attempt ReadBidMap(const TPInkMap &map, const std::vector<BidPrinted> &printed);
 Attempt ReadHeadAngularMap(const TPInkMap &map);
+// The PW sensor page on a map that keeps what lies beyond the sheet (the edges are measured
+// against it); imageSize bounds what the map shows of the image.
+Attempt ReadPwSensorMap(const TPInkMap &map, const QSize &imageSize);
 
 } // namespace TPScan
