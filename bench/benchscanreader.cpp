@@ -2,9 +2,10 @@
 // both platen gaps and the head angular pattern are printed at full resolution, each page is
 // scanned as a flatbed would (600 and 300 dpi, turned -2 to +2 degrees, blur, grain, JPEG
 // 75-90, tinted paper), read, and the proposals are compared with the printer's hidden errors.
+// The PW sensor page is scanned on a dark lid (its values are measured from the sheet's edges).
 // Targets at 600 dpi: 95 % exact and all within one step for Bi-D and head angular, no sure
 // proposal wrong at any resolution, under 2 s a page.
-//   bench-scan-reader [SEEDS]   (default 20)
+//   bench-scan-reader [SEEDS] [PATTERN]   (default 20 seeds; PATTERN bid, head or pw: only it)
 #include "patternprinter.h"
 #include "scanlook.h"
 
@@ -116,6 +117,25 @@ void HeadAngularPage(PatternPrinter &printer, uint32_t seed)
             Count(tally, item, printer.Mechanics().headTilt, false);
     }
 }
+// The PW sensor page laid on a dark lid, so that the sheet's edges show; the values are the
+// sensor's errors at the four edges (the print clears the stored corrections first).
+void PwSensorPage(PatternPrinter &printer, uint32_t seed)
+{
+    const QImage page = printer.PrintPwSensor();
+    if (page.isNull()) {
+        std::fprintf(stderr, "seed %u: no PW sensor page: %s\n", seed,
+                     qPrintable(printer.ErrorText()));
+        return;
+    }
+    const QImage laid = OnDarkLid(page);
+    for (double dpi : {600.0, 300.0}) {
+        Tally &tally = tallies[std::string("PW sensor") + (dpi > 400 ? "  600 dpi" : "  300 dpi")];
+        const auto reading = Scan(laid, dpi, seed * 17 + int(dpi), tally,
+                                  [](TPScan::TPPageReader &r) { return r.ReadPwSensor(); });
+        for (size_t side = 0; side < reading.items.size(); ++side)
+            Count(tally, reading.items[side], printer.Mechanics().pwSensor[side], false);
+    }
+}
 } // namespace
 
 int main(int argc, char **argv)
@@ -123,6 +143,8 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const int seeds = argc > 1 ? std::atoi(argv[1]) : 20;
+    const std::string only = argc > 2 ? argv[2] : "";
+    const auto wanted = [&only](const char *pattern) { return only.empty() || only == pattern; };
     for (int s = 1; s <= seeds; ++s) {
         const uint32_t seed = uint32_t(1000 + s);
         PatternPrinter printer(seed);
@@ -130,9 +152,14 @@ int main(int argc, char **argv)
             std::fprintf(stderr, "bench-scan-reader: %s\n", qPrintable(printer.ErrorText()));
             return 1;
         }
-        BidPages(printer, TPBid::Gap::Typ, seed);
-        BidPages(printer, TPBid::Gap::PgMinus, seed);
-        HeadAngularPage(printer, seed);
+        if (wanted("bid")) {
+            BidPages(printer, TPBid::Gap::Typ, seed);
+            BidPages(printer, TPBid::Gap::PgMinus, seed);
+        }
+        if (wanted("head"))
+            HeadAngularPage(printer, seed);
+        if (wanted("pw"))
+            PwSensorPage(printer, seed);
         std::fprintf(stderr, "seed %d of %d done\n", s, seeds);
     }
     std::printf("%d seeds; items whose value lies off the printed columns are counted apart "

@@ -1,6 +1,7 @@
 // "Read from scan..." through the window against a printer out of adjustment: print, scan the
 // page as the tray's "Save as scan..." does, read it, input, and the printer holds the values
 // that correct it.
+#include "patternprinter.h"
 #include "scanlook.h"
 #include "technicianfixture.h"
 
@@ -14,6 +15,7 @@ namespace
 {
 constexpr int HeadAngularEntry = 3;
 constexpr int BidEntry = 4;
+constexpr int PwSensorEntry = 5;
 constexpr int PageDpi = 360;
 const char *const BidEdits[] = {"BidVSD1BkInputEdit", "BidVSD1CLInputEdit", "BidVSD2BkInputEdit",
                                 "BidVSD2CLInputEdit", "BidVSD3BkInputEdit", "BidVSD3CLInputEdit",
@@ -26,12 +28,13 @@ class ScanWindow : public TechnicianTest
 {
 protected:
     // Scans the page as a 600 dpi flatbed would and queues the file for the open dialog.
-    void QueueScan(const QImage &page, uint32_t seed)
+    void QueueScan(const QImage &page, uint32_t seed, bool darkLid = false)
     {
         const QString file = pages_.filePath(QStringLiteral("scan-%1.jpg").arg(seed));
         QFile out(file);
         ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-        out.write(sim::ScanJpeg(page, PageDpi, sim::RandomScanLook(seed, 600), seed));
+        out.write(sim::ScanJpeg(darkLid ? scantest::OnDarkLid(page) : page, PageDpi,
+                                sim::RandomScanLook(seed, 600), seed));
         out.close();
         FileDialog::SetNextFileName(file);
     }
@@ -100,6 +103,39 @@ TEST_P(ScanWindow, HeadAngularValueReadFromTheScanIsWrittenWithInput)
     Click("HeadAngularInputBtn");
     ASSERT_TRUE(WaitForEnabled(*window));
     EXPECT_EQ(int8_t(printer->Eeprom().at(0x75)), tilt);
+}
+
+TEST_P(ScanWindow, PwSensorValuesReadFromTheScanAreWrittenWithInput)
+{
+    const struct {
+        const char *edit;
+        const char *error;
+        uint8_t stored;
+        int factor;
+    } sides[] = {{"PWSensorHMXUEdit", "right", 0x70, 4},
+                 {"PWSensorHMXDEdit", "left", 0x72, 4},
+                 {"PWSensorHMYUEdit", "top", 0x71, 6},
+                 {"PWSensorHMYDEdit", "bottom", 0x73, 6}};
+    ASSERT_NO_FATAL_FAILURE(OpenOutOfAdjustment());
+    List(*window, "AdjustRdoGrp")->Button(PwSensorEntry)->click();
+    ASSERT_TRUE(WaitForEnabled(*window));
+    const QImage page =
+        PrintPage("PWSensorPrintBtn", "The PW sensor adjustment pattern print has been completed.");
+    ASSERT_FALSE(page.isNull());
+    ASSERT_NO_FATAL_FAILURE(QueueScan(page, GetParam(), true));
+    Click("PWSensorScanBtn");
+    ASSERT_TRUE(WaitForEnabled(*window));
+    const QString memo = MemoLines(*window).join('|');
+    const QJsonObject errors = HiddenMechanics().value("pwSensor").toObject();
+    for (const auto &side : sides)
+        EXPECT_EQ(Edit(side.edit)->text().toInt(), errors.value(side.error).toInt())
+            << side.error << " " << memo.toStdString();
+    Click("PWSensorInputBtn");
+    ASSERT_TRUE(WaitForEnabled(*window));
+    const QByteArray eeprom = printer->Eeprom();
+    for (const auto &side : sides)
+        EXPECT_EQ(int8_t(eeprom.at(side.stored)), errors.value(side.error).toInt() * side.factor)
+            << side.error;
 }
 
 // A file that is no image changes nothing and says why.
