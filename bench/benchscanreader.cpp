@@ -132,8 +132,13 @@ void PwSensorPage(PatternPrinter &printer, uint32_t seed)
         Tally &tally = tallies[std::string("PW sensor") + (dpi > 400 ? "  600 dpi" : "  300 dpi")];
         const auto reading = Scan(laid, dpi, seed * 17 + int(dpi), tally,
                                   [](TPScan::TPPageReader &r) { return r.ReadPwSensor(); });
-        for (size_t side = 0; side < reading.items.size(); ++side)
-            Count(tally, reading.items[side], printer.Mechanics().pwSensor[side], false);
+        for (size_t side = 0; side < reading.items.size(); ++side) {
+            const TPScan::ItemReading &item = reading.items[side];
+            Count(tally, item, printer.Mechanics().pwSensor[side], false);
+            if (!item.sure)
+                std::fprintf(stderr, "seed %u, %g dpi, %s: %s\n", seed, dpi, qPrintable(item.item),
+                             qPrintable(item.remark));
+        }
     }
 }
 } // namespace

@@ -21,8 +21,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     TPScan::TPPageReader reader(image);
     for (const TPScan::PageReading &reading :
-         {reader.ReadHeadAngular(), reader.ReadBid({{QStringLiteral("VSD1 Black"), 5},
-                                                     {QStringLiteral("VSD1 Color"), 4}})}) {
+         {reader.ReadHeadAngular(),
+          reader.ReadBid({{QStringLiteral("VSD1 Black"), 5}, {QStringLiteral("VSD1 Color"), 4}}),
+          reader.ReadPwSensor()}) {
         if (!reading.Found() && !reading.items.empty())
             std::abort(); // a page not read proposes nothing
     }

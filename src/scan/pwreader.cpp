@@ -30,7 +30,7 @@ constexpr double MarkInnerShare = 0.15;   // rows left out at each end of a mark
 
 constexpr int ThinReach = 6;         // a bar or mark pixel has bare paper this far either side
 constexpr int RunGap = 3;            // breaks bridged within a bar
-constexpr int MarkInk = 100;         // over three rows
+constexpr int MarkInk = 60;          // over three rows
 constexpr int InkFloor = 16;         // below this a pixel weighs nothing (paper noise)
 constexpr int LidInk = 40;           // the lid beyond the sheet is at least this dark
 constexpr int LidRun = 30;           // ... over this many pixels at the least
@@ -47,6 +47,7 @@ constexpr double PwScaleTolerance = 0.01;
 constexpr double PwGuessedDpis[] = {600.0, 300.0, 1200.0};
 constexpr double SideStrip = 0.375; // inches in from a side edge where the marks lie
 constexpr double StripStart = 0.03;
+constexpr int ColumnBreak = 3;       // pixel columns without marks that still join the staircase
 constexpr double BarClearance = 0.3; // inches between the bars and the marks' rows
 constexpr double SideInside = 0.7;   // inches in from the bars' ends: beyond marks and labels
 
@@ -316,6 +317,8 @@ private:
             int a = across;
             while (inside(a - direction) && InkAt(side, along, a - direction) > half)
                 a -= direction;
+            if (!inside(a - direction))
+                return std::nullopt; // lid as far as the image goes: no sheet met
             const int before = InkAt(side, along, a - direction);
             const int after = InkAt(side, along, a);
             const double share =
@@ -337,8 +340,8 @@ Staircase SideStaircase(const TPInkMap &map, Edge edge, const Line &line, double
                         int firstRow, int lastRow)
 {
     const int direction = edge == Edge::Left ? 1 : -1; // into the sheet
-    const double near = StripStart * WorkingDpi * scale;
-    const double far = SideStrip * WorkingDpi * scale;
+    double near = StripStart * WorkingDpi * scale;
+    double far = SideStrip * WorkingDpi * scale;
     const auto stripOf = [&](int y) {
         const double a = line.At(y) + direction * near;
         const double b = line.At(y) + direction * far;
@@ -375,6 +378,29 @@ Staircase SideStaircase(const TPInkMap &map, Edge edge, const Line &line, double
     const double height = (SideMarks - 1) * pitch + MarkHeightDots * scale;
     if (top < 0 || std::abs(bottom - top + 1 - height) > PitchTolerance * height)
         return stairs;
+    // The marks' columns run together from the edge inwards; the labels beside them stand
+    // apart (their place moves with the first dot, not with the sensor).
+    std::vector<int> counts(size_t(far) + 1, 0);
+    for (int y = top; y <= bottom; ++y)
+        for (int o = int(near); o <= int(far); ++o) {
+            const int x = int(std::lround(line.At(y))) + direction * o;
+            counts[size_t(o)] += x >= 0 && x < map.Width() && MarkPixel(map, x, y) ? 1 : 0;
+        }
+    const int enough = std::max(3, int(MarkHeightDots * scale / 4));
+    int firstColumn = -1;
+    int lastColumn = -1;
+    for (int o = int(near); o <= int(far); ++o) {
+        if (counts[size_t(o)] < enough)
+            continue;
+        if (firstColumn >= 0 && o - lastColumn > ColumnBreak)
+            break;
+        firstColumn = firstColumn < 0 ? o : firstColumn;
+        lastColumn = o;
+    }
+    if (firstColumn < 0)
+        return stairs;
+    near = std::max(near, firstColumn - double(ColumnBreak));
+    far = std::min(far, lastColumn + double(ColumnBreak));
     const double markTop = (top + bottom + 1 - height) / 2.0;
     for (int k = 0; k < SideMarks; ++k) {
         const double from = markTop + k * pitch;

@@ -199,8 +199,8 @@ TEST_F(PageReader, PwSensorValuesAreTheEdgeErrorsWhereTheEdgeIsInTheImage)
     } cases[] = {
         {"600 dpi turned", onLid, 600, 1.8, 0, {true, true, true, true}},
         {"300 dpi upside down", onLid, 300, 178.6, 0, {true, true, true, true}},
-        {"left edge cut off", onLid, 600, -0.7, 0.45, {true, false, true, true}},
-        {"white lid", pages->pwSensor, 600, 0.4, 0, {false, false, false, false}},
+        {"left edge cut off", onLid, 300, -0.7, 0.45, {true, false, true, true}},
+        {"white lid", pages->pwSensor, 300, 0.4, 0, {false, false, false, false}},
     };
     for (const auto &scan : cases) {
         sim::ScanLook look = sim::RandomScanLook(4, scan.dpi);
