@@ -2,6 +2,7 @@
 // both platen gaps and the head angular pattern are printed at full resolution, each page is
 // scanned as a flatbed would (600 and 300 dpi, turned -2 to +2 degrees, blur, grain, JPEG
 // 75-90, tinted paper), read, and the proposals are compared with the printer's hidden errors.
+// The PW sensor page is scanned on a dark lid (its values are measured from the sheet's edges).
 // Targets at 600 dpi: 95 % exact and all within one step for Bi-D and head angular, no sure
 // proposal wrong at any resolution, under 2 s a page.
 // The first dot and top margin pages are scanned at their top left corner with the dark lid
@@ -10,7 +11,9 @@
 // first dot within two quarter-dot steps (a sure one wrong when further). The top margin is
 // also compared with the printer's hidden error, which the page shows only to a dot (two
 // steps).
-//   bench-scan-reader [SEEDS] [margins]   (default 20 seeds; "margins": those pages only)
+// The PW sensor page is scanned on a dark lid (its values are measured from the sheet's edges).
+//   bench-scan-reader [SEEDS] [PATTERN]   (default 20 seeds; PATTERN bid, head, pw or margins:
+//   only it)
 #include "adjust/items/firstdot/firstdot.h"
 #include "adjust/items/topmargin/topmargin.h"
 #include "patternprinter.h"
@@ -61,6 +64,7 @@ void Count(Tally &tally, const TPScan::ItemReading &item, int error, bool beyond
     const bool exact = item.proposal && *item.proposal == error;
     tally.exact += exact ? 1 : 0;
     tally.withinOne += item.proposal && std::abs(*item.proposal - error) <= 1 ? 1 : 0;
+    tally.withinTwo += item.proposal && std::abs(*item.proposal - error) <= 2 ? 1 : 0;
     tally.sure += item.sure ? 1 : 0;
     tally.sureWrong += item.sure && !exact ? 1 : 0;
 }
@@ -178,6 +182,31 @@ void MarginPages(PatternPrinter &printer, uint32_t seed)
         }
     }
 }
+// The PW sensor page laid on a dark lid, so that the sheet's edges show; the values are the
+// sensor's errors at the four edges (the print clears the stored corrections first).
+void PwSensorPage(PatternPrinter &printer, uint32_t seed)
+{
+    const QImage page = printer.PrintPwSensor();
+    if (page.isNull()) {
+        std::fprintf(stderr, "seed %u: no PW sensor page: %s\n", seed,
+                     qPrintable(printer.ErrorText()));
+        return;
+    }
+    const QImage laid = OnDarkLid(page);
+    for (double dpi : {600.0, 300.0}) {
+        Tally &tally = tallies[std::string("PW sensor") + (dpi > 400 ? "  600 dpi" : "  300 dpi")];
+        const uint32_t scan = seed * 17 + int(dpi);
+        const auto reading = Scan(laid, sim::RandomScanLook(scan, dpi), scan, tally,
+                                  [](TPScan::TPPageReader &r) { return r.ReadPwSensor(); });
+        for (size_t side = 0; side < reading.items.size(); ++side) {
+            const TPScan::ItemReading &item = reading.items[side];
+            Count(tally, item, printer.Mechanics().pwSensor[side], false);
+            if (!item.sure)
+                std::fprintf(stderr, "seed %u, %g dpi, %s: %s\n", seed, dpi, qPrintable(item.item),
+                             qPrintable(item.remark));
+        }
+    }
+}
 } // namespace
 
 int main(int argc, char **argv)
@@ -185,7 +214,8 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const int seeds = argc > 1 ? std::atoi(argv[1]) : 20;
-    const bool marginsOnly = argc > 2 && std::string(argv[2]) == "margins";
+    const std::string only = argc > 2 ? argv[2] : "";
+    const auto wanted = [&only](const char *pattern) { return only.empty() || only == pattern; };
     for (int s = 1; s <= seeds; ++s) {
         const uint32_t seed = uint32_t(1000 + s);
         PatternPrinter printer(seed);
@@ -193,12 +223,16 @@ int main(int argc, char **argv)
             std::fprintf(stderr, "bench-scan-reader: %s\n", qPrintable(printer.ErrorText()));
             return 1;
         }
-        if (!marginsOnly) {
+        if (wanted("bid")) {
             BidPages(printer, TPBid::Gap::Typ, seed);
             BidPages(printer, TPBid::Gap::PgMinus, seed);
-            HeadAngularPage(printer, seed);
         }
-        MarginPages(printer, seed);
+        if (wanted("head"))
+            HeadAngularPage(printer, seed);
+        if (wanted("pw"))
+            PwSensorPage(printer, seed);
+        if (wanted("margins"))
+            MarginPages(printer, seed);
         std::fprintf(stderr, "seed %d of %d done\n", s, seeds);
     }
     std::printf("%d seeds; items whose value lies off the printed columns are counted apart "

@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (const TPScan::PageReading &reading :
          {reader.ReadHeadAngular(),
           reader.ReadBid({{QStringLiteral("VSD1 Black"), 5}, {QStringLiteral("VSD1 Color"), 4}}),
-          reader.ReadFirstDot(-4), reader.ReadTopMargin(2)}) {
+          reader.ReadFirstDot(-4), reader.ReadTopMargin(2), reader.ReadPwSensor()}) {
         if (!reading.Found() && !reading.items.empty())
             std::abort(); // a page not read proposes nothing
     }

@@ -86,6 +86,9 @@ public:
     // distance from the paper's left or top edge, which must show in the image.
     PageReading ReadFirstDot(int printed);
     PageReading ReadTopMargin(int printed);
+    // The PW sensor page: items "Right", "Left", "Top", "Bottom"; each needs its paper edge
+    // in the image, darker beyond the sheet than the paper.
+    PageReading ReadPwSensor();
 
 private:
     template <typename Reader> PageReading Read(Reader &&reader);

@@ -48,6 +48,9 @@ struct Attempt {
 
 Attempt ReadBidMap(const TPInkMap &map, const std::vector<BidPrinted> &printed);
 Attempt ReadHeadAngularMap(const TPInkMap &map);
+// The PW sensor page on a map that keeps what lies beyond the sheet (the edges are measured
+// against it); imageSize bounds what the map shows of the image.
+Attempt ReadPwSensorMap(const TPInkMap &map, const QSize &imageSize);
 
 // The first dot and top margin pages: a mark along the paper's left or top edge, read in the
 // image's own pixels (the paper's edge must show, so no straightened map is made).

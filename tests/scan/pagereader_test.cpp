@@ -30,6 +30,7 @@ struct Pages {
     QImage topMargin;
     int firstDotPrinted = 0;
     int topMarginPrinted = 0;
+    QImage pwSensor;
 };
 Pages *pages = nullptr;
 
@@ -72,6 +73,7 @@ protected:
         pages->topMarginPrinted = pages->printer->StoredValue(TPTopMargin::Address);
         pages->firstDot = pages->printer->PrintFirstDot();
         pages->topMargin = pages->printer->PrintTopMargin();
+        pages->pwSensor = pages->printer->PrintPwSensor();
     }
     static void TearDownTestSuite()
     {
@@ -294,6 +296,83 @@ TEST_F(PageReader, MarginPageThatCannotBeMeasuredProposesNothing)
         EXPECT_EQ(reading.failure, scan.expected)
             << scan.name << ": " << FailureText(reading.failure).toStdString();
         EXPECT_TRUE(reading.items.empty()) << scan.name;
+    }
+}
+
+// Each edge's value is the sensor's error there; with the paper's edges lost (a white lid, a
+// scan cut inside the sheet) the edges concerned are not read at all.
+TEST_F(PageReader, PwSensorValuesAreTheEdgeErrorsWhereTheEdgeIsInTheImage)
+{
+    const std::array<int, 4> &errors = pages->printer->Mechanics().pwSensor;
+    const QImage onLid = OnDarkLid(pages->pwSensor);
+    const double lidWidth = onLid.width() / PageDpi;
+    const double lidHeight = onLid.height() / PageDpi;
+    const struct {
+        const char *name;
+        QImage page;
+        double dpi;
+        double turn;
+        double blur;
+        double cropLeft; // inches cut off the left; the rest is kept
+        std::array<bool, 4> readable;
+    } cases[] = {
+        {"600 dpi turned", onLid, 600, 1.8, 0, 0, {true, true, true, true}},
+        {"300 dpi upside down, blurred", onLid, 300, 178.6, 1, 0, {true, true, true, true}},
+        {"left edge cut off", onLid, 300, -0.7, 0, 0.45, {true, false, true, true}},
+        {"white lid", pages->pwSensor, 300, 0.4, 0, 0, {false, false, false, false}},
+    };
+    for (const auto &scan : cases) {
+        sim::ScanLook look = sim::RandomScanLook(4, scan.dpi);
+        look.turnDegrees = scan.turn;
+        look.blurPixels = scan.blur;
+        if (scan.cropLeft > 0) {
+            look.cropLeft = scan.cropLeft;
+            look.cropWidth = lidWidth - scan.cropLeft;
+            look.cropHeight = lidHeight;
+        }
+        ReadFailure why = ReadFailure::None;
+        const QImage image =
+            TPScan::TPPageReader::LoadImageData(sim::ScanJpeg(scan.page, PageDpi, look, 6), &why);
+        const TPScan::PageReading reading = TPScan::TPPageReader(image).ReadPwSensor();
+        ASSERT_TRUE(reading.Found())
+            << scan.name << ": " << FailureText(reading.failure).toStdString();
+        ASSERT_EQ(reading.items.size(), 4u) << scan.name;
+        for (size_t side = 0; side < 4; ++side) {
+            const TPScan::ItemReading &item = reading.items[side];
+            const std::string name = std::string(scan.name) + " " + item.item.toStdString() + " " +
+                                     item.remark.toStdString();
+            if (!scan.readable[side]) {
+                EXPECT_FALSE(item.proposal.has_value()) << name;
+                EXPECT_TRUE(item.remark.contains(QStringLiteral("edge"))) << name;
+                continue;
+            }
+            ASSERT_TRUE(item.proposal.has_value()) << name;
+            EXPECT_LE(std::abs(*item.proposal - errors[side]), 1) << name;
+            if (item.sure) {
+                EXPECT_EQ(*item.proposal, errors[side]) << name;
+            }
+            if (scan.dpi >= 600) {
+                EXPECT_TRUE(item.sure) << name;
+            }
+        }
+    }
+    // Another pattern, or a blank sheet, on the lid: named as such, nothing proposed.
+    const QImage headAngularPart = pages->headAngular.copy(0, 0, pages->headAngular.width(),
+                                                           int(HeadAngularPartInches * PageDpi));
+    QImage blank(headAngularPart.size(), QImage::Format_RGB32);
+    blank.fill(Qt::white);
+    const struct {
+        QImage page;
+        ReadFailure expected;
+    } others[] = {{OnDarkLid(headAngularPart), ReadFailure::WrongPattern},
+                  {OnDarkLid(blank), ReadFailure::NoPattern}};
+    for (const auto &other : others) {
+        sim::ScanLook look;
+        look.dpi = 300;
+        const QImage image = sim::ScanImage(other.page, PageDpi, look, 1);
+        const TPScan::PageReading reading = TPScan::TPPageReader(image).ReadPwSensor();
+        EXPECT_EQ(reading.failure, other.expected);
+        EXPECT_TRUE(reading.items.empty());
     }
 }
 

@@ -6,12 +6,14 @@
 #include "fakelink.h"
 #include "link/program.h"
 #include "print/patterngeometry.h"
+#include "print/checkpattern.h"
 #include "runtimedir.h"
 #include "virtualprinter.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QPainter>
 
 #include <algorithm>
 #include <chrono>
@@ -25,7 +27,17 @@ namespace
 {
 constexpr uint16_t Usb001 = 0x0401;
 constexpr int PageTimeoutMs = 120000; // a full Bi-D page on a busy machine
+constexpr QRgb LidGrey = 0xFF5A5A5A;
 } // namespace
+
+QImage OnDarkLid(const QImage &page, double border)
+{
+    const int pixels = int(border * PageDpi);
+    QImage laid(page.width() + 2 * pixels, page.height() + 2 * pixels, QImage::Format_RGB32);
+    laid.fill(LidGrey);
+    QPainter(&laid).drawImage(pixels, pixels, page);
+    return laid;
+}
 
 PatternPrinter::PatternPrinter(uint32_t seed) : mechanics_(sim::RandomMechanics(seed)), seed_(seed)
 {
@@ -122,6 +134,17 @@ QImage PatternPrinter::PrintFirstDot()
     const uint16_t code = TPFirstDot(program_->factory, program_->raster).Print();
     if (code != 1) {
         error_ = QStringLiteral("the first dot print ended with code 0x%1").arg(code, 0, 16);
+        return QImage();
+    }
+    return NextPage();
+}
+
+QImage PatternPrinter::PrintPwSensor()
+{
+    TPCheckPattern pattern(*program_);
+    const uint16_t code = pattern.PwSensorPattern();
+    if (code != 1) {
+        error_ = QStringLiteral("the PW sensor print ended with code 0x%1").arg(code, 0, 16);
         return QImage();
     }
     return NextPage();

@@ -34,6 +34,10 @@ namespace scantest
 
 constexpr double PageDpi = 360.0; // the virtual printer's sheet
 
+// The sheet laid on a dark lid, `border` inches of it showing on every side: what a scanner
+// with a black lid or a dark sheet behind the page sees, so that the paper's edges show.
+QImage OnDarkLid(const QImage &page, double border = 0.4);
+
 class PatternPrinter
 {
 public:
@@ -52,6 +56,9 @@ public:
     QImage PrintHeadAngular();
     QImage PrintFirstDot();
     QImage PrintTopMargin();
+    // The PW sensor pattern (it clears the stored corrections first, so the marks show the
+    // sensor's errors themselves).
+    QImage PrintPwSensor();
 
     // Only for judging: the printer's hidden errors.
     const sim::Mechanics &Mechanics() const { return mechanics_; }

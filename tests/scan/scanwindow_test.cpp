@@ -1,6 +1,7 @@
 // "Read from scan..." through the window against a printer out of adjustment: print, scan the
 // page as the tray's "Save as scan..." does, read it, input, and the printer holds the values
 // that correct it.
+#include "patternprinter.h"
 #include "scanlook.h"
 #include "technicianfixture.h"
 
@@ -15,6 +16,7 @@ namespace
 constexpr int HeadAngularEntry = 3;
 constexpr int BidEntry = 4;
 constexpr int TopMarginEntry = 7;
+constexpr int PwSensorEntry = 5;
 constexpr int PageDpi = 360;
 const char *const BidEdits[] = {"BidVSD1BkInputEdit", "BidVSD1CLInputEdit", "BidVSD2BkInputEdit",
                                 "BidVSD2CLInputEdit", "BidVSD3BkInputEdit", "BidVSD3CLInputEdit",
@@ -34,20 +36,22 @@ protected:
         qputenv("SANE_CONFIG_DIR", pages_.filePath(QStringLiteral("no-scanners")).toLocal8Bit());
     }
     // Scans the page as a 600 dpi flatbed would and queues the file for the open dialog.
-    void QueueScan(const QImage &page, uint32_t seed, bool corner = false)
+    enum class Behind { WhiteLid, DarkCorner, DarkLid };
+    void QueueScan(const QImage &page, uint32_t seed, Behind behind = Behind::WhiteLid)
     {
         const QString file = pages_.filePath(QStringLiteral("scan-%1.jpg").arg(seed));
         QFile out(file);
         ASSERT_TRUE(out.open(QIODevice::WriteOnly));
         sim::ScanLook look = sim::RandomScanLook(seed, 600);
-        if (corner) {
+        if (behind == Behind::DarkCorner) {
             // The sheet's top left corner, the open lid dark around it.
             look.lid = qRgb(40, 40, 44);
             look.cropLeft = look.cropTop = -0.3;
             look.cropWidth = 3.0;
             look.cropHeight = 2.0;
         }
-        out.write(sim::ScanJpeg(page, PageDpi, look, seed));
+        const QImage laid = behind == Behind::DarkLid ? scantest::OnDarkLid(page) : page;
+        out.write(sim::ScanJpeg(laid, PageDpi, look, seed));
         out.close();
         FileDialog::SetNextFileName(file);
     }
@@ -129,7 +133,7 @@ TEST_P(ScanWindow, TopMarginReadFromTheScanBringsTheLineToThreeMillimetres)
     ASSERT_TRUE(WaitForEnabled(*window));
     const QImage page = PrintPage("TopMarginPrintBtn", printed);
     ASSERT_FALSE(page.isNull());
-    ASSERT_NO_FATAL_FAILURE(QueueScan(page, GetParam(), true));
+    ASSERT_NO_FATAL_FAILURE(QueueScan(page, GetParam(), Behind::DarkCorner));
     Click("TopMarginScanBtn");
     ASSERT_TRUE(WaitForEnabled(*window));
     ASSERT_TRUE(MemoLines(*window).join('|').contains("certainty"))
@@ -148,6 +152,39 @@ TEST_P(ScanWindow, TopMarginReadFromTheScanBringsTheLineToThreeMillimetres)
     while (row < next.height() / 2 && !inked(row))
         ++row;
     EXPECT_LE(std::abs(row + 0.5 - AimDots), 0.5) << "line at row " << row;
+}
+
+TEST_P(ScanWindow, PwSensorValuesReadFromTheScanAreWrittenWithInput)
+{
+    const struct {
+        const char *edit;
+        const char *error;
+        uint8_t stored;
+        int factor;
+    } sides[] = {{"PWSensorHMXUEdit", "right", 0x70, 4},
+                 {"PWSensorHMXDEdit", "left", 0x72, 4},
+                 {"PWSensorHMYUEdit", "top", 0x71, 6},
+                 {"PWSensorHMYDEdit", "bottom", 0x73, 6}};
+    ASSERT_NO_FATAL_FAILURE(OpenOutOfAdjustment());
+    List(*window, "AdjustRdoGrp")->Button(PwSensorEntry)->click();
+    ASSERT_TRUE(WaitForEnabled(*window));
+    const QImage page =
+        PrintPage("PWSensorPrintBtn", "The PW sensor adjustment pattern print has been completed.");
+    ASSERT_FALSE(page.isNull());
+    ASSERT_NO_FATAL_FAILURE(QueueScan(page, GetParam(), Behind::DarkLid));
+    Click("PWSensorScanBtn");
+    ASSERT_TRUE(WaitForEnabled(*window));
+    const QString memo = MemoLines(*window).join('|');
+    const QJsonObject errors = HiddenMechanics().value("pwSensor").toObject();
+    for (const auto &side : sides)
+        EXPECT_EQ(Edit(side.edit)->text().toInt(), errors.value(side.error).toInt())
+            << side.error << " " << memo.toStdString();
+    Click("PWSensorInputBtn");
+    ASSERT_TRUE(WaitForEnabled(*window));
+    const QByteArray eeprom = printer->Eeprom();
+    for (const auto &side : sides)
+        EXPECT_EQ(int8_t(eeprom.at(side.stored)), errors.value(side.error).toInt() * side.factor)
+            << side.error;
 }
 
 // A file that is no image changes nothing and says why.

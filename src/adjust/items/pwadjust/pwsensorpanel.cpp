@@ -2,6 +2,7 @@
 
 #include "adjust/accessnames.h"
 #include "adjust/items/updown.h"
+#include "adjust/scanreading.h"
 #include "print/checkpattern.h"
 
 #include "adjust/items/adjustservices.h"
@@ -72,6 +73,7 @@ TPWSensorPanel::TPWSensorPanel(TAdjustServices &window, QWidget *parent)
     OnClick(checkBtn_, &TPWSensorPanel::PWSensorCheckBtnClick);
     OnClick(printBtn_, &TPWSensorPanel::PWSensorPrintBtnClick);
     OnClick(howToBtn_, &TPWSensorPanel::PWSensorHowToAdjustBtnClick);
+    OnClick(scanBtn_, &TPWSensorPanel::PWSensorScanBtnClick);
 
     // Keyboard order: the four sides as laid out, then Input, Read, Print, How to adjust.
     QWidget *previous = nullptr;
@@ -83,8 +85,9 @@ TPWSensorPanel::TPWSensorPanel(TAdjustServices &window, QWidget *parent)
             previous = next;
         }
     }
-    for (QWidget *next : {static_cast<QWidget *>(inputBtn_), static_cast<QWidget *>(checkBtn_),
-                          static_cast<QWidget *>(printBtn_), static_cast<QWidget *>(howToBtn_)}) {
+    for (QWidget *next : {static_cast<QWidget *>(scanBtn_), static_cast<QWidget *>(inputBtn_),
+                          static_cast<QWidget *>(checkBtn_), static_cast<QWidget *>(printBtn_),
+                          static_cast<QWidget *>(howToBtn_)}) {
         setTabOrder(previous, next);
         previous = next;
     }
@@ -116,7 +119,11 @@ QWidget *TPWSensorPanel::BuildInputGroup()
     inputBtn_->setDefault(true);
     checkBtn_ = new QPushButton(QStringLiteral("Read"), group);
     checkBtn_->setObjectName(QStringLiteral("PWSensorCheckBtn"));
+    scanBtn_ = new QPushButton(TScanReading::ButtonCaption(), group);
+    scanBtn_->setObjectName(QStringLiteral("PWSensorScanBtn"));
+    scanBtn_->setAccessibleName(QStringLiteral("Read from scan"));
     auto *buttons = new QHBoxLayout;
+    buttons->addWidget(scanBtn_);
     buttons->addStretch(1);
     buttons->addWidget(inputBtn_);
     buttons->addWidget(checkBtn_);
@@ -284,6 +291,22 @@ void TPWSensorPanel::PWSensorPrintBtnClick()
                                 .arg(v[2])
                                 .arg(v[3]));
     }
+}
+
+void TPWSensorPanel::PWSensorScanBtnClick()
+{
+    const QImage image = TScanReading::AskForImage(this, Window());
+    if (image.isNull())
+        return;
+    const TPScan::PageReading reading = TPScan::TPPageReader(image).ReadPwSensor();
+    // The reader names its items as the check boxes do; those it cannot read stay as they are.
+    for (const TPScan::ItemReading &item : reading.items) {
+        for (int side = 0; side < TPPWAdjust::SideCount; ++side) {
+            if (item.item == QLatin1String(Looks[side].caption) && TScanReading::Fills(item))
+                sides_[side].edit->setText(QString::number(*item.proposal));
+        }
+    }
+    TScanReading::Report(this, Window(), image, reading);
 }
 
 void TPWSensorPanel::PWSensorHowToAdjustBtnClick()

@@ -26,6 +26,8 @@ public:
     void PWSensorCheckBtnClick();
     void PWSensorPrintBtnClick();
     void PWSensorHowToAdjustBtnClick();
+    // "Read from scan...": proposes the four values from an image of the printed pattern.
+    void PWSensorScanBtnClick();
     // An emptied edit unchecks its side; any other text checks it.
     void PWSensorHMXUEditChange() { EditChange(TPPWAdjust::Right); }
     void PWSensorHMXDEditChange() { EditChange(TPPWAdjust::Left); }
@@ -50,4 +52,5 @@ private:
     QPushButton *checkBtn_ = nullptr;
     QPushButton *printBtn_ = nullptr;
     QPushButton *howToBtn_ = nullptr;
+    QPushButton *scanBtn_ = nullptr;
 };
