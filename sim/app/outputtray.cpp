@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include <QCheckBox>
 #include <QFile>
 #include <QFileDialog>
 #include <QFontDatabase>
@@ -95,6 +96,11 @@ OutputTray::OutputTray(QWidget *parent) : QWidget(parent)
     clearBtn_ = Button(tr("&Clear tray"), "clearBtn", tr("Take all pages out of the tray"), this);
     saveScanBtn_ = Button(tr("Save as &scan..."), "saveScanBtn",
                           tr("Save the page as a scanner would deliver it"), this);
+    darkLidCheck_ = new QCheckBox(tr("&Dark lid"), this);
+    darkLidCheck_->setObjectName("darkLidCheck");
+    darkLidCheck_->setAccessibleName(tr("Scan on a dark lid"));
+    darkLidCheck_->setToolTip(tr("Scan the page on a dark lid, so that the paper's edges show: "
+                                 "first dot, top margin and PW sensor pages are read so"));
 
     auto *tools = new QHBoxLayout;
     tools->addWidget(zoomOutBtn_);
@@ -104,6 +110,7 @@ OutputTray::OutputTray(QWidget *parent) : QWidget(parent)
     tools->addStretch(1);
     tools->addWidget(pageInfoLbl_);
     tools->addStretch(1);
+    tools->addWidget(darkLidCheck_);
     tools->addWidget(saveScanBtn_);
     tools->addWidget(clearBtn_);
 
@@ -124,7 +131,8 @@ OutputTray::OutputTray(QWidget *parent) : QWidget(parent)
     setTabOrder(reportView_, zoomOutBtn_);
     setTabOrder(zoomOutBtn_, zoomInBtn_);
     setTabOrder(zoomInBtn_, zoomFitBtn_);
-    setTabOrder(zoomFitBtn_, saveScanBtn_);
+    setTabOrder(zoomFitBtn_, darkLidCheck_);
+    setTabOrder(darkLidCheck_, saveScanBtn_);
     setTabOrder(saveScanBtn_, clearBtn_);
 
     connect(pageList_, &QListWidget::currentRowChanged, this, [this] { ShowSelected(); });
@@ -317,7 +325,8 @@ QString OutputTray::SaveScan(const QString &path) const
     const TrayPage &page = pages_[static_cast<size_t>(row)];
     const double pageDpi = page.image.dotsPerMeterX() * InchesPerMetre;
     const auto seed = static_cast<uint32_t>(page.number);
-    const QByteArray jpeg = ScanJpeg(page.image, pageDpi, RandomScanLook(seed, ScanDpi), seed);
+    const QImage laid = darkLidCheck_->isChecked() ? OnDarkLid(page.image, pageDpi) : page.image;
+    const QByteArray jpeg = ScanJpeg(laid, pageDpi, RandomScanLook(seed, ScanDpi), seed);
     QFile file(path);
     if (jpeg.isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(jpeg) != jpeg.size() ||
         !file.flush())

@@ -14,6 +14,7 @@
 
 #include "printengine.h"
 
+class QCheckBox;
 class QLabel;
 class QListWidget;
 class QPlainTextEdit;
@@ -78,6 +79,7 @@ private:
     QPushButton *zoomFitBtn_;
     QPushButton *clearBtn_;
     QPushButton *saveScanBtn_;
+    QCheckBox *darkLidCheck_; // the next scan lays the page on a dark lid
 };
 
 } // namespace sim

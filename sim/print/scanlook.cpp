@@ -68,6 +68,18 @@ ScanLook RandomScanLook(uint32_t seed, double dpi)
     return look;
 }
 
+QImage OnDarkLid(const QImage &page, double pageDpi, double border)
+{
+    constexpr QRgb LidGrey = 0xFF5A5A5A;
+    const int pixels = static_cast<int>(border * pageDpi);
+    QImage laid(page.width() + 2 * pixels, page.height() + 2 * pixels, QImage::Format_RGB32);
+    laid.fill(LidGrey);
+    laid.setDotsPerMeterX(page.dotsPerMeterX());
+    laid.setDotsPerMeterY(page.dotsPerMeterY());
+    QPainter(&laid).drawImage(pixels, pixels, page);
+    return laid;
+}
+
 QImage ScanImage(const QImage &page, double pageDpi, const ScanLook &look, uint32_t seed)
 {
     if (page.isNull() || pageDpi <= 0.0 || look.dpi <= 0.0)

@@ -31,6 +31,11 @@ struct ScanLook {
 // to a tenth of an inch, a little blur, grain, JPEG quality 75 to 90, a tinted sheet.
 ScanLook RandomScanLook(uint32_t seed, double dpi);
 
+// The page laid on a dark grey sheet (the scanner's lid lined black, or a dark sheet behind
+// the page) that shows for border inches all round: the pages measured from the paper's
+// edges (first dot, top margin, PW sensor) are scanned so.
+QImage OnDarkLid(const QImage &page, double pageDpi, double border = 0.4);
+
 // The scan as an image (before JPEG), of a page printed at pageDpi.
 QImage ScanImage(const QImage &page, double pageDpi, const ScanLook &look, uint32_t seed);
 // The scan as a JPEG file's bytes, with its resolution stated.

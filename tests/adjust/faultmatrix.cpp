@@ -614,10 +614,7 @@ Outcome FaultMatrix::Run(const Operation &op, Fault fault, const std::optional<M
     Wait::SetHandler([&](int ms) {
         QElapsedTimer clock;
         clock.start();
-        const qint64 scaled = qint64(ms * TimeScale);
-        do
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
-        while (clock.elapsed() < scaled);
+        PassEvents(int(ms * TimeScale));
         waitedS += clock.elapsed() / 1000.0;
     });
 

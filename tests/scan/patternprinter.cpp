@@ -27,17 +27,7 @@ namespace
 {
 constexpr uint16_t Usb001 = 0x0401;
 constexpr int PageTimeoutMs = 120000; // a full Bi-D page on a busy machine
-constexpr QRgb LidGrey = 0xFF5A5A5A;
 } // namespace
-
-QImage OnDarkLid(const QImage &page, double border)
-{
-    const int pixels = int(border * PageDpi);
-    QImage laid(page.width() + 2 * pixels, page.height() + 2 * pixels, QImage::Format_RGB32);
-    laid.fill(LidGrey);
-    QPainter(&laid).drawImage(pixels, pixels, page);
-    return laid;
-}
 
 PatternPrinter::PatternPrinter(uint32_t seed) : mechanics_(sim::RandomMechanics(seed)), seed_(seed)
 {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "mechanics.h"
+#include "scanlook.h"
 
 struct TPProgram;
 
@@ -34,9 +35,12 @@ namespace scantest
 
 constexpr double PageDpi = 360.0; // the virtual printer's sheet
 
-// The sheet laid on a dark lid, `border` inches of it showing on every side: what a scanner
-// with a black lid or a dark sheet behind the page sees, so that the paper's edges show.
-QImage OnDarkLid(const QImage &page, double border = 0.4);
+// The sheet laid on a dark lid, as the virtual printer's tray scans it for the pages measured
+// from the paper's edges.
+inline QImage OnDarkLid(const QImage &page, double border = 0.4)
+{
+    return sim::OnDarkLid(page, PageDpi, border);
+}
 
 class PatternPrinter
 {

@@ -40,7 +40,7 @@ protected:
             names = QDir(pages_.path()).entryList({"page-*.png"}, QDir::Files, QDir::Name);
             if (names.size() > pagesSeen_)
                 break;
-            QApplication::processEvents(QEventLoop::AllEvents, 20);
+            adjusttest::PassEvents(20);
         }
         if (names.size() <= pagesSeen_)
             return QImage();
