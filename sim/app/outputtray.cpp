@@ -209,9 +209,15 @@ void OutputTray::AddPage(const PrintedPage &page)
 {
     TrayPage kept;
     kept.number = page.number;
-    kept.image = page.image.height() > kMaxKeptHeight
-                     ? page.image.scaledToHeight(kMaxKeptHeight, Qt::SmoothTransformation)
-                     : page.image;
+    kept.image = page.image;
+    if (page.image.height() > kMaxKeptHeight) {
+        // Kept smaller, with the resolution it has now, so that a scan of it keeps its size.
+        kept.image = page.image.scaledToHeight(kMaxKeptHeight, Qt::SmoothTransformation);
+        const double ratio = double(kept.image.height()) / page.image.height();
+        kept.image.setDotsPerMeterX(int(std::lround(page.image.dotsPerMeterX() * ratio)));
+        kept.image.setDotsPerMeterY(int(std::lround(page.image.dotsPerMeterY() * ratio)));
+    }
+    kept.file = QString::fromStdString(page.file);
     kept.report = ReportText(page);
     kept.summary = Summary(page);
     pages_.insert(pages_.begin(), kept);
@@ -323,9 +329,13 @@ QString OutputTray::SaveScan(const QString &path) const
     if (row < 0 || row >= PageCount())
         return tr("No page is chosen.");
     const TrayPage &page = pages_[static_cast<size_t>(row)];
-    const double pageDpi = page.image.dotsPerMeterX() * InchesPerMetre;
+    // The page as the printer saved it, at full size; the tray's smaller copy when it is gone.
+    QImage image = page.file.isEmpty() ? QImage() : QImage(page.file);
+    if (image.isNull())
+        image = page.image;
+    const double pageDpi = image.dotsPerMeterX() * InchesPerMetre;
     const auto seed = static_cast<uint32_t>(page.number);
-    const QImage laid = darkLidCheck_->isChecked() ? OnDarkLid(page.image, pageDpi) : page.image;
+    const QImage laid = darkLidCheck_->isChecked() ? OnDarkLid(image, pageDpi) : image;
     const QByteArray jpeg = ScanJpeg(laid, pageDpi, RandomScanLook(seed, ScanDpi), seed);
     QFile file(path);
     if (jpeg.isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(jpeg) != jpeg.size() ||

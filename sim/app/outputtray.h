@@ -54,7 +54,8 @@ public slots:
 private:
     struct TrayPage {
         int number = 0;
-        QImage image;
+        QImage image; // at most kMaxKeptHeight high
+        QString file; // the page at full size, where the printer saved it
         QString report;
         QString summary;
     };

@@ -281,7 +281,11 @@ private:
         SaveReport();
         hooks_.PagePrinted(page.seconds);
         if (listener_) {
-            listener_(PrintedPage{pageNumber_, image, report_.Text()});
+            const std::string file =
+                record.file.empty()
+                    ? std::string()
+                    : (std::filesystem::path(options_.pagesFolder) / record.file).string();
+            listener_(PrintedPage{pageNumber_, image, report_.Text(), file});
         }
         hooks_.PageWriting(false);
     }

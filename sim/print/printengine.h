@@ -90,6 +90,7 @@ struct PrintedPage {
     int number = 0;         // 1, 2, ... over the printer's run
     QImage image;           // as saved (screen size unless full resolution)
     std::string reportJson; // the report of the job the page belongs to, so far
+    std::string file;       // the page's image file, where it was saved
 };
 
 class PrintEngine

@@ -1,6 +1,7 @@
 // The output tray window: pages arrive newest first, zoom works from buttons and keys, the
 // page's report shows beside it, and every control has its name.
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -24,7 +25,8 @@ private:
         image.fill(color);
         return sim::PrintedPage{number, image,
                                 "{\n  \"job\": 1,\n  \"errorCount\": " + std::to_string(errors) +
-                                    ",\n  \"page\": " + std::to_string(number) + "\n}"};
+                                    ",\n  \"page\": " + std::to_string(number) + "\n}",
+                                {}};
     }
 
 private slots:
@@ -57,6 +59,20 @@ private slots:
         QCOMPARE(qRound(scan.dotsPerMeterX() * 0.0254), 600);
         QVERIFY(qAbs(scan.width() - 300 * 600 / 90) <= 2);
         QVERIFY(!tray.SaveScan(folder.filePath("no-such-folder/scan.jpg")).isEmpty());
+
+        // A page taller than the tray keeps scans at its own size, on a dark lid when asked.
+        sim::PrintedPage tall = Page(2, Qt::white, 0);
+        tall.image = tall.image.copy(0, 0, 200, 1600);
+        tall.image.setDotsPerMeterX(3543);
+        tall.image.setDotsPerMeterY(3543);
+        tray.AddPage(tall);
+        QCOMPARE(tray.SaveScan(folder.filePath("tall.jpg")), QString());
+        QVERIFY(qAbs(QImage(folder.filePath("tall.jpg")).height() - 1600 * 600 / 90) <= 20);
+        tray.findChild<QCheckBox *>("darkLidCheck")->setChecked(true);
+        QCOMPARE(tray.SaveScan(folder.filePath("lid.jpg")), QString());
+        const QImage onLid(folder.filePath("lid.jpg"));
+        QVERIFY(qAbs(onLid.width() - (200 + 72) * 600 / 90) <= 20);
+        QVERIFY(qGray(onLid.pixel(120, onLid.height() / 2)) < 128); // inside the lid, whatever the turn
     }
 
     void NewestPageIsOnTopAndShowsItsReport()
