@@ -138,9 +138,10 @@ TPPageReader::TPPageReader(const QImage &image) : image_(image)
 
 TPPageReader::~TPPageReader() = default;
 
-const TPInkMap &TPPageReader::Map(double dpi, bool upsideDown)
+const TPInkMap &TPPageReader::Map(double dpi, bool upsideDown, bool keepSurroundings)
 {
-    if (!map_ || mapDpi_ != dpi || mapUpsideDown_ != upsideDown) {
+    if (!map_ || mapDpi_ != dpi || mapUpsideDown_ != upsideDown ||
+        mapKeepsSurroundings_ != keepSurroundings) {
         map_.reset();
         // Average the image down towards the working resolution before sampling it, so that
         // fine scans lose their noise rather than alias it.
@@ -149,14 +150,17 @@ const TPInkMap &TPPageReader::Map(double dpi, bool upsideDown)
             map_ = std::make_unique<TPInkMap>(ink_->Shrunk(shrink), dpi, skew_, upsideDown);
         else
             map_ = std::make_unique<TPInkMap>(*ink_, dpi, skew_, upsideDown);
-        map_->ClearSurroundings();
+        if (!keepSurroundings)
+            map_->ClearSurroundings();
         mapDpi_ = dpi;
         mapUpsideDown_ = upsideDown;
+        mapKeepsSurroundings_ = keepSurroundings;
     }
     return *map_;
 }
 
-template <typename Reader> PageReading TPPageReader::Read(Reader &&reader)
+PageReading TPPageReader::Read(const std::function<Attempt(const TPInkMap &)> &reader,
+                               double scaleTolerance, bool keepSurroundings)
 {
     PageReading reading;
     if (imageFailure_ != ReadFailure::None) {
@@ -171,20 +175,20 @@ template <typename Reader> PageReading TPPageReader::Read(Reader &&reader)
     ReadFailure failure = ReadFailure::NoPattern;
     for (double dpi : dpis) {
         bool upsideDown = false;
-        Attempt attempt = reader(Map(dpi, upsideDown));
+        Attempt attempt = reader(Map(dpi, upsideDown, keepSurroundings));
         if (attempt.outcome == Attempt::Outcome::UpsideDown) {
             upsideDown = true;
-            attempt = reader(Map(dpi, upsideDown));
+            attempt = reader(Map(dpi, upsideDown, keepSurroundings));
         }
         // A stated resolution may be rounded, a guessed one is only near: measure it.
         if (attempt.outcome == Attempt::Outcome::Read &&
-            std::abs(attempt.scale - 1.0) > ScaleTolerance) {
+            std::abs(attempt.scale - 1.0) > scaleTolerance) {
             dpi *= attempt.scale;
             if (dpi < MinDpi) {
                 failure = ReadFailure::TooSmall;
                 continue;
             }
-            attempt = reader(Map(dpi, upsideDown));
+            attempt = reader(Map(dpi, upsideDown, keepSurroundings));
         }
         if (attempt.outcome != Attempt::Outcome::Read) {
             if (attempt.failure != ReadFailure::NoPattern)
@@ -196,7 +200,8 @@ template <typename Reader> PageReading TPPageReader::Read(Reader &&reader)
         reading.upsideDown = upsideDown;
         reading.items = std::move(attempt.items);
         for (ItemReading &item : reading.items)
-            item.mark = map_->ToImage(item.mark);
+            if (!item.mark.isNull())
+                item.mark = map_->ToImage(item.mark);
         return reading;
     }
     reading.failure = failure;
@@ -205,12 +210,13 @@ template <typename Reader> PageReading TPPageReader::Read(Reader &&reader)
 
 PageReading TPPageReader::ReadBid(const std::vector<BidPrinted> &printed)
 {
-    return Read([&printed](const TPInkMap &map) { return ReadBidMap(map, printed); });
+    return Read([&printed](const TPInkMap &map) { return ReadBidMap(map, printed); },
+                ScaleTolerance, false);
 }
 
 PageReading TPPageReader::ReadHeadAngular()
 {
-    return Read([](const TPInkMap &map) { return ReadHeadAngularMap(map); });
+    return Read([](const TPInkMap &map) { return ReadHeadAngularMap(map); }, ScaleTolerance, false);
 }
 
 // Shared parts.

@@ -8,6 +8,7 @@
 #include <QRectF>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -17,6 +18,7 @@ namespace TPScan
 
 class TPInkImage;
 class TPInkMap;
+struct Attempt;
 
 enum class ReadFailure {
     None,
@@ -91,8 +93,13 @@ public:
     PageReading ReadPwSensor();
 
 private:
-    template <typename Reader> PageReading Read(Reader &&reader);
-    const TPInkMap &Map(double dpi, bool upsideDown);
+    // Reads the page at the stated resolution or, without one, at each likely one, turned half
+    // round when the reader finds it upside down; a reading scaled further off than
+    // scaleTolerance is read again at the resolution it measured. keepSurroundings leaves the
+    // lid beyond the sheet in the map (for pages measured from the paper's edges).
+    PageReading Read(const std::function<Attempt(const TPInkMap &)> &reader, double scaleTolerance,
+                     bool keepSurroundings);
+    const TPInkMap &Map(double dpi, bool upsideDown, bool keepSurroundings);
 
     QImage image_;
     std::unique_ptr<TPInkImage> ink_;
@@ -102,6 +109,7 @@ private:
     std::unique_ptr<TPInkMap> map_;
     double mapDpi_ = 0.0;
     bool mapUpsideDown_ = false;
+    bool mapKeepsSurroundings_ = false;
 };
 
 } // namespace TPScan

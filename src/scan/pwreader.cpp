@@ -43,8 +43,6 @@ constexpr double PitchTolerance = 0.15;
 constexpr double MinScale = 0.6; // the pattern's size on a map of a guessed resolution
 constexpr double MaxScale = 2.1;
 constexpr double PwScaleTolerance = 0.01;
-// Scanners state their resolution; without it these are tried in turn.
-constexpr double PwGuessedDpis[] = {600.0, 300.0, 1200.0};
 constexpr double SideStrip = 0.375; // inches in from a side edge where the marks lie
 constexpr double StripStart = 0.03;
 constexpr int ColumnBreak = 3;       // pixel columns without marks that still join the staircase
@@ -655,59 +653,10 @@ Attempt ReadPwSensorMap(const TPInkMap &map, const QSize &imageSize)
 
 PageReading TPPageReader::ReadPwSensor()
 {
-    PageReading reading;
-    if (imageFailure_ != ReadFailure::None) {
-        reading.failure = imageFailure_;
-        return reading;
-    }
     // The lid beyond the sheet is kept: the edges are measured against it.
-    const auto mapAt = [this](double dpi, bool upsideDown) {
-        const int shrink = std::max(1, int(dpi / WorkingDpi));
-        return shrink > 1 ? std::make_unique<TPInkMap>(ink_->Shrunk(shrink), dpi, skew_, upsideDown)
-                          : std::make_unique<TPInkMap>(*ink_, dpi, skew_, upsideDown);
-    };
-    std::vector<double> dpis;
-    if (statedDpi_)
-        dpis.push_back(*statedDpi_);
-    else
-        dpis.assign(std::begin(PwGuessedDpis), std::end(PwGuessedDpis));
-    ReadFailure failure = ReadFailure::NoPattern;
-    for (double dpi : dpis) {
-        bool upsideDown = false;
-        std::unique_ptr<TPInkMap> map = mapAt(dpi, upsideDown);
-        Attempt attempt = ReadPwSensorMap(*map, image_.size());
-        if (attempt.outcome == Attempt::Outcome::UpsideDown) {
-            upsideDown = true;
-            map = mapAt(dpi, upsideDown);
-            attempt = ReadPwSensorMap(*map, image_.size());
-        }
-        // A stated resolution may be rounded, a guessed one is only near: measure it.
-        if (attempt.outcome == Attempt::Outcome::Read &&
-            std::abs(attempt.scale - 1.0) > PwScaleTolerance) {
-            dpi *= attempt.scale;
-            if (dpi < MinDpi) {
-                failure = ReadFailure::TooSmall;
-                continue;
-            }
-            map = mapAt(dpi, upsideDown);
-            attempt = ReadPwSensorMap(*map, image_.size());
-        }
-        if (attempt.outcome != Attempt::Outcome::Read) {
-            if (attempt.failure != ReadFailure::NoPattern)
-                failure = attempt.failure;
-            continue;
-        }
-        reading.dpi = dpi;
-        reading.skewDegrees = skew_;
-        reading.upsideDown = upsideDown;
-        reading.items = std::move(attempt.items);
-        for (ItemReading &item : reading.items)
-            if (!item.mark.isNull())
-                item.mark = map->ToImage(item.mark);
-        return reading;
-    }
-    reading.failure = failure;
-    return reading;
+    const QSize imageSize = image_.size();
+    return Read([imageSize](const TPInkMap &map) { return ReadPwSensorMap(map, imageSize); },
+                PwScaleTolerance, true);
 }
 
 } // namespace TPScan
